@@ -1,0 +1,67 @@
+// Timings of the work behind one message: the running integral (against
+// its literal definition), a drag step, and a whole repaint in software.
+#include "model/curve.h"
+#include "render/painter.h"
+#include "render/raster_surface.h"
+#include "tests/reference_integral.h"
+
+#include <benchmark/benchmark.h>
+
+static void DraggedCurve()
+{
+    ResetCurve();
+    BeginDrag(200, 300);
+    ContinueDrag(310);
+    BeginDrag(450, 100);
+    ContinueDrag(40);
+    EndDrag();
+}
+
+static void BM_RunningIntegral(benchmark::State &state)
+{
+    DraggedCurve();
+    for (auto _ : state) {
+        ComputeRunningIntegral();
+        benchmark::DoNotOptimize(Curve.IntegralValues[SampleCount]);
+    }
+}
+BENCHMARK(BM_RunningIntegral);
+
+static void BM_IntegralByDefinition(benchmark::State &state)
+{
+    DraggedCurve();
+    static double out[SampleCount + 1];
+    for (auto _ : state) {
+        IntegralByDefinition(Curve, out);
+        benchmark::DoNotOptimize(out[SampleCount]);
+    }
+}
+BENCHMARK(BM_IntegralByDefinition);
+
+static void BM_DragStep(benchmark::State &state)
+{
+    DraggedCurve();
+    BeginDrag(300, 200);
+    uint16_t y = 200;
+    for (auto _ : state) {
+        y = y == 200 ? 201 : 200;
+        ContinueDrag(y);
+        ComputeRunningIntegral();
+        benchmark::DoNotOptimize(Curve.IntegralValues[SampleCount]);
+    }
+}
+BENCHMARK(BM_DragStep);
+
+static void BM_RepaintRaster(benchmark::State &state)
+{
+    DraggedCurve();
+    ComputeRunningIntegral();
+    RasterSurface surface(602, 504);
+    for (auto _ : state) {
+        surface.Clear();
+        PaintPlot(surface);
+        PaintGrid(surface);
+        benchmark::DoNotOptimize(surface.Pixels()[0]);
+    }
+}
+BENCHMARK(BM_RepaintRaster);

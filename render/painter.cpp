@@ -1,0 +1,93 @@
+// The plot painter. Every coordinate is computed in double precision in a
+// fixed order and then truncated, so each pixel lands exactly where the
+// arithmetic puts it; the order of operations is part of the picture.
+#include "painter.h"
+
+#include "../model/curve.h"
+#include "pixel.h"
+
+static const float PlotWidth = 600.0f;                 // single precision
+static const double ZeroLevel = 250.0;
+static const double CurveScale = 150.0;                // pixels per unit
+static const double IntegralScale = 70.5999984741211;  // 70.6 as a float
+static const double MeanScale = 146.0;
+
+static const PlotColour CurveColour = 0x000000FF;
+static const PlotColour MeanColour = 0x0000FF00;
+static const PlotColour IntegralColour = 0x0000FFFF;
+static const PlotColour VerticalGridColour = 0x0014BEC8;
+static const PlotColour HorizontalGridColour = 0x0000BEE6;
+
+int32_t ToScreenX(int k)
+{
+    return PixelFromDouble(((double)k / (double)SampleCount) * (double)PlotWidth);
+}
+
+int32_t CurveY(double f)
+{
+    return PixelFromDouble(ZeroLevel - f * CurveScale);
+}
+
+int32_t IntegralY(double v)
+{
+    return PixelFromDouble(ZeroLevel - v * IntegralScale);
+}
+
+int32_t MeanLineY(double lastIntegral)
+{
+    return PixelFromDouble(ZeroLevel - lastIntegral * MeanScale * IntervalReciprocal);
+}
+
+static void Segment(PlotSurface &dc, int32_t x0, int32_t y0, int32_t x1, int32_t y1)
+{
+    dc.MoveToEx(x0, y0);
+    dc.LineTo(x1, y1);
+}
+
+void PaintPlot(PlotSurface &dc)
+{
+    const double *f = Curve.CurveValues;
+    const double *v = Curve.IntegralValues;
+
+    PlotObject pen = dc.CreatePen(PlotPenSolid, 2, CurveColour);
+    PlotObject previous = dc.SelectObject(pen);
+    for (int i = 0; i < SampleCount; i++)
+        Segment(dc, ToScreenX(i), CurveY(f[i]), ToScreenX(i + 1), CurveY(f[i + 1]));
+    dc.SelectObject(previous);
+    dc.DeleteObject(pen);
+
+    pen = dc.CreatePen(PlotPenSolid, 2, MeanColour);
+    previous = dc.SelectObject(pen);
+    int32_t meanY = MeanLineY(v[SampleCount]);
+    Segment(dc, 0, meanY, 600, meanY);
+    dc.SelectObject(previous);
+    dc.DeleteObject(pen);
+
+    // V[k] is drawn at the column of sample k-1, undoing its index offset.
+    pen = dc.CreatePen(PlotPenSolid, 2, IntegralColour);
+    previous = dc.SelectObject(pen);
+    for (int i = 0; i < SampleCount; i++)
+        Segment(dc, ToScreenX(i - 1), IntegralY(v[i]), ToScreenX(i), IntegralY(v[i + 1]));
+    dc.SelectObject(previous);
+    dc.DeleteObject(pen);
+}
+
+void PaintGrid(PlotSurface &dc)
+{
+    PlotObject pen = dc.CreatePen(PlotPenDash, 1, VerticalGridColour);
+    PlotObject previous = dc.SelectObject(pen);
+    Segment(dc, 0, 0, 1, 500);   // the left line leans by one pixel
+    Segment(dc, 200, 0, 200, 500);
+    Segment(dc, 400, 0, 400, 500);
+    Segment(dc, 600, 0, 600, 500);
+    dc.SelectObject(previous);
+    dc.DeleteObject(pen);
+
+    pen = dc.CreatePen(PlotPenDash, 1, HorizontalGridColour);
+    previous = dc.SelectObject(pen);
+    Segment(dc, 0, 50, 600, 50);
+    Segment(dc, 0, 250, 600, 250);
+    Segment(dc, 0, 450, 600, 450);
+    dc.SelectObject(previous);
+    dc.DeleteObject(pen);
+}

@@ -1,0 +1,30 @@
+# Sourced by the run and test commands: installs the Debian packages that
+# are missing, or, when not root, says exactly what to install.
+
+# ensure_packages PACKAGE... (names may carry :i386)
+ensure_packages() {
+    local missing=() need_i386=0 p
+    for p in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$p")
+            case "$p" in *:i386) need_i386=1 ;; esac
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" != 0 ]; then
+        echo "Missing packages. Install them with:" >&2
+        [ $need_i386 = 1 ] && echo "  sudo dpkg --add-architecture i386" >&2
+        echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+        return 1
+    fi
+    echo "Installing: ${missing[*]}"
+    if [ $need_i386 = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386 || return 1
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q >/dev/null || return 1
+    apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null || return 1
+}
+
+NATIVE_PACKAGES=(cmake make g++ pkg-config libpng-dev googletest libgtest-dev libbenchmark-dev python3)
+WINDOWS_PACKAGES=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick x11-utils python3-pefile)

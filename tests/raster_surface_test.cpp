@@ -1,0 +1,318 @@
+// The software surface's lines, pixel by pixel against the rules GDI
+// follows, and whole repaints against golden images.
+#include "model/curve.h"
+#include "render/painter.h"
+#include "render/raster_surface.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#ifdef BRISQUAL_HAVE_PNG
+#include "tools/replay/png_file.h"
+#endif
+
+namespace {
+
+const uint32_t Green = 0x008000;   // background, as 0x00RRGGBB
+const uint32_t White = 0xFFFFFF;
+const uint32_t Pen = 0x123456;     // 0x00RRGGBB of the pen below
+const PlotColour PenColour = 0x00563412;
+
+struct Surface : RasterSurface {
+    Surface(int w = 64, int h = 64) : RasterSurface(w, h) {}
+
+    void Draw(int style, int width, int32_t x0, int32_t y0, int32_t x1, int32_t y1)
+    {
+        PlotObject pen = CreatePen(style, width, PenColour);
+        PlotObject previous = SelectObject(pen);
+        MoveToEx(x0, y0);
+        LineTo(x1, y1);
+        SelectObject(previous);
+        DeleteObject(pen);
+    }
+
+    int Count(uint32_t rgb) const
+    {
+        int n = 0;
+        for (int i = 0; i < Width() * Height(); i++)
+            n += Pixels()[i] == rgb;
+        return n;
+    }
+
+    // Every pixel of row y from x0 to x1 inclusive is rgb.
+    bool RowIs(int y, int x0, int x1, uint32_t rgb) const
+    {
+        for (int x = x0; x <= x1; x++)
+            if (PixelAt(x, y) != rgb)
+                return false;
+        return true;
+    }
+};
+
+TEST(RasterSurface, StartsFilledWithTheBackground)
+{
+    Surface s(7, 3);
+    EXPECT_EQ(s.Count(Green), 21);
+    EXPECT_EQ(RgbFromColour(0x0014BEC8), 0xC8BE14u);
+}
+
+TEST(RasterSurface, DashedHorizontalLineLeavesOutItsEndAndPaintsGapsWhite)
+{
+    Surface s(610, 60);
+    s.Draw(PlotPenDash, 1, 0, 50, 600, 50);
+    for (int x = 0; x < 600; x++)
+        ASSERT_EQ(s.PixelAt(x, 50), x % 24 < 18 ? Pen : White) << x;
+    EXPECT_EQ(s.PixelAt(600, 50), Green);
+    EXPECT_EQ(s.Count(Green), 610 * 60 - 600);
+}
+
+TEST(RasterSurface, ReversedLinesCoverTheSpanShiftedByOne)
+{
+    Surface s;
+    s.Draw(PlotPenSolid, 1, 10, 5, 0, 5);
+    EXPECT_TRUE(s.RowIs(5, 1, 10, Pen));
+    EXPECT_EQ(s.PixelAt(0, 5), Green);
+    s.Draw(PlotPenDash, 1, 3, 40, 3, 10);   // upwards: dash counted from y = 40
+    for (int y = 40; y > 10; y--)
+        EXPECT_EQ(s.PixelAt(3, y), (40 - y) % 24 < 18 ? Pen : White) << y;
+    EXPECT_EQ(s.PixelAt(3, 10), Green);
+}
+
+TEST(RasterSurface, LeaningGridLineStepsOverAtItsMiddle)
+{
+    Surface s(4, 520);
+    s.Draw(PlotPenDash, 1, 0, 0, 1, 500);
+    for (int y = 0; y < 500; y++) {
+        uint32_t expected = y % 24 < 18 ? Pen : White;
+        ASSERT_EQ(s.PixelAt(y <= 250 ? 0 : 1, y), expected) << y;
+        ASSERT_EQ(s.PixelAt(y <= 250 ? 1 : 0, y), Green) << y;
+    }
+    EXPECT_EQ(s.PixelAt(1, 500), Green);
+}
+
+TEST(RasterSurface, SlantedThinLinesRoundTiesToTheSmallerCoordinate)
+{
+    Surface s;
+    s.Draw(PlotPenSolid, 1, 0, 0, 4, 2);     // x-major, minor 0, .5, 1, 1.5
+    EXPECT_EQ(s.PixelAt(0, 0), Pen);
+    EXPECT_EQ(s.PixelAt(1, 0), Pen);
+    EXPECT_EQ(s.PixelAt(2, 1), Pen);
+    EXPECT_EQ(s.PixelAt(3, 1), Pen);
+    EXPECT_EQ(s.Count(Pen), 4);
+
+    Surface d;
+    d.Draw(PlotPenSolid, 1, 10, 10, 13, 13);   // exact diagonal: y-major
+    d.Draw(PlotPenSolid, 1, 30, 10, 27, 13);
+    for (int i = 0; i < 3; i++) {
+        EXPECT_EQ(d.PixelAt(10 + i, 10 + i), Pen);
+        EXPECT_EQ(d.PixelAt(30 - i, 10 + i), Pen);
+    }
+    EXPECT_EQ(d.Count(Pen), 6);
+}
+
+TEST(RasterSurface, ZeroLengthLinesDrawNothingThinAndACapWide)
+{
+    Surface s;
+    s.Draw(PlotPenSolid, 1, 5, 5, 5, 5);
+    s.Draw(PlotPenDash, 1, 6, 6, 6, 6);
+    EXPECT_EQ(s.Count(Green), 64 * 64);
+    s.Draw(PlotPenSolid, 2, 20, 20, 20, 20);
+    EXPECT_EQ(s.Count(Pen), 4);
+    EXPECT_TRUE(s.RowIs(19, 19, 20, Pen));
+    EXPECT_TRUE(s.RowIs(20, 19, 20, Pen));
+}
+
+TEST(RasterSurface, WideAxisLinesAreTwoPixelBandsWithCaps)
+{
+    Surface s;
+    s.Draw(PlotPenSolid, 2, 5, 30, 7, 30);
+    EXPECT_TRUE(s.RowIs(29, 4, 7, Pen));
+    EXPECT_TRUE(s.RowIs(30, 4, 7, Pen));
+    EXPECT_EQ(s.Count(Pen), 8);
+
+    Surface v;
+    v.Draw(PlotPenSolid, 2, 10, 40, 10, 20);
+    for (int y = 19; y <= 40; y++)
+        EXPECT_TRUE(v.RowIs(y, 9, 10, Pen)) << y;
+    EXPECT_EQ(v.Count(Pen), 44);
+}
+
+TEST(RasterSurface, WideSlantedLineMatchesGdiInEitherDirection)
+{
+    for (int reversed = 0; reversed < 2; reversed++) {
+        Surface s(32, 140);
+        if (reversed)
+            s.Draw(PlotPenSolid, 2, 12, 130, 10, 100);
+        else
+            s.Draw(PlotPenSolid, 2, 10, 100, 12, 130);
+        struct Row { int first, last, x0, x1; };
+        const Row rows[] = {{99, 99, 9, 10}, {100, 100, 9, 11}, {101, 114, 10, 11},
+                            {115, 115, 10, 12}, {116, 130, 11, 12}};
+        int expected = 0;
+        for (const Row &r : rows)
+            for (int y = r.first; y <= r.last; y++) {
+                EXPECT_TRUE(s.RowIs(y, r.x0, r.x1, Pen)) << "row " << y << " reversed " << reversed;
+                expected += r.x1 - r.x0 + 1;
+            }
+        EXPECT_EQ(s.Count(Pen), expected) << "reversed " << reversed;
+    }
+}
+
+TEST(RasterSurface, LinesAreClippedToTheBuffer)
+{
+    Surface s(20, 20);
+    s.Draw(PlotPenSolid, 2, 0, 5, 3, 5);      // the left cap falls off at x = -1
+    EXPECT_TRUE(s.RowIs(5, 0, 3, Pen));
+    EXPECT_EQ(s.Count(Pen), 8);
+    s.Draw(PlotPenSolid, 2, -50, -70, -40, -90);
+    s.Draw(PlotPenDash, 1, 100, 3, 200, 3);
+    s.Draw(PlotPenSolid, 2, 30, 30, 50, 70);
+    EXPECT_EQ(s.Count(Pen), 8);
+}
+
+TEST(RasterSurface, HugeCoordinatesKeepTheVisiblePartAndTheDashPhase)
+{
+    Surface s(40, 40);
+    s.Draw(PlotPenSolid, 2, 10, INT32_MIN, 10, INT32_MAX);
+    for (int y = 0; y < 40; y++)
+        EXPECT_TRUE(s.RowIs(y, 9, 10, Pen)) << y;
+    EXPECT_EQ(s.Count(Pen), 80);
+
+    // A dashed line from far left: its pattern still counts from its start.
+    Surface d(40, 40);
+    const int32_t start = -(1 << 30);
+    d.Draw(PlotPenDash, 1, start, 7, 39, 7);
+    for (int x = 0; x < 39; x++)
+        EXPECT_EQ(d.PixelAt(x, 7), ((int64_t)x - start) % 24 < 18 ? Pen : White) << x;
+
+    // Wide slanted lines with saturated ends neither crash nor spill.
+    Surface w(60, 60);
+    w.Draw(PlotPenSolid, 2, 20, 30, 22, INT32_MIN);
+    w.Draw(PlotPenSolid, 2, 40, 30, 38, INT32_MAX);
+    w.Draw(PlotPenSolid, 2, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+    EXPECT_EQ(w.PixelAt(20, 30), Pen);
+    EXPECT_EQ(w.PixelAt(20, 0), Pen);
+    EXPECT_EQ(w.PixelAt(40, 59), Pen);
+    EXPECT_EQ(w.PixelAt(30, 30), Pen);
+    EXPECT_EQ(w.PixelAt(5, 50), Green);
+}
+
+TEST(RasterSurface, PensThatCannotBeDrawnFailAndDrawNothing)
+{
+    Surface s;
+    EXPECT_EQ(s.CreatePen(PlotPenSolid, 3, PenColour), 0u);
+    EXPECT_EQ(s.CreatePen(PlotPenDash, 2, PenColour), 0u);
+    EXPECT_EQ(s.CreatePen(7, 1, PenColour), 0u);
+    EXPECT_EQ(s.SelectObject(0), 0u);
+    EXPECT_EQ(s.SelectObject(12345), 0u);
+    PlotObject pen = s.CreatePen(PlotPenSolid, 2, PenColour);
+    ASSERT_NE(pen, 0u);
+    PlotObject stock = s.SelectObject(pen);
+    s.DeleteObject(pen);   // still selected: must stay usable
+    s.MoveToEx(3, 3);
+    s.LineTo(3, 3);
+    EXPECT_EQ(s.Count(Pen), 4);
+    EXPECT_EQ(s.SelectObject(stock), pen);
+}
+
+TEST(RasterSurface, DefaultPenIsThinBlack)
+{
+    Surface s;
+    s.MoveToEx(0, 0);
+    s.LineTo(5, 0);
+    EXPECT_TRUE(s.RowIs(0, 0, 4, 0x000000));
+    EXPECT_EQ(s.PixelAt(5, 0), Green);
+}
+
+TEST(RasterSurface, EightPassesOfPensNeverRunOut)
+{
+    Surface s;
+    for (int i = 0; i < 100; i++) {
+        PlotObject pen = s.CreatePen(PlotPenSolid, 1, PenColour);
+        ASSERT_NE(pen, 0u) << i;
+        s.DeleteObject(pen);
+    }
+}
+
+#ifdef BRISQUAL_HAVE_PNG
+
+void StartFresh()
+{
+    Curve = CurveState{};
+    Drag = DragState{};
+    ResetCurve();
+}
+
+// Compares a repaint of the current state with tests/golden/NAME.png. On a
+// mismatch it writes NAME.actual.png and NAME.diff.png (differences in
+// magenta over a dimmed picture) in the working directory.
+void ExpectGolden(const std::string &name)
+{
+    ComputeRunningIntegral();
+    RasterSurface surface(602, 504);
+    PaintPlot(surface);
+    PaintGrid(surface);
+
+    std::vector<uint32_t> golden;
+    int w = 0, h = 0;
+    std::string error;
+    std::string path = std::string(BRISQUAL_GOLDEN_DIR) + "/" + name + ".png";
+    ASSERT_TRUE(ReadPngFile(path, golden, w, h, error)) << error;
+    ASSERT_EQ(w, surface.Width());
+    ASSERT_EQ(h, surface.Height());
+
+    std::vector<uint32_t> diff(golden.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < golden.size(); i++) {
+        bool same = golden[i] == surface.Pixels()[i];
+        differing += !same;
+        diff[i] = same ? (surface.Pixels()[i] >> 2) & 0x3F3F3F : 0xFF00FF;
+    }
+    if (differing) {
+        WritePngFile(name + ".actual.png", surface.Pixels(), w, h, error);
+        WritePngFile(name + ".diff.png", diff.data(), w, h, error);
+    }
+    EXPECT_EQ(differing, 0u) << name << ": see " << name << ".actual.png and " << name << ".diff.png";
+}
+
+TEST(RasterGolden, FlatStart)
+{
+    StartFresh();
+    ExpectGolden("flat");
+}
+
+TEST(RasterGolden, DragExample)
+{
+    StartFresh();
+    BeginDrag(200, 300);
+    ContinueDrag(310);
+    ExpectGolden("drag-example");
+}
+
+TEST(RasterGolden, SteepDragsNearBothEnds)
+{
+    StartFresh();
+    BeginDrag(8, 250);
+    ContinueDrag(140);
+    EndDrag();
+    BeginDrag(590, 250);
+    ContinueDrag(330);
+    ContinueDrag(350);
+    EndDrag();
+    BeginDrag(301, 10);
+    ContinueDrag(5);
+    ExpectGolden("steep-ends");
+}
+
+TEST(RasterGolden, PlateauFarOffTheTop)
+{
+    StartFresh();
+    BeginDrag(400, 60000);
+    ContinueDrag(0);
+    ExpectGolden("off-the-top");
+}
+
+#endif
+
+}  // namespace

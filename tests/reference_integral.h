@@ -1,0 +1,17 @@
+// The running integral exactly as defined: every entry summed afresh from
+// sample 0. Slow on purpose; the model's running sum must match it bit for bit.
+#pragma once
+
+#include "model/curve.h"
+
+inline void IntegralByDefinition(const CurveState &curve, double *out)
+{
+    for (int k = 0; k <= SampleCount; k++)
+        out[k] = 0.0;
+    for (int k = 0; k <= SampleCount; k++) {
+        double sum = 0.0;
+        for (int j = 0; j <= k - 2; j++)
+            sum = sum + curve.StepWidth * curve.CurveValues[j];
+        out[k] = sum;
+    }
+}

@@ -1,0 +1,232 @@
+// brisqual-replay: replays mouse and key events through the curve model as
+// the main window would, then paints one repaint and reports it as the
+// model's state, the list of drawing operations, or a PNG picture.
+#include "../../model/curve.h"
+#include "../../render/painter.h"
+#include "../../render/raster_surface.h"
+#include "../../render/recording_surface.h"
+#include "event_script.h"
+#include "png_file.h"
+
+#include <charconv>
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
+#include <string>
+#include <vector>
+
+// The client area of the 610 x 550 main window under the default theme.
+static const int DefaultWidth = 602;
+static const int DefaultHeight = 504;
+static const int MaxSide = 16384;
+
+static const char Usage[] =
+    "usage: brisqual-replay [--state] [--ops] [--png FILE] [--size WxH] [SCRIPT]\n"
+    "\n"
+    "Replays mouse and key events through the curve as the main window does,\n"
+    "then paints one repaint.\n"
+    "\n"
+    "  --state      print the curve, its integral, mean level and drag as JSON\n"
+    "               (the default when no output is chosen)\n"
+    "  --ops        print the drawing operations of the repaint, one a line\n"
+    "  --png FILE   write the picture of the client area as a PNG\n"
+    "  --size WxH   size of the picture (default 602x504)\n"
+    "  SCRIPT       event script; standard input when absent or '-'\n"
+    "\n"
+    "Script lines: 'down X Y', 'move X Y', 'up X Y' (client pixels 0..65535)\n"
+    "and 'key NAME' ('key esc' ends the program). '#' starts a comment.\n";
+
+static void AppendDouble(std::string &out, double v)
+{
+    if (!(v == v) || v - v != 0.0) {
+        out += "null";   // JSON has no infinities; no drag can reach them
+        return;
+    }
+    char buffer[32];
+    std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, v);
+    out.append(buffer, r.ptr);
+}
+
+static void AppendArray(std::string &out, const double *values, int count)
+{
+    out += '[';
+    for (int i = 0; i < count; i++) {
+        if (i)
+            out += ',';
+        AppendDouble(out, values[i]);
+    }
+    out += ']';
+}
+
+static std::string StateJson()
+{
+    std::string out = "{\"step_width\": ";
+    AppendDouble(out, Curve.StepWidth);
+    out += ", \"curve\": ";
+    AppendArray(out, Curve.CurveValues, SampleCount + 1);
+    out += ", \"integral\": ";
+    AppendArray(out, Curve.IntegralValues, SampleCount + 1);
+    out += ", \"mean\": ";
+    AppendDouble(out, MeanLevel());
+    out += ", \"drag\": {\"active\": " + std::to_string(Drag.DragActive);
+    out += ", \"anchor\": " + std::to_string(Drag.AnchorIndex);
+    out += ", \"last_y\": " + std::to_string(Drag.LastPointerY) + "}}\n";
+    return out;
+}
+
+static std::string OpsListing(const RecordingSurface &surface)
+{
+    std::string out;
+    char line[96];
+    int32_t fromX = 0, fromY = 0;
+    const PlotCall *created = NULL;
+    for (const PlotCall &c : surface.calls) {
+        if (c.kind == CallCreatePen) {
+            created = &c;
+        } else if (c.kind == CallSelectObject) {
+            // Only a freshly created pen starts a pass; putting the previous
+            // object back is not listed.
+            if (created && c.object != 0 && c.object == created->result) {
+                snprintf(line, sizeof line, "pen %s %d 0x%08X\n",
+                         created->a == PlotPenDash ? "DASH" : "SOLID", (int)created->b,
+                         (unsigned)created->colour);
+                out += line;
+            }
+        } else if (c.kind == CallMoveToEx) {
+            fromX = c.a;
+            fromY = c.b;
+        } else if (c.kind == CallLineTo) {
+            snprintf(line, sizeof line, "line %d %d %d %d\n", (int)fromX, (int)fromY, (int)c.a, (int)c.b);
+            out += line;
+            fromX = c.a;
+            fromY = c.b;
+        }
+    }
+    return out;
+}
+
+static bool ParseSize(const char *text, int &width, int &height)
+{
+    char *end = NULL;
+    if (text[0] < '0' || text[0] > '9')
+        return false;
+    errno = 0;
+    long w = strtol(text, &end, 10);
+    if (end == text || *end != 'x' || errno)
+        return false;
+    const char *rest = end + 1;
+    if (rest[0] < '0' || rest[0] > '9')
+        return false;
+    long h = strtol(rest, &end, 10);
+    if (end == rest || *end != '\0' || errno)
+        return false;
+    if (w < 1 || h < 1 || w > MaxSide || h > MaxSide)
+        return false;
+    width = (int)w;
+    height = (int)h;
+    return true;
+}
+
+static bool ReadAll(FILE *file, std::string &text)
+{
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
+        text.append(buffer, n);
+    return !ferror(file);
+}
+
+static int UsageError(const char *message)
+{
+    fprintf(stderr, "brisqual-replay: %s\n%s", message, Usage);
+    return 2;
+}
+
+int main(int argc, char **argv)
+{
+    bool wantState = false, wantOps = false;
+    const char *pngPath = NULL;
+    const char *scriptPath = NULL;
+    int width = DefaultWidth, height = DefaultHeight;
+
+    for (int i = 1; i < argc; i++) {
+        const char *arg = argv[i];
+        if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
+            fputs(Usage, stdout);
+            return 0;
+        } else if (strcmp(arg, "--state") == 0) {
+            wantState = true;
+        } else if (strcmp(arg, "--ops") == 0) {
+            wantOps = true;
+        } else if (strcmp(arg, "--png") == 0) {
+            if (++i >= argc || argv[i][0] == '\0')
+                return UsageError("--png needs a file name");
+            pngPath = argv[i];
+        } else if (strcmp(arg, "--size") == 0) {
+            if (++i >= argc || !ParseSize(argv[i], width, height))
+                return UsageError("--size needs WxH, each from 1 to 16384");
+        } else if (arg[0] == '-' && arg[1] != '\0') {
+            std::string message = std::string("unknown option ") + arg;
+            return UsageError(message.c_str());
+        } else if (scriptPath) {
+            return UsageError("more than one script given");
+        } else {
+            scriptPath = arg;
+        }
+    }
+    if (!wantOps && !pngPath)
+        wantState = true;
+
+    std::string text;
+    bool fromStdin = !scriptPath || strcmp(scriptPath, "-") == 0;
+    FILE *file = fromStdin ? stdin : fopen(scriptPath, "rb");
+    if (!file) {
+        fprintf(stderr, "brisqual-replay: cannot open %s: %s\n", scriptPath, strerror(errno));
+        return 1;
+    }
+    bool read = ReadAll(file, text);
+    if (!fromStdin)
+        fclose(file);
+    if (!read) {
+        fprintf(stderr, "brisqual-replay: cannot read %s\n", fromStdin ? "standard input" : scriptPath);
+        return 1;
+    }
+
+    std::vector<ScriptEvent> events;
+    ScriptError error;
+    if (!ParseEventScript(text, events, error)) {
+        fprintf(stderr, "brisqual-replay: %s:%d: %s: %s\n", fromStdin ? "<stdin>" : scriptPath,
+                error.line, error.reason.c_str(), error.text.c_str());
+        return 2;
+    }
+
+    // As the window does: reset at creation, the events, then one repaint.
+    ResetCurve();
+    ReplayEvents(events);
+    ComputeRunningIntegral();
+
+    if (pngPath) {
+        RasterSurface raster(width, height);
+        PaintPlot(raster);
+        PaintGrid(raster);
+        std::string message;
+        if (!WritePngFile(pngPath, raster.Pixels(), width, height, message)) {
+            fprintf(stderr, "brisqual-replay: %s\n", message.c_str());
+            return 1;
+        }
+    }
+    std::string out;
+    if (wantState)
+        out += StateJson();
+    if (wantOps) {
+        RecordingSurface recording;
+        PaintPlot(recording);
+        PaintGrid(recording);
+        out += OpsListing(recording);
+    }
+    if (fwrite(out.data(), 1, out.size(), stdout) != out.size() || fflush(stdout) != 0) {
+        fprintf(stderr, "brisqual-replay: cannot write standard output\n");
+        return 1;
+    }
+    return 0;
+}
