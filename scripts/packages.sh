@@ -23,7 +23,7 @@ ensure_packages() {
     fi
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -q >/dev/null || return 1
-    apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null || return 1
+    apt-get install -y -q "${missing[@]}" >/dev/null || return 1
 }
 
 NATIVE_PACKAGES=(cmake make g++ pkg-config libpng-dev googletest libgtest-dev libbenchmark-dev python3)
