@@ -17,3 +17,38 @@ build_windows() {
         cmake --build "$WINDOWS_BUILD" -j "$JOBS" >"$WINDOWS_BUILD.log" 2>&1 ||
         { cat "$WINDOWS_BUILD.log" 2>/dev/null | tail -40; echo "Windows build failed" >&2; return 1; }
 }
+
+SANITIZE_BUILD=$BRISQUAL_ROOT/build/sanitize
+FUZZ_BUILD=$BRISQUAL_ROOT/build/fuzz
+
+# The native tests again, with AddressSanitizer and UndefinedBehaviorSanitizer.
+build_sanitized() {
+    cmake -S "$BRISQUAL_ROOT" -B "$SANITIZE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DBRISQUAL_SANITIZE=ON >/dev/null &&
+        cmake --build "$SANITIZE_BUILD" -j "$JOBS" >"$SANITIZE_BUILD.log" 2>&1 ||
+        { tail -40 "$SANITIZE_BUILD.log" 2>/dev/null; echo "sanitized build failed" >&2; return 1; }
+}
+
+# The event fuzzer: clang's libFuzzer with the same sanitizers.
+build_fuzzer() {
+    CC=clang CXX=clang++ cmake -S "$BRISQUAL_ROOT" -B "$FUZZ_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DBRISQUAL_FUZZ=ON -DBRISQUAL_TESTS=OFF >/dev/null &&
+        cmake --build "$FUZZ_BUILD" -j "$JOBS" --target event_fuzzer >"$FUZZ_BUILD.log" 2>&1 ||
+        { tail -40 "$FUZZ_BUILD.log" 2>/dev/null; echo "fuzzer build failed" >&2; return 1; }
+}
+
+# run_fuzzer SECONDS [SEED]: runs the fuzzer from the kept seeds on a scratch
+# corpus and prints its final statistics. A fixed seed repeats a run exactly;
+# without one each run explores anew. Crashes go to build/fuzz/findings.
+run_fuzzer() {
+    local seconds=$1 seed=${2:-0} scratch
+    scratch=$(mktemp -d)
+    mkdir -p "$FUZZ_BUILD/findings"
+    "$FUZZ_BUILD/tests/fuzz/event_fuzzer" -max_total_time="$seconds" -print_final_stats=1 -seed="$seed" \
+        -artifact_prefix="$FUZZ_BUILD/findings/" "$scratch" "$BRISQUAL_ROOT/tests/fuzz/corpus" \
+        >"$FUZZ_BUILD/run.log" 2>&1
+    local status=$?
+    rm -rf "$scratch"
+    grep -E '^stat::(number_of_executed_units|average_exec_per_sec)|^==.*ERROR|invariant broken' "$FUZZ_BUILD/run.log"
+    return $status
+}

@@ -15,5 +15,15 @@ export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
         wineserver -w
         touch "$prefix/.brisqual-ready"
     fi
+    # Debian's Wine looks for its own fonts on a path it cannot resolve, so
+    # Marlett (caption buttons) and MS Sans Serif (dialogs) would fall back
+    # to other fonts; linking them into the prefix gives Wine's real ones.
+    if [ ! -f "$prefix/.brisqual-fonts" ]; then
+        mkdir -p "$prefix/drive_c/windows/Fonts"
+        for font in /usr/share/wine/fonts/*; do
+            [ -e "$font" ] && ln -sf "$font" "$prefix/drive_c/windows/Fonts/"
+        done
+        touch "$prefix/.brisqual-fonts"
+    fi
 ) 9>"$prefix.lock"
 echo "$prefix"

@@ -1,0 +1,110 @@
+#!/usr/bin/env python3
+"""Builds the program's icon (.ico) from its text picture (resources/icon.txt).
+
+usage: make_icon.py ICON_TXT OUTPUT_ICO
+
+The text holds a legend (letter, palette index, RRGGBB colour) and a 32 x 32
+grid of letters, top row first. The .ico gets one 32 x 32 image at 4 bits per
+pixel in the standard Windows 16-colour palette, with an all-zero AND mask
+(fully opaque). Keeping the picture as text makes its pixels reviewable.
+"""
+import os
+import re
+import struct
+import sys
+
+SIZE = 32
+
+# The standard Windows 16-colour palette, as RRGGBB.
+STANDARD_PALETTE = [
+    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
+    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
+]
+
+LEGEND_LINE = re.compile(r"^(\S)\s+(\d+)\s+([0-9A-Fa-f]{6})(\s.*)?$")
+
+
+class IconTextError(Exception):
+    pass
+
+
+def parse_icon_text(text):
+    """Returns the picture as 32 rows of 32 palette indices, top row first."""
+    legend = {}
+    rows = []
+    for number, raw in enumerate(text.splitlines(), 1):
+        line = raw.rstrip()
+        if not line or line.startswith("#"):
+            continue
+        where = "line %d" % number
+        match = LEGEND_LINE.match(line)
+        if match:
+            if rows:
+                raise IconTextError("%s: legend entry after the pixel rows" % where)
+            letter, index, colour = match.group(1), int(match.group(2)), int(match.group(3), 16)
+            if letter in legend:
+                raise IconTextError("%s: letter %r defined twice" % (where, letter))
+            if index >= len(STANDARD_PALETTE):
+                raise IconTextError("%s: palette index %d is not 0..15" % (where, index))
+            if colour != STANDARD_PALETTE[index]:
+                raise IconTextError("%s: index %d is %06X in the standard palette, not %06X"
+                                    % (where, index, STANDARD_PALETTE[index], colour))
+            legend[letter] = index
+            continue
+        if len(line) != SIZE or " " in line:
+            raise IconTextError("%s: a pixel row must be %d letters, got %r" % (where, SIZE, line))
+        unknown = sorted(set(line) - set(legend))
+        if unknown:
+            raise IconTextError("%s: letters not in the legend: %s" % (where, " ".join(unknown)))
+        rows.append([legend[c] for c in line])
+    if len(rows) != SIZE:
+        raise IconTextError("%d pixel rows, expected %d" % (len(rows), SIZE))
+    return rows
+
+
+def encode_ico(rows):
+    """The .ico file: one directory entry and a bottom-up 4-bit DIB."""
+    xor_stride = SIZE // 2          # two pixels per byte, already a multiple of 4
+    and_stride = SIZE // 8          # one bit per pixel, already a multiple of 4
+    xor = bytearray()
+    for row in reversed(rows):      # DIB rows run bottom-up
+        for x in range(0, SIZE, 2):
+            xor.append(row[x] << 4 | row[x + 1])
+    assert len(xor) == xor_stride * SIZE
+    and_mask = bytes(and_stride * SIZE)     # all zero: every pixel opaque
+    palette = b"".join(struct.pack("<BBBB", c & 0xFF, c >> 8 & 0xFF, c >> 16, 0)
+                       for c in STANDARD_PALETTE)
+    # Height counts the XOR and AND bitmaps together, as icons require.
+    header = struct.pack("<IiiHHIIiiII", 40, SIZE, 2 * SIZE, 1, 4, 0,
+                         len(xor) + len(and_mask), 0, 0, 0, 0)
+    image = header + palette + bytes(xor) + and_mask
+    directory = struct.pack("<HHH", 0, 1, 1)
+    entry = struct.pack("<BBBBHHII", SIZE, SIZE, 16, 0, 1, 4, len(image), 6 + 16)
+    return directory + entry + image
+
+
+def main(argv):
+    if len(argv) != 3:
+        sys.stderr.write("usage: make_icon.py ICON_TXT OUTPUT_ICO\n")
+        return 2
+    source, target = argv[1], argv[2]
+    try:
+        with open(source, encoding="ascii") as f:
+            rows = parse_icon_text(f.read())
+    except (OSError, UnicodeDecodeError) as e:
+        sys.stderr.write("make_icon.py: cannot read %s: %s\n" % (source, e))
+        return 1
+    except IconTextError as e:
+        sys.stderr.write("make_icon.py: %s: %s\n" % (source, e))
+        return 1
+    # Written whole to a temporary name first, so that a failed run never
+    # leaves a truncated icon for the resource compiler.
+    temporary = target + ".tmp"
+    with open(temporary, "wb") as f:
+        f.write(encode_ico(rows))
+    os.replace(temporary, target)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
