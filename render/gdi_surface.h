@@ -1,5 +1,6 @@
 // The painter's drawing operations on a Windows device context: each one
-// forwards to the GDI call of the same name.
+// forwards to the GDI call of the same name. It also keeps a count of the
+// pens it made that GDI has not yet deleted, so a soak test can see a leak.
 #pragma once
 
 #include "plot_surface.h"
@@ -12,7 +13,12 @@ public:
 
     PlotObject CreatePen(int style, int width, PlotColour colour) override
     {
-        return (PlotObject)::CreatePen(style, width, (COLORREF)colour);
+        HPEN pen = ::CreatePen(style, width, (COLORREF)colour);
+        if (pen) {
+            LivePens++;
+            PensCreated++;
+        }
+        return (PlotObject)pen;
     }
     PlotObject SelectObject(PlotObject object) override
     {
@@ -20,7 +26,14 @@ public:
     }
     void MoveToEx(int32_t x, int32_t y) override { ::MoveToEx(dc_, x, y, NULL); }
     void LineTo(int32_t x, int32_t y) override { ::LineTo(dc_, x, y); }
-    void DeleteObject(PlotObject object) override { ::DeleteObject((HGDIOBJ)object); }
+    void DeleteObject(PlotObject object) override
+    {
+        if (::DeleteObject((HGDIOBJ)object))
+            LivePens--;
+    }
+
+    static inline long LivePens = 0;      // pens created and not deleted
+    static inline long PensCreated = 0;   // all pens ever created
 
 private:
     HDC dc_;

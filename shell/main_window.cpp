@@ -5,6 +5,9 @@
 #include "../render/painter.h"
 #include "../resources/resource.h"
 #include "about_dialog.h"
+#ifdef BRISQUAL_PROBE
+#include "probe.h"
+#endif
 
 #include <windows.h>
 
@@ -62,6 +65,10 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
     case WM_LBUTTONUP:
         EndDrag();
         return 0;
+#ifdef BRISQUAL_PROBE
+    case ProbeMessage:
+        return AnswerProbe(wParam);
+#endif
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

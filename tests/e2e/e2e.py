@@ -1,0 +1,132 @@
+#!/usr/bin/env python3
+# Runs the end-to-end tests of the Windows program: brisqual.exe under Wine
+# on a private Xvfb display, driven by real X input and checked from
+# screenshots. Prints PASS/FAIL a check and ends with "N passed, N failed".
+#   python3 tests/e2e/e2e.py --exe build/windows/brisqual.exe \
+#       --replay build/native/brisqual-replay [--out DIR] [--prefix DIR]
+import argparse
+import os
+import signal
+import subprocess
+import sys
+import time
+import traceback
+from pathlib import Path
+
+sys.dont_write_bytecode = True   # keep the source tree free of caches
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from image import Image  # noqa: E402
+from report import Suite  # noqa: E402
+from session import Screen, SessionError, Wine, XServer  # noqa: E402
+
+REPO = Path(__file__).resolve().parents[2]
+
+
+class Context:
+    def __init__(self, args, suite, screen, wine):
+        self.exe = Path(args.exe).resolve()
+        self.replay = Path(args.replay).resolve()
+        self.strict_replay = args.strict_replay
+        self.suite = suite
+        self.screen = screen
+        self.wine = wine
+        self.measured = {}
+
+    def run_replay(self, script, name, size=None):
+        """Draws a script with brisqual-replay; returns the picture."""
+        folder = self.suite.out / self.suite.group
+        folder.mkdir(parents=True, exist_ok=True)
+        script_path = folder / (name + ".txt")
+        script_path.write_text(script)
+        png = folder / (name + "-replay.png")
+        cmd = [str(self.replay), "--png", str(png)]
+        if size:
+            cmd += ["--size", "%dx%d" % size]
+        r = subprocess.run(cmd + [str(script_path)], capture_output=True, text=True, timeout=60)
+        if r.returncode != 0:
+            raise SessionError("brisqual-replay failed (%d): %s" % (r.returncode, r.stderr.strip()))
+        return Image.load(png)
+
+
+def _on_signal(number, frame):
+    # Unwinds through every finally, so the processes started so far are ended.
+    raise SystemExit(128 + number)
+
+
+def main():
+    parser = argparse.ArgumentParser(
+        description="End-to-end tests of brisqual.exe under Wine on a private Xvfb display.")
+    parser.add_argument("--exe", required=True, help="the cross-built brisqual.exe")
+    parser.add_argument("--replay", required=True, help="the native brisqual-replay")
+    parser.add_argument("--out", help="folder for screenshots (default: e2e-screenshots beside the exe)")
+    parser.add_argument("--prefix", help="Wine prefix, made once and reused "
+                        "(default: $TMPDIR/brisqual-e2e-wine-UID)")
+    parser.add_argument("--strict-replay", action="store_true",
+                        help="fail when the Wine picture of the drag sequence differs from the replay's")
+    parser.add_argument("--only", help="run only the cases whose name contains this text")
+    args = parser.parse_args()
+
+    for tool in ("Xvfb", "xdpyinfo", "xdotool", "import", "convert", "identify", "wine", "wineserver"):
+        if subprocess.run(["sh", "-c", "command -v " + tool], capture_output=True).returncode != 0:
+            print("FAIL setup: %s is not installed" % tool)
+            print("0 passed, 1 failed")
+            return 1
+    for path in (args.exe, args.replay):
+        if not os.path.isfile(path):
+            print("FAIL setup: %s does not exist" % path)
+            print("0 passed, 1 failed")
+            return 1
+
+    out = Path(args.out or Path(args.exe).resolve().parent / "e2e-screenshots")
+    out.mkdir(parents=True, exist_ok=True)
+    prefix = args.prefix or os.path.join(os.environ.get("TMPDIR", "/tmp"), "brisqual-e2e-wine-%d" % os.getuid())
+
+    for s in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+        signal.signal(s, _on_signal)
+
+    import cases
+    suite = Suite(out)
+    started = time.monotonic()
+    xserver = XServer(out)
+    wine = None
+    interrupted = None
+    try:
+        display = xserver.start()
+        screen = Screen(display)
+        wine = Wine(prefix, display, REPO)
+        wine.kill_server()   # a server left by an interrupted run would keep an old desktop
+        wine.prepare()
+        print("Display %s, Wine prefix %s, screenshots in %s" % (display, prefix, out), flush=True)
+        ctx = Context(args, suite, screen, wine)
+        cases.run_all(ctx, args.only)
+        measured = ctx.measured
+        if "client" in measured:
+            c, f = measured["client"], measured["frame"]
+            print("Measured: client %dx%d at screen %d,%d; window frame %dx%d at %d,%d"
+                  % (c.w, c.h, c.x, c.y, f.w, f.h, f.x, f.y))
+        if measured.get("sequence_diff") is not None:
+            print("Measured: the drag sequence differs from the replay in %d pixels"
+                  % measured["sequence_diff"])
+    except SystemExit as e:
+        suite.check("run", False, "interrupted by signal %d" % (e.code - 128))
+        interrupted = e.code
+    except SessionError as e:
+        suite.check("setup", False, str(e))
+    except Exception:
+        suite.check("harness", False, traceback.format_exc().strip().replace("\n", " | "))
+    finally:
+        for s in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+            signal.signal(s, signal.SIG_IGN)   # let the clean-up finish
+        if wine is not None:
+            wine.kill_server()
+        xserver.stop()
+    print("Runtime %.1f s" % (time.monotonic() - started))
+    print("%d passed, %d failed" % (suite.passed, suite.failed))
+    if interrupted:
+        return interrupted
+    return 0 if suite.failed == 0 and suite.passed > 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
