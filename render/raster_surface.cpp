@@ -3,17 +3,14 @@
 // every LineTo with white gaps, width-2 lines are a band with round caps.
 #include "raster_surface.h"
 
-#include <math.h>
-
-// Exact integer arithmetic needs products of coordinate differences to fit
-// in 64 bits. Segments reaching past this are clipped first; the buffer is
-// far smaller, so only the unseen part of such a line is affected.
-static const int64_t ExactLimit = (int64_t)1 << 28;
-static const double ClipBox = (double)((int64_t)1 << 27);
-
 static const uint32_t White = 0x00FFFFFF;   // default opaque background colour
 static const int DashOn = 18;
 static const int DashPeriod = 24;
+
+// Before stepping a slanted thin line, GDI divides (toward zero) both
+// coordinates of an end point by 8 when either reaches 2^28, to keep its
+// 32-bit sums in range. The line it draws is the one between those points.
+static const int64_t CropLimit = (int64_t)1 << 28;
 
 uint32_t RgbFromColour(PlotColour colour)
 {
@@ -37,40 +34,27 @@ static int64_t CeilDiv(int64_t a, int64_t b)
     return q;
 }
 
-// Clips (x0,y0)-(x1,y1) to the square |x|,|y| <= ClipBox (Liang-Barsky) and
-// rounds the new ends. Returns false when the segment misses the square.
-static bool ClipToBox(int64_t &x0, int64_t &y0, int64_t &x1, int64_t &y1)
+// ceil(t * d / h) for 0 <= t < h: where an edge of a wide band crosses a
+// row. Vertices lie within one pixel of the int32 range, so |d| <= 2^32 + 1,
+// and a row of the buffer is at most 2^32 - 1 below a vertex: t * |d| stays
+// below 2^64, though well past 2^63.
+static int64_t CrossingOffset(int64_t t, int64_t d, int64_t h)
 {
-    double ax = (double)x0, ay = (double)y0;
-    double dx = (double)x1 - ax, dy = (double)y1 - ay;
-    double t0 = 0.0, t1 = 1.0;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {ax + ClipBox, ClipBox - ax, ay + ClipBox, ClipBox - ay};
-    for (int i = 0; i < 4; i++) {
-        if (p[i] == 0.0) {
-            if (q[i] < 0.0)
-                return false;
-            continue;
-        }
-        double r = q[i] / p[i];
-        if (p[i] < 0.0) {
-            if (r > t1)
-                return false;
-            if (r > t0)
-                t0 = r;
-        } else {
-            if (r < t0)
-                return false;
-            if (r < t1)
-                t1 = r;
-        }
-    }
-    x1 = (int64_t)floor(ax + t1 * dx + 0.5);
-    y1 = (int64_t)floor(ay + t1 * dy + 0.5);
-    x0 = (int64_t)floor(ax + t0 * dx + 0.5);
-    y0 = (int64_t)floor(ay + t0 * dy + 0.5);
-    return true;
+    uint64_t ud = d < 0 ? 0 - (uint64_t)d : (uint64_t)d;
+    uint64_t product = (uint64_t)t * ud;
+    uint64_t q = product / (uint64_t)h, r = product % (uint64_t)h;
+    return d < 0 ? -(int64_t)q : (int64_t)q + (r != 0);
 }
+
+// a^2 < 3 b^2 for |a|, |b| < 2^32, where 3 b^2 can pass 2^64.
+static bool SquareBelowThreeSquares(int64_t a, int64_t b)
+{
+    uint64_t ua = (uint64_t)Abs64(a), ub = (uint64_t)Abs64(b);
+    uint64_t a2 = ua * ua, b2 = ub * ub;
+    return b2 > UINT64_MAX / 3 || a2 < 3 * b2;
+}
+
+static int64_t Crop(int64_t v, bool crop) { return crop ? v / 8 : v; }
 
 RasterSurface::RasterSurface(int width, int height)
     : width_(width > 0 ? width : 0),
@@ -147,20 +131,12 @@ void RasterSurface::LineTo(int32_t x, int32_t y)
     currentX_ = x;
     currentY_ = y;
     const Pen &pen = *SelectedPen();
-
-    int64_t phase = 0;
-    if (Max64(Max64(Abs64(x0), Abs64(y0)), Max64(Abs64(x1), Abs64(y1))) > ExactLimit) {
-        int64_t sx = x0, sy = y0;
-        if (!ClipToBox(x0, y0, x1, y1))
-            return;
-        // Keep the dash pattern where it was, counted from the real start.
-        phase = Abs64(x1 - x0) > Abs64(y1 - y0) ? Abs64(x0 - sx) : Abs64(y0 - sy);
-        phase %= DashPeriod;
-    }
     if (pen.width == 2)
         WideLine(x0, y0, x1, y1, pen.rgb);
+    else if (x0 == x1 || y0 == y1)
+        AxisLine(x0, y0, x1, y1, pen);
     else
-        CosmeticLine(x0, y0, x1, y1, phase, pen);
+        CosmeticLine(x0, y0, x1, y1, pen);
 }
 
 void RasterSurface::Span(int64_t y, int64_t x0, int64_t x1, uint32_t rgb)
@@ -180,34 +156,77 @@ void RasterSurface::Block(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32
         Span(y, x0, x1 + 1, rgb);
 }
 
+// A thin horizontal or vertical line covers the span from its start up to,
+// not including, its end; reversed, the span shifts by one. Dashes count
+// from the start. GDI computes the far edge of the span as max + 1 in 32
+// bits, so a dashed line with an end at INT32_MAX, or a solid one running
+// backwards from it, draws nothing.
+void RasterSurface::AxisLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Pen &pen)
+{
+    bool horizontal = y0 == y1;
+    int64_t from = horizontal ? x0 : y0, to = horizontal ? x1 : y1;
+    int64_t at = horizontal ? y0 : x0;
+    if (from == to || at < 0 || at >= (horizontal ? height_ : width_))
+        return;
+    bool dashed = pen.style == PlotPenDash;
+    bool forward = from < to;
+    if (dashed ? Max64(from, to) == INT32_MAX : !forward && from == INT32_MAX)
+        return;
+    int64_t first = forward ? from : to + 1, last = forward ? to - 1 : from;
+    int64_t extent = horizontal ? width_ : height_;
+    int64_t lo = Max64(first, 0), hi = Min64(last, extent - 1);
+    for (int64_t p = lo; p <= hi; p++) {
+        int64_t t = forward ? p - first : last - p;
+        uint32_t rgb = !dashed || t % DashPeriod < DashOn ? pen.rgb : White;
+        if (horizontal)
+            pixels_[(size_t)at * width_ + p] = rgb;
+        else
+            pixels_[(size_t)p * width_ + at] = rgb;
+    }
+}
+
 // One pixel per step along the major axis (x when |dx| > |dy|, so exact
 // diagonals are y-major), the end point left out. The minor coordinate is
 // ceil(exact - 1/2): ties go to the smaller coordinate.
-void RasterSurface::CosmeticLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1,
-                                 int64_t phase, const Pen &pen)
+void RasterSurface::CosmeticLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Pen &pen)
 {
+    bool dashed = pen.style == PlotPenDash;
+    bool cropStart = Max64(Abs64(x0), Abs64(y0)) >= CropLimit;
+    bool cropEnd = Max64(Abs64(x1), Abs64(y1)) >= CropLimit;
+    x0 = Crop(x0, cropStart);
+    y0 = Crop(y0, cropStart);
+    x1 = Crop(x1, cropEnd);
+    y1 = Crop(y1, cropEnd);
+    // A dashed line whose end was cropped keeps the new end point: GDI
+    // compares the original end with the last pixel to leave it out.
+    bool withEnd = dashed && cropEnd;
+
+    // Now every coordinate is within 2^28: the products below fit easily.
     int64_t dx = x1 - x0, dy = y1 - y0;
-    if (dx == 0 && dy == 0)
-        return;
     bool xMajor = Abs64(dx) > Abs64(dy);
     int64_t p0 = xMajor ? x0 : y0, q0 = xMajor ? y0 : x0;
     int64_t dp = xMajor ? dx : dy, dq = xMajor ? dy : dx;
     int64_t majorExtent = xMajor ? width_ : height_;
     int64_t minorExtent = xMajor ? height_ : width_;
     int64_t steps = Abs64(dp), sign = dp > 0 ? 1 : -1;
+    if (steps == 0) {
+        // Cropping met the start: at most the one point is left.
+        if (withEnd && x0 >= 0 && x0 < width_ && y0 >= 0 && y0 < height_)
+            pixels_[(size_t)y0 * width_ + x0] = pen.rgb;
+        return;
+    }
 
     // Only the steps whose major coordinate falls inside the buffer.
     int64_t tFirst = sign > 0 ? -p0 : p0 - (majorExtent - 1);
     int64_t tLast = sign > 0 ? majorExtent - 1 - p0 : p0;
     tFirst = Max64(tFirst, 0);
-    tLast = Min64(tLast, steps - 1);
+    tLast = Min64(tLast, withEnd ? steps : steps - 1);
     for (int64_t t = tFirst; t <= tLast; t++) {
         int64_t q = q0 + CeilDiv(2 * t * dq - steps, 2 * steps);
         if (q < 0 || q >= minorExtent)
             continue;
         int64_t p = p0 + sign * t;
-        bool on = pen.style != PlotPenDash || (t + phase) % DashPeriod < DashOn;
-        uint32_t rgb = on ? pen.rgb : White;
+        uint32_t rgb = !dashed || t % DashPeriod < DashOn ? pen.rgb : White;
         if (xMajor)
             pixels_[(size_t)q * width_ + p] = rgb;
         else
@@ -217,6 +236,9 @@ void RasterSurface::CosmeticLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1,
 
 // A width-2 segment is drawn on its own: a 2x2 cap at each end, joined by a
 // band two pixels wide. Slanted bands are a parallelogram filled by rows.
+// GDI under Wine builds a region with a rectangle for every row of the band
+// and silently leaves the band out when it cannot allocate one (tens of
+// millions of rows); here the band is always drawn.
 void RasterSurface::WideLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t rgb)
 {
     int64_t dx = x1 - x0, dy = y1 - y0;
@@ -229,8 +251,8 @@ void RasterSurface::WideLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uin
     Block(x1 - 1, y1 - 1, x1, y1, rgb);
 
     int64_t s = (dx > 0) == (dy > 0) ? 1 : -1;
-    int64_t ax = dx * dx < 3 * dy * dy ? 1 : 0;
-    int64_t ay = dy * dy < 3 * dx * dx ? 1 : 0;
+    int64_t ax = SquareBelowThreeSquares(dx, dy) ? 1 : 0;
+    int64_t ay = SquareBelowThreeSquares(dy, dx) ? 1 : 0;
     const int64_t vx[4] = {x0 + 1, x1 + 1, x1 - ax, x0 - ax};
     const int64_t vy[4] = {y0 - s, y1 - s, y1 + s * ay, y0 + s * ay};
 
@@ -248,10 +270,11 @@ void RasterSurface::WideLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uin
         int n = 0;
         for (int i = 0; i < 4; i++) {
             int j = (i + 1) & 3;
-            int64_t ya = vy[i], yb = vy[j];
-            if (ya == yb || y < Min64(ya, yb) || y >= Max64(ya, yb))
+            int upper = vy[i] < vy[j] ? i : j, lower = upper == i ? j : i;
+            if (vy[i] == vy[j] || y < vy[upper] || y >= vy[lower])
                 continue;
-            cross[n++] = vx[i] + CeilDiv((y - ya) * (vx[j] - vx[i]), yb - ya);
+            cross[n++] = vx[upper] + CrossingOffset(y - vy[upper], vx[lower] - vx[upper],
+                                                    vy[lower] - vy[upper]);
         }
         for (int i = 1; i < n; i++)
             for (int k = i; k > 0 && cross[k - 1] > cross[k]; k--) {

@@ -43,7 +43,8 @@ private:
     const Pen *SelectedPen() const;
     void Span(int64_t y, int64_t x0, int64_t x1, uint32_t rgb);   // [x0, x1)
     void Block(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t rgb);   // inclusive
-    void CosmeticLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t phase, const Pen &pen);
+    void AxisLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Pen &pen);
+    void CosmeticLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Pen &pen);
     void WideLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t rgb);
 
     int width_;

@@ -186,7 +186,8 @@ TEST(RasterSurface, HugeCoordinatesKeepTheVisiblePartAndTheDashPhase)
     for (int x = 0; x < 39; x++)
         EXPECT_EQ(d.PixelAt(x, 7), ((int64_t)x - start) % 24 < 18 ? Pen : White) << x;
 
-    // Wide slanted lines with saturated ends neither crash nor spill.
+    // Wide slanted lines with saturated ends neither crash nor spill. (GDI
+    // under Wine cannot allocate bands this tall and draws only the caps.)
     Surface w(60, 60);
     w.Draw(PlotPenSolid, 2, 20, 30, 22, INT32_MIN);
     w.Draw(PlotPenSolid, 2, 40, 30, 38, INT32_MAX);
@@ -196,6 +197,73 @@ TEST(RasterSurface, HugeCoordinatesKeepTheVisiblePartAndTheDashPhase)
     EXPECT_EQ(w.PixelAt(40, 59), Pen);
     EXPECT_EQ(w.PixelAt(30, 30), Pen);
     EXPECT_EQ(w.PixelAt(5, 50), Green);
+}
+
+// GDI divides an end point of a slanted thin line by 8 once a coordinate
+// reaches 2^28, so the line on screen runs toward the divided point.
+// Pixels as GDI under Wine draws them.
+TEST(RasterSurface, ThinLinesToFarEndsRunTowardTheEndDividedByEight)
+{
+    Surface s(64, 48);
+    s.Draw(PlotPenSolid, 1, 24, 20, 67108903, -268435456);   // toward (8388612, -33554432)
+    for (int y = 0; y <= 20; y++)
+        EXPECT_EQ(s.PixelAt(24 + (21 - y) / 4, y), Pen) << y;
+    EXPECT_EQ(s.Count(Pen), 21);
+
+    Surface both(64, 48);
+    both.Draw(PlotPenDash, 1, -3, -536870912, 58, 268435480);   // (0, -2^26) to (7, 33554435)
+    for (int y = 0; y < 48; y++)
+        EXPECT_NE(both.PixelAt(5, y), Green) << y;
+    EXPECT_EQ(both.Count(Green), 64 * 48 - 48);
+}
+
+// GDI finds the far side of a horizontal or vertical span as max + 1 in 32
+// bits; at INT32_MAX that wraps and the span is empty.
+TEST(RasterSurface, AxisLinesEndingAtIntMaxDrawWhatGdiDraws)
+{
+    Surface s(64, 48);
+    s.Draw(PlotPenSolid, 1, 10, 5, INT32_MAX, 5);
+    EXPECT_TRUE(s.RowIs(5, 10, 63, Pen));
+    s.Draw(PlotPenSolid, 1, 7, 10, 7, INT32_MAX);
+    EXPECT_EQ(s.Count(Pen), 54 + 38);
+
+    Surface none(64, 48);
+    none.Draw(PlotPenSolid, 1, INT32_MAX, 5, 10, 5);   // backwards from INT32_MAX
+    none.Draw(PlotPenSolid, 1, 7, INT32_MAX, 7, 10);
+    none.Draw(PlotPenDash, 1, 10, 6, INT32_MAX, 6);    // dashed: either way
+    none.Draw(PlotPenDash, 1, INT32_MAX, 7, 10, 7);
+    none.Draw(PlotPenDash, 1, 8, 10, 8, INT32_MAX);
+    EXPECT_EQ(none.Count(Green), 64 * 48);
+
+    Surface near(64, 48);
+    near.Draw(PlotPenSolid, 1, INT32_MAX - 1, 5, 10, 5);
+    near.Draw(PlotPenDash, 1, 10, INT32_MIN, 10, 40);   // the dash counts from INT32_MIN
+    EXPECT_TRUE(near.RowIs(5, 11, 63, Pen));
+    for (int y = 0; y < 40; y++)
+        EXPECT_EQ(near.PixelAt(10, y), ((int64_t)y - INT32_MIN) % 24 < 18 ? Pen : White) << y;
+}
+
+// A band's edges are the same lines whatever the length of the segment, so
+// a segment between int32 extremes shows the same pixels as a short one
+// along it, although its products pass 2^63.
+TEST(RasterSurface, WideBandsBetweenIntExtremesMatchShortOnesAlongThem)
+{
+    struct Pair { int32_t x0, y0, x1, y1, sx0, sy0, sx1, sy1; };
+    const Pair pairs[] = {
+        {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, -1000, -1000, 1000, 1000},
+        {INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN, -1000, 999, 1000, -1001},   // x + y = -1
+        {-700000000, -2100000000, 700000000, 2100000000, -100, -300, 100, 300},
+        {2100000000, -700000000, -2100000000, 700000000, 300, -100, -300, 100},
+        {INT32_MAX, INT32_MIN + 1, INT32_MIN + 1, INT32_MAX, 500, -500, -500, 500},
+    };
+    for (const Pair &p : pairs) {
+        Surface big(64, 64), small(64, 64);
+        big.Draw(PlotPenSolid, 2, p.x0, p.y0, p.x1, p.y1);
+        small.Draw(PlotPenSolid, 2, p.sx0, p.sy0, p.sx1, p.sy1);
+        EXPECT_GT(small.Count(Pen), 0);
+        for (int i = 0; i < 64 * 64; i++)
+            ASSERT_EQ(big.Pixels()[i], small.Pixels()[i]) << p.x0 << " " << p.y0 << " pixel " << i;
+    }
 }
 
 TEST(RasterSurface, PensThatCannotBeDrawnFailAndDrawNothing)

@@ -86,6 +86,7 @@ def main():
         signal.signal(s, _on_signal)
 
     import cases
+    import fidelity
     suite = Suite(out)
     started = time.monotonic()
     xserver = XServer(out)
@@ -100,11 +101,15 @@ def main():
         print("Display %s, Wine prefix %s, screenshots in %s" % (display, prefix, out), flush=True)
         ctx = Context(args, suite, screen, wine)
         cases.run_all(ctx, args.only)
+        fidelity.run_all(ctx, args.only)
         measured = ctx.measured
         if "client" in measured:
             c, f = measured["client"], measured["frame"]
             print("Measured: client %dx%d at screen %d,%d; window frame %dx%d at %d,%d"
                   % (c.w, c.h, c.x, c.y, f.w, f.h, f.x, f.y))
+        if measured.get("fidelity_pixels"):
+            print("Measured: the kept scripts compared %d pixels with the replay"
+                  % measured["fidelity_pixels"])
         if measured.get("sequence_diff") is not None:
             print("Measured: the drag sequence differs from the replay in %d pixels"
                   % measured["sequence_diff"])
