@@ -1,4 +1,4 @@
-# The pixel-comparison suite: each kept event script (fidelity/*.txt) is
+# The pixel-comparison suite: each kept event script (tests/scripts/*.txt) is
 # played on brisqual.exe under Wine with real X input, and the client area
 # must equal brisqual-replay's picture for the same script, pixel for pixel.
 import subprocess
@@ -9,7 +9,7 @@ from app import App
 from locate import NotFound
 from session import SessionError
 
-SCRIPTS = Path(__file__).resolve().parent / "fidelity"
+SCRIPTS = Path(__file__).resolve().parents[1] / "scripts"
 PACE = 0.08   # seconds given to a move whose repaint shows nothing new
 
 
@@ -51,8 +51,10 @@ def play(ctx, app, events):
             pointer = (x, y)
         if kind == "down":
             screen.xdotool("mousedown", 1)
+            app.pressed = True   # a script may end with the button held; stop() lets go
         elif kind == "up":
             screen.xdotool("mouseup", 1)
+            app.pressed = False
         done.append(line)
         if kind != "move":
             continue
@@ -85,6 +87,7 @@ def run_all(ctx, only=None):
             started = time.monotonic()
             shot = play(ctx, app, events)
             pic = app.picture(shot)
+            suite.save("wine", pic)   # the candidates for the raster tests' golden images
             replay = ctx.run_replay(path.read_text(), name)
             suite.compare(check, pic, replay)
             total_pixels += pic.width * pic.height

@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-# Writes the event scripts of the pixel-comparison suite into fidelity/.
+# Writes the kept event scripts beside this file. The end-to-end suite plays
+# them on the Windows program and compares with the replay tool; the raster
+# surface's unit tests draw them against golden images taken from Wine.
 # Each comes from a fixed seed, so running this again gives the same files;
 # they are kept in the repository so that a change shows up in review.
 # Every script stays inside the 602 x 504 client area and releases the
@@ -28,6 +30,8 @@ def walk(rng, start, steps, low, high, step):
 def scripts():
     s = {}
     s["flat"] = ("The flat curve, no events.", [])
+    s["steep-ends"] = ("Sample 4 far up, sample 295 down, then a drag left held.",
+                       drag(8, [250, 140]) + drag(590, [250, 330, 350]) + drag(301, [10, 5])[:-1])
     s["drag-example"] = ("Sample 100 grabbed, ten pixels down.", drag(200, [300, 310]))
 
     rng = random.Random(4101)
@@ -82,8 +86,7 @@ def scripts():
 
 
 def main():
-    folder = os.path.join(HERE, "fidelity")
-    os.makedirs(folder, exist_ok=True)
+    folder = HERE
     for name, (about, lines) in scripts().items():
         for line in lines:
             _, x, y = line.split()
