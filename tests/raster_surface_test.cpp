@@ -306,6 +306,44 @@ TEST(RasterSurface, EightPassesOfPensNeverRunOut)
     }
 }
 
+// Samples far beyond the window, up to 1e300, go through the painter and the
+// raster surface: the plateau's sides run off the top or bottom, the mean
+// line leaves the window, and the rest of the picture stays where it was.
+TEST(RasterSurface, PlateausOfHugeValuesRunOffTheWindow)
+{
+    for (double value : {1e4, -1e4, 1e300, -1e300}) {
+        Curve = CurveState{};
+        Drag = DragState{};
+        ResetCurve();
+        for (int i = 50; i <= 150; i++)
+            Curve.CurveValues[i] = value;
+        ComputeRunningIntegral();
+        Surface s(602, 504);
+        PaintPlot(s);
+        PaintGrid(s);
+
+        int greens = 0, edgeRows = 0;
+        for (int y = 0; y < 504; y++) {
+            for (int x = 0; x < 602; x++)
+                greens += s.PixelAt(x, y) == 0x00FF00;
+            bool up = value > 0;
+            if ((up && y < 249) || (!up && y > 251 && y < 500)) {
+                bool red = false;
+                for (int x = 97; x <= 101; x++)
+                    red = red || s.PixelAt(x, y) == 0xFF0000;
+                edgeRows += red;
+            }
+        }
+        EXPECT_EQ(greens, 0) << value;   // the mean line is off the window
+        // The side at column 100 is red on every row it crosses, but for the
+        // one row where the dashed grid line at y = 50 or 450 covers it.
+        EXPECT_EQ(edgeRows, value > 0 ? 249 - 1 : 248 - 1) << value;
+        EXPECT_EQ(s.PixelAt(60, 249), 0xFFFF00u) << value;   // the integral, 0 there, over the curve
+        EXPECT_EQ(s.PixelAt(60, 250), 0xE6BE00u) << value;   // the grid over both
+        EXPECT_EQ(s.PixelAt(200, 100), 0xC8BE14u) << value;
+    }
+}
+
 #ifdef BRISQUAL_HAVE_PNG
 
 void StartFresh()
