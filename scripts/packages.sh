@@ -26,6 +26,7 @@ ensure_packages() {
     apt-get install -y -q "${missing[@]}" >/dev/null || return 1
 }
 
-NATIVE_PACKAGES=(cmake make g++ pkg-config libpng-dev googletest libgtest-dev libbenchmark-dev python3)
+NATIVE_PACKAGES=(cmake make g++ pkg-config libpng-dev googletest libgtest-dev libbenchmark-dev python3
+    qt6-base-dev qt6-qpa-plugins fonts-liberation)
 WINDOWS_PACKAGES=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick x11-utils python3-pefile)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)

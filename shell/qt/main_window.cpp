@@ -1,0 +1,52 @@
+#include "main_window.h"
+
+#include "about_dialog.h"
+#include "icon.h"
+#include "plot_widget.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QPixmap>
+
+extern const char AboutCommandText[] = "   QUIEN  ..Y COMO ....";
+
+MainWindow::MainWindow()
+{
+    setWindowTitle(QStringLiteral("BRISQUAL"));
+    setWindowIcon(QIcon(QPixmap::fromImage(BrisqualIconImage())));
+
+    plot_ = new PlotWidget(this);
+    setCentralWidget(plot_);
+    // A command directly on the bar, no pop-up. It runs once the menu bar
+    // has finished with the click, as WM_COMMAND arrives after the menu loop.
+    menuBar()->setNativeMenuBar(false);   // a global menu would take the bar out of the window
+    about_ = menuBar()->addAction(QString::fromLatin1(AboutCommandText));
+    connect(about_, &QAction::triggered, this, &MainWindow::OpenAbout, Qt::QueuedConnection);
+
+    move(100, 10);
+    resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    plot_->setFocus();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent *event)
+{
+    // Esc, whatever else is held (the character 27, which Ctrl+[ also gives),
+    // ends the program at once without closing the window first; a drag in
+    // progress is simply dropped. Other keys do nothing.
+    if (event->key() == Qt::Key_Escape || event->text() == QString(QChar(27)))
+        QCoreApplication::exit(0);
+    event->accept();
+}
+
+void MainWindow::OpenAbout()
+{
+    OpenAboutDialog(this, plot_);
+}
+
+int RunBrisqual()
+{
+    MainWindow window;
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,37 @@
+// The main window: caption "BRISQUAL", the one-command menu bar and the plot
+// as its client area, sized as the Windows program's client area.
+#pragma once
+
+#include <QMainWindow>
+
+class PlotWidget;
+class QAction;
+
+// The Windows program's measured client area (its 610 x 550 window under
+// Wine's default theme).
+const int ClientWidth = 602;
+const int ClientHeight = 504;
+
+extern const char AboutCommandText[];
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow();
+
+    PlotWidget *Plot() const { return plot_; }
+    QAction *AboutCommand() const { return about_; }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private slots:
+    void OpenAbout();
+
+private:
+    PlotWidget *plot_;
+    QAction *about_;
+};
+
+// Shows the main window and runs the event loop: the program's exit status.
+int RunBrisqual();

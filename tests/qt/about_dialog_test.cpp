@@ -1,0 +1,333 @@
+// The menu command and the About dialog: the dialog's controls, texts and
+// layout against the Windows resource script and against a capture of the
+// Windows program's dialog under Wine; how it opens and what closes it.
+#include "about_dialog.h"
+#include "classic_controls.h"
+#include "main_window.h"
+#include "qt_test_support.h"
+
+#include <QFile>
+#include <QFontInfo>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+struct ScriptControl {
+    QString text, id, className, style;
+    QRect units;
+};
+
+struct ScriptDialog {
+    QRect units;
+    QString caption, face;
+    int points = 0;
+    std::vector<ScriptControl> controls;
+};
+
+// The ABOUTBOX template of resources/brisqual.rc, as far as the dialog uses it.
+bool ReadDialogScript(ScriptDialog *dialog, QString *error)
+{
+    QFile file(QStringLiteral(BRISQUAL_SOURCE_DIR "/resources/brisqual.rc"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        *error = QStringLiteral("cannot read %1").arg(file.fileName());
+        return false;
+    }
+    const QString text = QString::fromLatin1(file.readAll());
+    const QRegularExpression header(QStringLiteral("ABOUTBOX\\s+DIALOGEX\\s+(\\d+),\\s*(\\d+),\\s*(\\d+),\\s*(\\d+)"));
+    const QRegularExpressionMatch h = header.match(text);
+    if (!h.hasMatch()) {
+        *error = QStringLiteral("no ABOUTBOX DIALOGEX in the resource script");
+        return false;
+    }
+    dialog->units = QRect(h.captured(1).toInt(), h.captured(2).toInt(), h.captured(3).toInt(), h.captured(4).toInt());
+    const int begin = text.indexOf(QStringLiteral("\nBEGIN"), h.capturedEnd());
+    const int end = text.indexOf(QStringLiteral("\nEND"), begin);
+    const QString head = text.mid(h.capturedEnd(), begin - h.capturedEnd());
+    const QString body = text.mid(begin, end - begin);
+
+    const QRegularExpressionMatch caption = QRegularExpression(QStringLiteral("CAPTION\\s+\"([^\"]*)\"")).match(head);
+    const QRegularExpressionMatch font = QRegularExpression(QStringLiteral("FONT\\s+(\\d+),\\s*\"([^\"]*)\"")).match(head);
+    if (!caption.hasMatch() || !font.hasMatch()) {
+        *error = QStringLiteral("the dialog template has no CAPTION or FONT");
+        return false;
+    }
+    dialog->caption = caption.captured(1);
+    dialog->points = font.captured(1).toInt();
+    dialog->face = font.captured(2);
+
+    const QRegularExpression control(QStringLiteral(
+        "CONTROL\\s+(\"[^\"]*\"|\\w+)\\s*,\\s*(-?\\w+)\\s*,\\s*(\\w+)\\s*,\\s*([^,]+?)\\s*,"
+        "\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)"));
+    for (QRegularExpressionMatchIterator it = control.globalMatch(body); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        ScriptControl c;
+        c.text = m.captured(1);
+        if (c.text.startsWith(QLatin1Char('"')))
+            c.text = c.text.mid(1, c.text.size() - 2);
+        c.id = m.captured(2);
+        c.className = m.captured(3);
+        c.style = m.captured(4).simplified();
+        c.units = QRect(m.captured(5).toInt(), m.captured(6).toInt(), m.captured(7).toInt(), m.captured(8).toInt());
+        dialog->controls.push_back(c);
+    }
+    if (dialog->controls.empty()) {
+        *error = QStringLiteral("no controls in the dialog template");
+        return false;
+    }
+    return true;
+}
+
+bool DialogFontIsLiberationSans(const AboutDialog &dialog)
+{
+    return QFontInfo(dialog.font()).family() == QLatin1String("Liberation Sans");
+}
+
+QStringList LinesOf(const ClassicStatic *control)
+{
+    QStringList lines;
+    const TextMeasure measure(control->font());
+    for (const TextLine &line : BreakLines(control->text(), measure, control->width(),
+                                           control->kind() == ClassicStatic::CentredText))
+        lines << control->text().mid(line.start, line.length);
+    return lines;
+}
+
+ClassicStatic *StaticWithText(const AboutDialog &dialog, const QString &start)
+{
+    for (ClassicStatic *s : dialog.findChildren<ClassicStatic *>()) {
+        if (s->text().startsWith(start))
+            return s;
+    }
+    return nullptr;
+}
+}
+
+class AboutDialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void menuCommandSitsDirectlyOnTheBarWithItsExactText()
+    {
+        MainWindow window;
+        const QList<QAction *> actions = window.menuBar()->actions();
+        QCOMPARE(actions.size(), 1);
+        QCOMPARE(actions[0]->text(), QStringLiteral("   QUIEN  ..Y COMO ...."));
+        QVERIFY(actions[0]->menu() == nullptr);   // a command, not a pop-up
+        QVERIFY(actions[0]->isEnabled());
+        QVERIFY(!actions[0]->isCheckable());
+    }
+
+    void menuCommandOpensTheModalDialogThatOnlyItsButtonCloses_data()
+    {
+        QTest::addColumn<QString>("closeBy");
+        QTest::newRow("Enter") << QStringLiteral("return");
+        QTest::newRow("Enter on the keypad") << QStringLiteral("enter");
+        QTest::newRow("the button") << QStringLiteral("button");
+    }
+    void menuCommandOpensTheModalDialogThatOnlyItsButtonCloses()
+    {
+        QFETCH(QString, closeBy);
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        // The dialog runs its own loop, so it is examined from a timer.
+        QString failure;
+        bool examined = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            AboutDialog *dialog = qobject_cast<AboutDialog *>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible())
+                return;
+            poll.stop();
+            examined = true;
+            if (dialog->windowTitle() != QLatin1String("Acerca de..."))
+                failure += QStringLiteral("title is '%1'; ").arg(dialog->windowTitle());
+            if (dialog->parentWidget() != &window)
+                failure += QStringLiteral("not owned by the main window; ");
+            QTest::keyClick(dialog, Qt::Key_Escape);
+            QTest::qWait(20);
+            if (!dialog->isVisible())
+                failure += QStringLiteral("Esc closed it; ");
+            if (dialog->close() || !dialog->isVisible())
+                failure += QStringLiteral("a close request closed it; ");
+            if (closeBy == QLatin1String("return"))
+                QTest::keyClick(dialog, Qt::Key_Return);
+            else if (closeBy == QLatin1String("enter"))
+                QTest::keyClick(dialog, Qt::Key_Enter);
+            else
+                QTest::mouseClick(dialog->Button(), Qt::LeftButton);
+            QTest::qWait(20);
+            if (dialog->isVisible()) {
+                failure += QStringLiteral("%1 did not close it; ").arg(closeBy);
+                dialog->done(0);   // so that the test can go on
+            }
+        });
+        poll.start(10);
+
+        QMenuBar *bar = window.menuBar();
+        QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->actionGeometry(window.AboutCommand()).center());
+        QTRY_VERIFY2(examined, "the menu command opened no modal About dialog");
+        QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    }
+
+    void dialogHasACaptionButNoCloseBox()
+    {
+        AboutDialog dialog(nullptr);
+        const Qt::WindowFlags flags = dialog.windowFlags();
+        QVERIFY(flags & Qt::WindowTitleHint);
+        QVERIFY(flags & Qt::CustomizeWindowHint);
+        QVERIFY(!(flags & Qt::WindowCloseButtonHint));
+        QVERIFY(!(flags & Qt::WindowSystemMenuHint));
+        QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(dialog.isModal());
+    }
+
+    void controlsFollowTheResourceScript()
+    {
+        ScriptDialog script;
+        QString error;
+        QVERIFY2(ReadDialogScript(&script, &error), qPrintable(error));
+        AboutDialog dialog(nullptr);
+        const DialogBaseUnits base = dialog.BaseUnits();
+        const DialogBaseUnits fromScriptFont = BaseUnitsOf(DialogFont(script.face, script.points));
+        QCOMPARE(base.x, fromScriptFont.x);
+        QCOMPARE(base.y, fromScriptFont.y);
+        QCOMPARE(dialog.windowTitle(), script.caption);
+        QCOMPARE(dialog.size(), QSize(MulDiv(script.units.width(), base.x, 4), MulDiv(script.units.height(), base.y, 8)));
+        QCOMPARE(AboutDialog::TemplatePosition(base),
+                 QPoint(MulDiv(script.units.x(), base.x, 4), MulDiv(script.units.y(), base.y, 8)));
+
+        int placed = 0;
+        for (QWidget *w : dialog.findChildren<QWidget *>()) {
+            if (w->property("dialogUnits").isValid())
+                placed++;
+        }
+        QCOMPARE(placed, (int)script.controls.size());
+
+        for (const ScriptControl &c : script.controls) {
+            const QString where = QStringLiteral("control at %1,%2").arg(c.units.x()).arg(c.units.y());
+            QWidget *widget = nullptr;
+            for (QWidget *w : dialog.findChildren<QWidget *>()) {
+                if (w->property("dialogUnits").toRect() == c.units)
+                    widget = w;
+            }
+            QVERIFY2(widget, qPrintable(where + QStringLiteral(" is missing")));
+            const QRect pixels = DialogRectToPixels(c.units, base);
+            ClassicStatic *control = qobject_cast<ClassicStatic *>(widget);
+            if (c.style.contains(QLatin1String("SS_ICON"))) {
+                // An icon control takes the icon's size.
+                QVERIFY2(control && control->kind() == ClassicStatic::SunkenIcon, qPrintable(where));
+                QCOMPARE(widget->pos(), pixels.topLeft());
+                QCOMPARE(widget->size(), QSize(32, 32));
+                continue;
+            }
+            QCOMPARE(widget->geometry(), pixels);
+            QCOMPARE(widget->property("text").toString(), c.text);
+            if (c.style.contains(QLatin1String("BS_DEFPUSHBUTTON"))) {
+                QPushButton *button = qobject_cast<QPushButton *>(widget);
+                QVERIFY2(button && button->isDefault() && c.id == QLatin1String("IDOK"), qPrintable(where));
+            } else if (c.style.contains(QLatin1String("BS_GROUPBOX"))) {
+                QVERIFY2(qobject_cast<ClassicGroupBox *>(widget), qPrintable(where));
+            } else if (c.style.contains(QLatin1String("SS_BLACKFRAME"))) {
+                QVERIFY2(control && control->kind() == ClassicStatic::SunkenBlackFrame, qPrintable(where));
+            } else if (c.style.contains(QLatin1String("SS_CENTER"))) {
+                QVERIFY2(control && control->kind() == ClassicStatic::CentredText, qPrintable(where));
+            } else {
+                QVERIFY2(control && control->kind() == ClassicStatic::LeftText, qPrintable(where));
+            }
+        }
+    }
+
+    // The Windows program's dialog under Wine uses Liberation Sans at 9
+    // pixels for "MS Sans Serif" 7 pt: base units 5 x 10, client 316 x 196.
+    void dialogFontGivesTheWindowsProgramsBaseUnits()
+    {
+        AboutDialog dialog(nullptr);
+        if (!DialogFontIsLiberationSans(dialog))
+            QSKIP("Liberation Sans (fonts-liberation) is not installed");
+        QCOMPARE(dialog.BaseUnits().x, 5);
+        QCOMPARE(dialog.BaseUnits().y, 10);
+        QCOMPARE(dialog.size(), QSize(316, 196));
+    }
+
+    void textsBreakIntoTheWindowsDialogsLines()
+    {
+        AboutDialog dialog(nullptr);
+        if (!DialogFontIsLiberationSans(dialog))
+            QSKIP("Liberation Sans (fonts-liberation) is not installed");
+        // As the Windows program shows them (a word goes on a line only with
+        // the space after it).
+        const ClassicStatic *usage = StaticWithText(dialog, QStringLiteral("   2-TOCANDO"));
+        QVERIFY(usage);
+        QCOMPARE(LinesOf(usage), QStringList({QStringLiteral("   2-TOCANDO LA CURVA CON EL PUNTERO-CURSOR DEL "),
+                                              QStringLiteral("MOUSE Y OPRIMIENDO EL BOTON IZQUIERDO, SE LA "),
+                                              QStringLiteral("DEFORMA AD - LIBITUM.  CON LOS BOTONES RESPECTIVOS "),
+                                              QStringLiteral("SE ELIGE EL TIPO DE DEFORMACION Y CON LA BARRA SE "),
+                                              QStringLiteral("DESPLAZA HASTA LA PROPORCION CONVENIENTE.")}));
+        const ClassicStatic *notice = StaticWithText(dialog, QStringLiteral("LA CURVA ROJA"));
+        QVERIFY(notice);
+        const QStringList noticeLines = LinesOf(notice);
+        QCOMPARE(noticeLines, QStringList({QStringLiteral("LA CURVA ROJA ES LA FUNCION, LA"),
+                                           QStringLiteral("AMARILLA SU INTEGRAL Y LA VERDE"),
+                                           QStringLiteral("SU VALOR MEDIO. ARRASTRELA CON"),
+                                           QStringLiteral("EL BOTON IZQUIERDO.  ESC TERMINA.")}));
+        // Where the Windows program starts each centred line.
+        const TextMeasure measure(notice->font());
+        QList<int> starts;
+        for (const QString &line : noticeLines)
+            starts << CentredX(0, notice->width(), measure.Extent(line));
+        QCOMPARE(starts, QList<int>({8, 7, 5, 2}));
+    }
+
+    // Rules of DrawText's word breaking, as Wine's DrawText measured them.
+    void wordBreaksFollowDrawText()
+    {
+        const TextMeasure measure(DialogFont(QStringLiteral("MS Sans Serif"), 7));
+        auto lines = [&](const QString &text, int width, bool centred) {
+            QStringList out;
+            for (const TextLine &line : BreakLines(text, measure, width, centred))
+                out << text.mid(line.start, line.length);
+            return out;
+        };
+        const QString text = QStringLiteral("AB CD EF GH");
+        const int word = measure.Extent(QStringLiteral("AB CD"));
+        const int withSpace = measure.Extent(QStringLiteral("AB CD "));
+        QCOMPARE(lines(text, word, false), QStringList({"AB ", "CD ", "EF GH"}));
+        QCOMPARE(lines(text, withSpace - 1, false), QStringList({"AB ", "CD ", "EF GH"}));
+        QCOMPARE(lines(text, withSpace, false), QStringList({"AB CD ", "EF GH"}));
+        QCOMPARE(lines(text, withSpace, true), QStringList({"AB CD", "EF GH"}));
+        QCOMPARE(lines(text, 10000, true), QStringList({text}));
+        // A word wider than the line stays whole; so does one with no room at all.
+        QCOMPARE(lines(QStringLiteral("ABCDEFGHIJ KL"), 20, false), QStringList({"ABCDEFGHIJ", "KL"}));
+        QCOMPARE(lines(QStringLiteral("AB CDEFGHIJKLMNOP QR"), 30, false), QStringList({"AB ", "CDEFGHIJKLMNOP", "QR"}));
+        QCOMPARE(lines(QStringLiteral("AB"), 0, false), QStringList({"AB"}));
+        // A left-aligned line keeps the space it breaks at and drops the next;
+        // any further space starts the next line (three lines, as in Wine).
+        QCOMPARE(lines(QStringLiteral("AB  CD  EF"), measure.Extent(QStringLiteral("AB ")), false),
+                 QStringList({"AB ", "CD", " EF"}));
+    }
+
+    void dialogLooksLikeTheWindowsProgramsDialog()
+    {
+        AboutDialog dialog(nullptr);
+        if (!DialogFontIsLiberationSans(dialog))
+            QSKIP("Liberation Sans (fonts-liberation) is not installed");
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTRY_VERIFY(dialog.Button()->hasFocus());   // the Windows dialog shows its focus rectangle
+        const QImage shown = dialog.grab().toImage();
+        const QImage windows(QStringLiteral(BRISQUAL_SOURCE_DIR "/tests/qt/about-dialog-wine.png"));
+        QVERIFY(!windows.isNull());
+        const QString difference = DescribeDifference(windows, shown);
+        if (!difference.isEmpty())
+            shown.save(QDir::temp().filePath(QStringLiteral("brisqual-qt-about.png")));
+        QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("not the Windows dialog: ") + difference));
+    }
+};
+
+QTEST_MAIN(AboutDialogTest)
+#include "about_dialog_test.moc"
