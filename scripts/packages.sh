@@ -27,6 +27,6 @@ ensure_packages() {
 }
 
 NATIVE_PACKAGES=(cmake make g++ pkg-config libpng-dev googletest libgtest-dev libbenchmark-dev python3
-    qt6-base-dev qt6-qpa-plugins fonts-liberation)
+    qt6-base-dev qt6-qpa-plugins fonts-liberation fonts-wine)
 WINDOWS_PACKAGES=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick x11-utils python3-pefile)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)

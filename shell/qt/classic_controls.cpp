@@ -204,20 +204,24 @@ void ClassicPushButton::paintEvent(QPaintEvent *)
     painter.drawText(x, y + metrics.ascent(), text());
 
     if (hasFocus()) {
-        // DrawFocusRect: every other pixel inverted, in the button's own
-        // checkerboard.
+        // DrawFocusRect: every other pixel inverted, in a checkerboard laid
+        // over the whole dialog rather than the button (under Wine it stays
+        // put when the button sits an odd number of pixels further on, and
+        // when the dialog moves on the screen).
         const QRect focus = r.adjusted(2, 2, -2, -2);
+        const QPoint origin = mapTo(window(), QPoint(0, 0));
+        const int phase = (origin.x() + origin.y()) & 1;
         painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         painter.setPen(QColor(255, 255, 255));
         for (int px = focus.left(); px <= focus.right(); px++) {
             for (int py : {focus.top(), focus.bottom()}) {
-                if ((px + py) & 1)
+                if (((px + py) & 1) != phase)
                     painter.drawPoint(px, py);
             }
         }
         for (int py = focus.top() + 1; py < focus.bottom(); py++) {
             for (int px : {focus.left(), focus.right()}) {
-                if ((px + py) & 1)
+                if (((px + py) & 1) != phase)
                     painter.drawPoint(px, py);
             }
         }

@@ -1,6 +1,7 @@
 #include "dialog_units.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QStringList>
 
@@ -8,12 +9,64 @@
 #include <stdint.h>
 
 static const int LogicalDpi = 96;   // the Windows default, which the measured dialog used
+static const char SansSerifFace[] = "MS Sans Serif";
+
+namespace {
+struct BitmapStrike {
+    int height;            // cell height in pixels
+    int internalLeading;   // the cell height less the character height
+};
+}
+
+// The strikes of Wine's MS Sans Serif (sserife.fon): 8, 10 and 12 points.
+static const BitmapStrike SansSerifStrikes[] = {{13, 2}, {16, 3}, {20, 4}};
+
+int SansSerifStrikeHeight(int logicalHeight)
+{
+    // The largest strike that is not taller than asked, else the smallest;
+    // a negative height asks for the character height, a positive one for
+    // the cell height.
+    const int asked = logicalHeight < 0 ? -logicalHeight : logicalHeight;
+    int chosen = SansSerifStrikes[0].height;
+    for (const BitmapStrike &strike : SansSerifStrikes) {
+        const int size = logicalHeight < 0 ? strike.height - strike.internalLeading : strike.height;
+        if (size <= asked)
+            chosen = strike.height;
+    }
+    return chosen;
+}
+
+// Wine draws MS Sans Serif from sserife.fon, but FreeType gives a .fon file
+// no Unicode character map, so Qt would find no glyph in it and draw
+// another font. Wine's ms_sans_serif.ttf holds the same 13-pixel strike,
+// every glyph and advance alike, under a Unicode map.
+static bool WineSansSerifLoaded()
+{
+    static const bool loaded = [] {
+        const int id = QFontDatabase::addApplicationFont(QStringLiteral(BRISQUAL_WINE_FONT_DIR "/ms_sans_serif.ttf"));
+        return id >= 0 && QFontDatabase::applicationFontFamilies(id).contains(QLatin1String(SansSerifFace));
+    }();
+    return loaded;
+}
 
 QFont DialogFont(const QString &face, int points)
 {
-    // On Linux "MS Sans Serif" is at most a bitmap font without a strike this
-    // small. Wine then draws the dialog with its Arial substitute, so the same
-    // faces in the same order give the Windows program's dialog as seen here.
+    const int logicalHeight = -MulDiv(points, LogicalDpi, 72);
+    if (face.compare(QLatin1String(SansSerifFace), Qt::CaseInsensitive) == 0 && WineSansSerifLoaded()) {
+        const int strike = SansSerifStrikeHeight(logicalHeight);
+        QFont font(QString::fromLatin1(SansSerifFace));
+        font.setPixelSize(strike);
+        font.setStyleStrategy(QFont::NoAntialias);
+        font.setKerning(false);
+        // Qt offers only the smallest strike of the file: a size Wine draws
+        // from a larger one takes the substitute below instead.
+        if (QFontInfo(font).family() == QLatin1String(SansSerifFace) && QFontMetrics(font).height() == strike)
+            return font;
+    }
+
+    // Without its own fonts Wine draws MS Sans Serif, a bitmap face with no
+    // strike this small elsewhere, with its Arial substitute; the same faces
+    // in the same order give the dialog as Wine then shows it.
     static const char *const fallbacks[] = {"Arial", "Liberation Sans", "DejaVu Sans"};
     QString family = face;
     if (!QFontDatabase::families().contains(face, Qt::CaseInsensitive) ||
@@ -30,7 +83,7 @@ QFont DialogFont(const QString &face, int points)
     if (!family.isEmpty())
         font.setFamily(family);
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(MulDiv(points, LogicalDpi, 72));   // lfHeight = -MulDiv(points, dpi, 72)
+    font.setPixelSize(-logicalHeight);
     font.setStyleStrategy(QFont::NoAntialias);
     font.setHintingPreference(QFont::PreferFullHinting);
     font.setKerning(false);

@@ -12,13 +12,20 @@ struct DialogBaseUnits {
     int y;   // font height
 };
 
-// The font a dialog template names, at the pixel height Windows gives it
-// (points at 96 dpi), drawn as GDI draws it: no antialiasing, no kerning.
+// The font a dialog template names, as Wine draws it at 96 dpi, without
+// antialiasing or kerning. "MS Sans Serif" is Wine's own bitmap face (from
+// fonts-wine) in the strike Wine picks for the size; without that face, or
+// for other faces, the Arial substitute Wine itself falls back to.
 QFont DialogFont(const QString &face, int points);
 
+// The cell height of the MS Sans Serif strike that Wine selects for a
+// LOGFONT height (negative: character height; positive: cell height).
+int SansSerifStrikeHeight(int logicalHeight);
+
 // Text extents as GDI measures them here: each character's unhinted advance
-// rounded up, which can be a pixel wider than the advance it is drawn with.
-// Line breaks, centring and the base units all use this measure.
+// rounded up (for a bitmap face, its advance; for the scalable substitute,
+// which can be a pixel wider than the advance it is drawn with). Line
+// breaks, centring and the base units all use this measure.
 class TextMeasure {
 public:
     explicit TextMeasure(const QFont &font);

@@ -79,10 +79,13 @@ bool ReadDialogScript(ScriptDialog *dialog, QString *error)
     return true;
 }
 
-bool DialogFontIsLiberationSans(const AboutDialog &dialog)
+// Wine's own bitmap face, which the Windows program's dialog is drawn with;
+// without fonts-wine the dialog takes a substitute and cannot match.
+bool DialogFontIsWinesSansSerif(const QFont &font)
 {
-    return QFontInfo(dialog.font()).family() == QLatin1String("Liberation Sans");
+    return QFontInfo(font).family() == QLatin1String("MS Sans Serif");
 }
+const char NoWineFont[] = "Wine's MS Sans Serif (fonts-wine) is not installed";
 
 QStringList LinesOf(const ClassicStatic *control)
 {
@@ -242,45 +245,123 @@ private slots:
         }
     }
 
-    // The Windows program's dialog under Wine uses Liberation Sans at 9
-    // pixels for "MS Sans Serif" 7 pt: base units 5 x 10, client 316 x 196.
+    // Wine draws "MS Sans Serif" 7 pt from the face's smallest strike, 13
+    // pixels high: base units 6 x 13 (MapDialogRect), client 380 x 255.
     void dialogFontGivesTheWindowsProgramsBaseUnits()
     {
         AboutDialog dialog(nullptr);
-        if (!DialogFontIsLiberationSans(dialog))
-            QSKIP("Liberation Sans (fonts-liberation) is not installed");
-        QCOMPARE(dialog.BaseUnits().x, 5);
-        QCOMPARE(dialog.BaseUnits().y, 10);
-        QCOMPARE(dialog.size(), QSize(316, 196));
+        if (!DialogFontIsWinesSansSerif(dialog.font()))
+            QSKIP(NoWineFont);
+        QCOMPARE(dialog.BaseUnits().x, 6);
+        QCOMPARE(dialog.BaseUnits().y, 13);
+        QCOMPARE(dialog.size(), QSize(380, 255));
+        // GetTextMetrics and GetTextExtentPoint32 of the dialog font under Wine.
+        const QFontMetrics metrics(dialog.font());
+        QCOMPARE(metrics.height(), 13);
+        QCOMPARE(metrics.ascent(), 11);
+        const TextMeasure measure(dialog.font());
+        QCOMPARE(measure.Extent(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")), 323);
+        QCOMPARE(measure.Extent(QStringLiteral("LISTO CHE !!!!")), 71);
+    }
+
+    // The strike Wine's GDI selects for each LOGFONT height from -25 to 25,
+    // as measured (GetTextMetrics of CreateFont "MS Sans Serif").
+    void strikeIsTheOneWinePicksForEachHeight()
+    {
+        static const struct {
+            int from, to, strike;
+        } measured[] = {{-25, -16, 20}, {-15, -13, 16}, {-12, 15, 13}, {16, 19, 16}, {20, 25, 20}};
+        for (const auto &range : measured) {
+            for (int height = range.from; height <= range.to; height++) {
+                QVERIFY2(SansSerifStrikeHeight(height) == range.strike,
+                         qPrintable(QStringLiteral("height %1 gives the %2-pixel strike, Wine the %3-pixel one")
+                                        .arg(height).arg(SansSerifStrikeHeight(height)).arg(range.strike)));
+            }
+        }
+        // A size is never drawn from another strike: Qt reaches only the
+        // smallest, so a larger one takes the substitute.
+        const QFont large = DialogFont(QStringLiteral("MS Sans Serif"), 10);
+        if (DialogFontIsWinesSansSerif(large))
+            QCOMPARE(QFontMetrics(large).height(), 16);
+        QCOMPARE(QFontInfo(DialogFont(QStringLiteral("ms sans serif"), 7)).family(),
+                 QFontInfo(DialogFont(QStringLiteral("MS Sans Serif"), 7)).family());
     }
 
     void textsBreakIntoTheWindowsDialogsLines()
     {
         AboutDialog dialog(nullptr);
-        if (!DialogFontIsLiberationSans(dialog))
-            QSKIP("Liberation Sans (fonts-liberation) is not installed");
+        if (!DialogFontIsWinesSansSerif(dialog.font()))
+            QSKIP(NoWineFont);
         // As the Windows program shows them (a word goes on a line only with
         // the space after it).
         const ClassicStatic *usage = StaticWithText(dialog, QStringLiteral("   2-TOCANDO"));
         QVERIFY(usage);
-        QCOMPARE(LinesOf(usage), QStringList({QStringLiteral("   2-TOCANDO LA CURVA CON EL PUNTERO-CURSOR DEL "),
-                                              QStringLiteral("MOUSE Y OPRIMIENDO EL BOTON IZQUIERDO, SE LA "),
-                                              QStringLiteral("DEFORMA AD - LIBITUM.  CON LOS BOTONES RESPECTIVOS "),
-                                              QStringLiteral("SE ELIGE EL TIPO DE DEFORMACION Y CON LA BARRA SE "),
-                                              QStringLiteral("DESPLAZA HASTA LA PROPORCION CONVENIENTE.")}));
+        QCOMPARE(LinesOf(usage), QStringList({QStringLiteral("   2-TOCANDO LA CURVA CON EL PUNTERO-CURSOR DEL MOUSE Y "),
+                                              QStringLiteral("OPRIMIENDO EL BOTON IZQUIERDO, SE LA DEFORMA AD - "),
+                                              QStringLiteral("LIBITUM.  CON LOS BOTONES RESPECTIVOS SE ELIGE EL TIPO DE "),
+                                              QStringLiteral("DEFORMACION Y CON LA BARRA SE DESPLAZA HASTA LA "),
+                                              QStringLiteral("PROPORCION CONVENIENTE.")}));
+        const ClassicStatic *credit = StaticWithText(dialog, QStringLiteral("TEOREMA"));
+        QVERIFY(credit);
+        QCOMPARE(LinesOf(credit), QStringList({QStringLiteral("TEOREMA DEL VALOR MEDIO PARA "),
+                                               QStringLiteral("INTEGRALES - PROGRAMA DIDACTICO "),
+                                               QStringLiteral("BRISQUAL, v1.0     ")}));
         const ClassicStatic *notice = StaticWithText(dialog, QStringLiteral("LA CURVA ROJA"));
         QVERIFY(notice);
         const QStringList noticeLines = LinesOf(notice);
         QCOMPARE(noticeLines, QStringList({QStringLiteral("LA CURVA ROJA ES LA FUNCION, LA"),
-                                           QStringLiteral("AMARILLA SU INTEGRAL Y LA VERDE"),
-                                           QStringLiteral("SU VALOR MEDIO. ARRASTRELA CON"),
-                                           QStringLiteral("EL BOTON IZQUIERDO.  ESC TERMINA.")}));
+                                           QStringLiteral("AMARILLA SU INTEGRAL Y LA VERDE SU"),
+                                           QStringLiteral("VALOR MEDIO. ARRASTRELA CON EL"),
+                                           QStringLiteral("BOTON IZQUIERDO.  ESC TERMINA.")}));
         // Where the Windows program starts each centred line.
         const TextMeasure measure(notice->font());
         QList<int> starts;
         for (const QString &line : noticeLines)
             starts << CentredX(0, notice->width(), measure.Extent(line));
-        QCOMPARE(starts, QList<int>({8, 7, 5, 2}));
+        QCOMPARE(starts, QList<int>({17, 4, 13, 17}));
+    }
+
+    // Under Wine the focus rectangle's dots fall on the pixels whose x + y is
+    // odd in the dialog, wherever the button sits: at an odd offset in the
+    // dialog as it is now, at an even one in its smaller, substitute-font form.
+    void focusRectangleKeepsTheDialogsCheckerboard_data()
+    {
+        QTest::addColumn<QPoint>("at");
+        QTest::newRow("odd offset") << QPoint(12, 177);
+        QTest::newRow("even offset") << QPoint(10, 136);
+    }
+    void focusRectangleKeepsTheDialogsCheckerboard()
+    {
+        QFETCH(QPoint, at);
+        QWidget dialog;
+        dialog.resize(120, 260);
+        QPalette colours = dialog.palette();
+        colours.setColor(QPalette::Window, QColor(SystemColour::ButtonFace));
+        dialog.setPalette(colours);
+        dialog.setAutoFillBackground(true);
+        ClassicPushButton *button = new ClassicPushButton(QStringLiteral("OK"), &dialog);
+        button->setDefault(true);
+        button->setGeometry(QRect(at, QSize(81, 62)));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        button->setFocus();
+        QTRY_VERIFY(button->hasFocus());
+        const QImage shown = dialog.grab().toImage();
+        // Inside the default frame and the two-pixel edge, on the button face.
+        const QRect focus = button->geometry().adjusted(3, 3, -3, -3);
+        const QRgb dot = SystemColour::ButtonFace ^ 0xFFFFFF;
+        QString wrong;
+        for (int x = focus.left(); x <= focus.right(); x++) {
+            for (int y = focus.top(); y <= focus.bottom(); y++) {
+                const bool edge = x == focus.left() || x == focus.right() || y == focus.top() || y == focus.bottom();
+                if (!edge)
+                    continue;
+                const bool dotted = (shown.pixel(x, y) & 0xFFFFFF) == (dot & 0xFFFFFF);
+                if (dotted != (((x + y) & 1) == 1) && wrong.isEmpty())
+                    wrong = QStringLiteral("(%1, %2) is %3").arg(x).arg(y).arg(dotted ? "dotted" : "not dotted");
+            }
+        }
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
     }
 
     // Rules of DrawText's word breaking, as Wine's DrawText measured them.
@@ -293,13 +374,15 @@ private slots:
                 out << text.mid(line.start, line.length);
             return out;
         };
-        const QString text = QStringLiteral("AB CD EF GH");
-        const int word = measure.Extent(QStringLiteral("AB CD"));
-        const int withSpace = measure.Extent(QStringLiteral("AB CD "));
-        QCOMPARE(lines(text, word, false), QStringList({"AB ", "CD ", "EF GH"}));
-        QCOMPARE(lines(text, withSpace - 1, false), QStringList({"AB ", "CD ", "EF GH"}));
-        QCOMPARE(lines(text, withSpace, false), QStringList({"AB CD ", "EF GH"}));
-        QCOMPARE(lines(text, withSpace, true), QStringList({"AB CD", "EF GH"}));
+        // Words of one width, so that the widths below fall alike for every
+        // line whatever the font's advances.
+        const QString text = QStringLiteral("AB AB AB AB");
+        const int word = measure.Extent(QStringLiteral("AB AB"));
+        const int withSpace = measure.Extent(QStringLiteral("AB AB "));
+        QCOMPARE(lines(text, word, false), QStringList({"AB ", "AB ", "AB AB"}));
+        QCOMPARE(lines(text, withSpace - 1, false), QStringList({"AB ", "AB ", "AB AB"}));
+        QCOMPARE(lines(text, withSpace, false), QStringList({"AB AB ", "AB AB"}));
+        QCOMPARE(lines(text, withSpace, true), QStringList({"AB AB", "AB AB"}));
         QCOMPARE(lines(text, 10000, true), QStringList({text}));
         // A word wider than the line stays whole; so does one with no room at all.
         QCOMPARE(lines(QStringLiteral("ABCDEFGHIJ KL"), 20, false), QStringList({"ABCDEFGHIJ", "KL"}));
@@ -314,8 +397,8 @@ private slots:
     void dialogLooksLikeTheWindowsProgramsDialog()
     {
         AboutDialog dialog(nullptr);
-        if (!DialogFontIsLiberationSans(dialog))
-            QSKIP("Liberation Sans (fonts-liberation) is not installed");
+        if (!DialogFontIsWinesSansSerif(dialog.font()))
+            QSKIP(NoWineFont);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QTRY_VERIFY(dialog.Button()->hasFocus());   // the Windows dialog shows its focus rectangle

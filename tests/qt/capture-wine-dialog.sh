@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Takes the reference picture of the About dialog that the Qt dialog is
+# compared with: the client area of brisqual.exe's dialog as Wine draws it,
+# in the tests' Wine prefix (tests/wine-prefix.sh, with Wine's own fonts),
+# on a private Xvfb display, with the focus on the button as it opens.
+#
+# usage: tests/qt/capture-wine-dialog.sh [--display N] WINDOWS_BUILD_DIR [OUT.png]
+#   WINDOWS_BUILD_DIR  holds brisqual.exe (the cross build)
+#   OUT.png            default tests/qt/about-dialog-wine.png
+#   --display N        the first X display number to try (default 84)
+# BRISQUAL_WINEPREFIX chooses the prefix, as for tests/wine-prefix.sh.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+display_number=84
+build=
+out=$here/about-dialog-wine.png
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --display)
+        shift
+        case "${1:-}" in ''|*[!0-9]*) echo "capture-wine-dialog.sh: --display needs a number" >&2; exit 2 ;; esac
+        display_number=$1 ;;
+    -h|--help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -*) echo "capture-wine-dialog.sh: unknown option $1" >&2; exit 2 ;;
+    *) if [ -z "$build" ]; then build=$1; else out=$1; fi ;;
+    esac
+    shift
+done
+die() { echo "capture-wine-dialog.sh: $*" >&2; exit 1; }
+[ -n "$build" ] || { echo "usage: capture-wine-dialog.sh [--display N] WINDOWS_BUILD_DIR [OUT.png]" >&2; exit 2; }
+exe=$build/brisqual.exe
+[ -f "$exe" ] || die "$exe is not built"
+for tool in Xvfb xdotool xdpyinfo import convert wine wineserver i686-w64-mingw32-g++-posix; do
+    command -v "$tool" >/dev/null || die "$tool is not installed"
+done
+
+work=$(mktemp -d)
+xvfb_pid=
+wine_pid=
+prefix=
+cleanup() {
+    [ -n "$wine_pid" ] && kill "$wine_pid" 2>/dev/null
+    [ -n "$prefix" ] && WINEPREFIX=$prefix wineserver -k 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+i686-w64-mingw32-g++-posix -O1 -static -o "$work/window_rects.exe" "$here/window_rects.cpp" -luser32 ||
+    die "cannot build the window locator"
+
+for n in $(seq "$display_number" $((display_number + 20))); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+        xdpyinfo -display ":$n" >/dev/null 2>&1 && break
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+        export DISPLAY=":$n"
+        break
+    fi
+    kill "$xvfb_pid" 2>/dev/null
+    xvfb_pid=
+done
+[ -n "$xvfb_pid" ] || die "no free X display from :$display_number"
+
+prefix=$("$root/tests/wine-prefix.sh") || die "cannot make the Wine prefix"
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+# rects TITLE: sets client_* (and menubar_*) from the locator; false until shown
+rects() {
+    local found
+    found=$(wine "$work/window_rects.exe" "$1" 2>/dev/null) || return 1
+    eval "$(printf '%s\n' "$found" | tr -d '\r' |
+        awk '{ printf "%s_x=%s %s_y=%s %s_w=%s %s_h=%s\n", $1, $2, $1, $3, $1, $4, $1, $5 }')"
+}
+wait_rects() {
+    for _ in $(seq 60); do
+        rects "$1" && return 0
+        sleep 0.5
+    done
+    return 1
+}
+
+wine "$exe" >"$work/wine.log" 2>&1 &
+wine_pid=$!
+wait_rects BRISQUAL || die "brisqual.exe showed no window"
+sleep 1
+# The only item starts at the bar's left end; 40 pixels in is on its text.
+xdotool mousemove $((menubar_x + 40)) $((menubar_y + menubar_h / 2)) click 1
+wait_rects 'Acerca de...' || die "the menu command opened no dialog"
+
+# The dialog once it stops changing.
+previous=
+for _ in $(seq 40); do
+    sleep 0.25
+    import -window root -depth 8 "$work/screen.png" || die "cannot take a screenshot"
+    convert "$work/screen.png" -crop "${client_w}x${client_h}+$client_x+$client_y" +repage "$work/dialog.png"
+    sum=$(convert "$work/dialog.png" rgb:- | md5sum)
+    [ "$sum" = "$previous" ] && break
+    previous=$sum
+done
+[ "$sum" = "$previous" ] || die "the dialog kept changing"
+convert "$work/dialog.png" -strip "$out" || die "cannot write $out"
+echo "Saved the ${client_w} x ${client_h} client area of the dialog as $out"
