@@ -10,10 +10,10 @@ START_TIMEOUT = 30.0
 
 
 class App:
-    def __init__(self, ctx):
+    def __init__(self, ctx, exe=None):
         self.ctx = ctx
         self.screen = ctx.screen
-        self.program = Program(ctx.wine, ctx.exe)
+        self.program = Program(ctx.wine, exe or ctx.exe)
         self.events = []
         self.pressed = False
         self.pointer = None

@@ -3,6 +3,7 @@
 # frame's boxes and corner, each judged from screenshots. Cases run in
 # sessions; each session is one run of the program, in order.
 import time
+from pathlib import Path
 
 from app import App
 from expected import BACKGROUND, GREEN, HORIZONTAL_GRID, RED, WHITE, colour_name, startup_picture
@@ -403,20 +404,23 @@ SESSIONS = [
 ]
 
 
-def run_all(ctx, only=None):
+def run_all(ctx, only=None, sessions=SESSIONS):
+    """Runs sessions of (group, steps) or (group, steps, exe); each is one run
+    of the program, brisqual.exe unless the session names another."""
     suite = ctx.suite
-    for group, steps in SESSIONS:
+    for group, steps, *exe in sessions:
         steps = [step for step in steps if not only or only in step.__name__]
         if not steps:
             continue
         suite.group = group
         try:
-            app = App(ctx)
+            app = App(ctx, *exe)
         except (SessionError, NotFound) as e:
             for step in steps:
                 suite.check(step.__name__, False, "not run: the program did not start: %s" % e)
             continue
-        print("-- %s: brisqual.exe pid %d, client %s" % (group, app.program.pid, rect_str(app.client)),
+        print("-- %s: %s pid %d, client %s" % (group, Path(exe[0] if exe else ctx.exe).name, app.program.pid,
+                                               rect_str(app.client)),
               flush=True)
         try:
             for i, step in enumerate(steps):

@@ -4,6 +4,8 @@
 # screenshots. Prints PASS/FAIL a check and ends with "N passed, N failed".
 #   python3 tests/e2e/e2e.py --exe build/windows/brisqual.exe \
 #       --replay build/native/brisqual-replay [--out DIR] [--prefix DIR]
+# --storm EVENTS and --soak MOVES run the event storm and the soak test
+# instead of the ordinary cases (add --cases to run those too).
 import argparse
 import os
 import signal
@@ -32,6 +34,12 @@ class Context:
         self.screen = screen
         self.wine = wine
         self.measured = {}
+        self.storm_events = args.storm
+        self.storm_seed = args.storm_seed
+        self.soak_moves = args.soak
+        self.soak_pace = args.soak_pace
+        self.probe_exe = Path(args.probe_exe).resolve()
+        self.probe_query = Path(args.probe_query).resolve()
 
     def run_replay(self, script, name, size=None):
         """Draws a script with brisqual-replay; returns the picture."""
@@ -65,14 +73,30 @@ def main():
     parser.add_argument("--strict-replay", action="store_true",
                         help="fail when the Wine picture of the drag sequence differs from the replay's")
     parser.add_argument("--only", help="run only the cases whose name contains this text")
+    parser.add_argument("--storm", type=int, default=0, metavar="EVENTS",
+                        help="run the event storm of this many random events")
+    parser.add_argument("--storm-seed", type=int, help="seed of the storm (default: the one kept in storm.py)")
+    parser.add_argument("--soak", type=int, default=0, metavar="MOVES",
+                        help="run the soak test: one drag of this many moves on the probe build")
+    parser.add_argument("--soak-pace", type=float, default=0.002, metavar="SECONDS",
+                        help="pause after each soak move, so that repaints keep up (default 0.002)")
+    parser.add_argument("--probe-exe", help="brisqual-probe.exe for the soak (default: beside --exe)")
+    parser.add_argument("--probe-query", help="probe_query.exe for the soak (default: beside --exe)")
+    parser.add_argument("--cases", action="store_true",
+                        help="run the ordinary cases as well as --storm or --soak")
     args = parser.parse_args()
+    if args.storm < 0 or args.soak < 0 or (args.soak and args.soak < 20) or args.soak_pace < 0:
+        parser.error("--storm must be 0 or more, --soak 0 or at least 20, --soak-pace 0 or more")
+    beside = Path(args.exe).resolve().parent
+    args.probe_exe = args.probe_exe or str(beside / "brisqual-probe.exe")
+    args.probe_query = args.probe_query or str(beside / "probe_query.exe")
 
     for tool in ("Xvfb", "xdpyinfo", "xdotool", "import", "convert", "identify", "wine", "wineserver"):
         if subprocess.run(["sh", "-c", "command -v " + tool], capture_output=True).returncode != 0:
             print("FAIL setup: %s is not installed" % tool)
             print("0 passed, 1 failed")
             return 1
-    for path in (args.exe, args.replay):
+    for path in [args.exe, args.replay] + ([args.probe_exe, args.probe_query] if args.soak else []):
         if not os.path.isfile(path):
             print("FAIL setup: %s does not exist" % path)
             print("0 passed, 1 failed")
@@ -86,6 +110,8 @@ def main():
         signal.signal(s, _on_signal)
 
     import cases
+    import soak
+    import storm
     import fidelity
     suite = Suite(out)
     started = time.monotonic()
@@ -100,8 +126,15 @@ def main():
         wine.prepare()
         print("Display %s, Wine prefix %s, screenshots in %s" % (display, prefix, out), flush=True)
         ctx = Context(args, suite, screen, wine)
-        cases.run_all(ctx, args.only)
-        fidelity.run_all(ctx, args.only)
+        if args.cases or not (args.storm or args.soak):
+            cases.run_all(ctx, args.only)
+            fidelity.run_all(ctx, args.only)
+        if args.storm:
+            if args.storm_seed is None:
+                ctx.storm_seed = storm.SEED
+            cases.run_all(ctx, sessions=[("storm", [storm.event_storm_matches_the_model])])
+        if args.soak:
+            cases.run_all(ctx, sessions=[("soak", [soak.long_drag_leaks_nothing], ctx.probe_exe)])
         measured = ctx.measured
         if "client" in measured:
             c, f = measured["client"], measured["frame"]
@@ -110,6 +143,16 @@ def main():
         if measured.get("fidelity_pixels"):
             print("Measured: the kept scripts compared %d pixels with the replay"
                   % measured["fidelity_pixels"])
+        if measured.get("storm"):
+            n, seconds, diff = measured["storm"]
+            print("Measured: storm of %d events in %.1f s, %s" % (
+                n, seconds, "final picture not taken" if diff is None else "%d pixels differ at the end" % diff))
+        if measured.get("soak"):
+            n, seconds, first, last, diff, repaints = measured["soak"]
+            print("Measured: soak of %d moves in %.1f s, %.0f repaints; pens live %d -> %d, created %d -> %d; "
+                  "private memory %d -> %d KiB; %d pixels differ at the end" % (
+                      n, seconds, repaints, first["live_pens"], last["live_pens"], first["pens_created"],
+                      last["pens_created"], first["private_kib"], last["private_kib"], diff))
         if measured.get("sequence_diff") is not None:
             print("Measured: the drag sequence differs from the replay in %d pixels"
                   % measured["sequence_diff"])

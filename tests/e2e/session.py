@@ -12,7 +12,7 @@ from image import Image
 
 SCREEN = (1280, 1024)
 FIRST_DISPLAY = 70
-RESERVED_DISPLAYS = {61, 65, 77}   # in use by other work on this machine
+RESERVED_DISPLAYS = {61, 65, 77, 80}   # in use by other work on this machine
 
 
 class SessionError(Exception):
