@@ -50,22 +50,8 @@ trap cleanup EXIT
 i686-w64-mingw32-g++-posix -O1 -static -o "$work/window_rects.exe" "$here/window_rects.cpp" -luser32 ||
     die "cannot build the window locator"
 
-for n in $(seq "$display_number" $((display_number + 20))); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 50); do
-        xdpyinfo -display ":$n" >/dev/null 2>&1 && break
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    if xdpyinfo -display ":$n" >/dev/null 2>&1; then
-        export DISPLAY=":$n"
-        break
-    fi
-    kill "$xvfb_pid" 2>/dev/null
-    xvfb_pid=
-done
+. "$here/xvfb.sh"
+start_xvfb || true
 [ -n "$xvfb_pid" ] || die "no free X display from :$display_number"
 
 prefix=$("$root/tests/wine-prefix.sh") || die "cannot make the Wine prefix"
