@@ -1,9 +1,10 @@
 // Timings of the work behind one message: the running integral (against
 // its literal definition), a drag step, and a whole repaint in software.
 #include "model/curve.h"
+#include "model/drag.h"
 #include "render/painter.h"
 #include "render/raster_surface.h"
-#include "tests/reference_integral.h"
+#include "tests/unit/reference_integral.h"
 
 #include <benchmark/benchmark.h>
 
@@ -55,12 +56,10 @@ BENCHMARK(BM_DragStep);
 static void BM_RepaintRaster(benchmark::State &state)
 {
     DraggedCurve();
-    ComputeRunningIntegral();
-    RasterSurface surface(602, 504);
+    RasterSurface surface(ClientWidth, ClientHeight);
     for (auto _ : state) {
         surface.Clear();
-        PaintPlot(surface);
-        PaintGrid(surface);
+        PaintContent(surface);
         benchmark::DoNotOptimize(surface.Pixels()[0]);
     }
 }

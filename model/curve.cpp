@@ -1,9 +1,8 @@
 // The curve's samples, the flat start and the running integral (left
 // Riemann sums, stored one index ahead of the abscissa they describe).
-#include "curve.h"
+#include "model/curve.h"
 
 CurveState Curve;
-DragState Drag;
 
 void ResetCurve()
 {

@@ -1,6 +1,8 @@
 // Turns left-button drags into a rigid plateau of samples that follows the
 // pointer. The pointer's height never matters for which sample is grabbed.
-#include "curve.h"
+#include "model/drag.h"
+
+#include "model/curve.h"
 
 #include <math.h>
 
@@ -9,6 +11,8 @@ static const double PulseReach = 2.66;        // times PulseWidth, in samples
 static const double GrabNumerator = 450.0;    // tolerance 450/N pixels
 static const float PlotWidth = 600.0f;        // held in single precision
 static const float DragGain = 0.01f;          // held in single precision
+
+DragState Drag;
 
 void BeginDrag(uint16_t x, uint16_t y)
 {

@@ -1,10 +1,10 @@
 // The plot painter. Every coordinate is computed in double precision in a
 // fixed order and then truncated, so each pixel lands exactly where the
 // arithmetic puts it; the order of operations is part of the picture.
-#include "painter.h"
+#include "render/painter.h"
 
-#include "../model/curve.h"
-#include "pixel.h"
+#include "model/curve.h"
+#include "render/pixel.h"
 
 static const float PlotWidth = 600.0f;                 // single precision
 static const double ZeroLevel = 250.0;
@@ -90,4 +90,11 @@ void PaintGrid(PlotSurface &dc)
     Segment(dc, 0, 450, 600, 450);
     dc.SelectObject(previous);
     dc.DeleteObject(pen);
+}
+
+void PaintContent(PlotSurface &dc)
+{
+    ComputeRunningIntegral();
+    PaintPlot(dc);
+    PaintGrid(dc);
 }

@@ -2,7 +2,7 @@
 // then the dashed grid over them, at fixed client pixels.
 #pragma once
 
-#include "plot_surface.h"
+#include "render/plot_surface.h"
 
 #include <stdint.h>
 
@@ -13,3 +13,7 @@ int32_t MeanLineY(double lastIntegral);
 
 void PaintPlot(PlotSurface &dc);
 void PaintGrid(PlotSurface &dc);
+
+// One repaint's content, as every front end draws it on an erased surface:
+// the running integral of the current curve, then the plot, then the grid.
+void PaintContent(PlotSurface &dc);

@@ -1,7 +1,7 @@
 // Line rasterisation after GDI's rules as measured on Wine: width-1 lines
 // step along the major axis and leave the end point out, dashes restart at
 // every LineTo with white gaps, width-2 lines are a band with round caps.
-#include "raster_surface.h"
+#include "render/raster_surface.h"
 
 static const uint32_t White = 0x00FFFFFF;   // default opaque background colour
 static const int DashOn = 18;
@@ -145,7 +145,7 @@ void RasterSurface::Span(int64_t y, int64_t x0, int64_t x1, uint32_t rgb)
         return;
     x0 = Max64(x0, 0);
     x1 = Min64(x1, width_);
-    uint32_t *row = &pixels_[(size_t)y * width_];
+    uint32_t *row = &pixels_[(size_t)y * (size_t)width_];
     for (int64_t x = x0; x < x1; x++)
         row[x] = rgb;
 }
@@ -179,9 +179,9 @@ void RasterSurface::AxisLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, con
         int64_t t = forward ? p - first : last - p;
         uint32_t rgb = !dashed || t % DashPeriod < DashOn ? pen.rgb : White;
         if (horizontal)
-            pixels_[(size_t)at * width_ + p] = rgb;
+            pixels_[(size_t)at * (size_t)width_ + (size_t)p] = rgb;
         else
-            pixels_[(size_t)p * width_ + at] = rgb;
+            pixels_[(size_t)p * (size_t)width_ + (size_t)at] = rgb;
     }
 }
 
@@ -212,7 +212,7 @@ void RasterSurface::CosmeticLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1,
     if (steps == 0) {
         // Cropping met the start: at most the one point is left.
         if (withEnd && x0 >= 0 && x0 < width_ && y0 >= 0 && y0 < height_)
-            pixels_[(size_t)y0 * width_ + x0] = pen.rgb;
+            pixels_[(size_t)y0 * (size_t)width_ + (size_t)x0] = pen.rgb;
         return;
     }
 
@@ -228,9 +228,9 @@ void RasterSurface::CosmeticLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1,
         int64_t p = p0 + sign * t;
         uint32_t rgb = !dashed || t % DashPeriod < DashOn ? pen.rgb : White;
         if (xMajor)
-            pixels_[(size_t)q * width_ + p] = rgb;
+            pixels_[(size_t)q * (size_t)width_ + (size_t)p] = rgb;
         else
-            pixels_[(size_t)p * width_ + q] = rgb;
+            pixels_[(size_t)p * (size_t)width_ + (size_t)q] = rgb;
     }
 }
 

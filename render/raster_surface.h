@@ -3,15 +3,14 @@
 // picture can be made without Windows.
 #pragma once
 
-#include "plot_surface.h"
+#include "render/client_area.h"
+#include "render/plot_surface.h"
 
 #include <stddef.h>
 #include <stdint.h>
 #include <vector>
 
-const PlotColour BackgroundColour = 0x00008000;   // the window's class brush
-
-class RasterSurface : public PlotSurface {
+class RasterSurface final : public PlotSurface {
 public:
     RasterSurface(int width, int height);
 
@@ -22,7 +21,7 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     const uint32_t *Pixels() const { return pixels_.data(); }
-    uint32_t PixelAt(int x, int y) const { return pixels_[(size_t)y * width_ + x]; }
+    uint32_t PixelAt(int x, int y) const { return pixels_[(size_t)y * (size_t)width_ + (size_t)x]; }
 
     PlotObject CreatePen(int style, int width, PlotColour colour) override;
     PlotObject SelectObject(PlotObject object) override;

@@ -1,6 +1,6 @@
 // Records the painter's calls and keeps account of its pens, so tests can
 // see both what was drawn and that every pen was put back and deleted.
-#include "recording_surface.h"
+#include "render/recording_surface.h"
 
 void RecordingSurface::Clear()
 {

@@ -2,7 +2,7 @@
 // for tests and for the replay tool's listing of a repaint.
 #pragma once
 
-#include "plot_surface.h"
+#include "render/plot_surface.h"
 
 #include <stddef.h>
 #include <stdint.h>
@@ -18,7 +18,7 @@ struct PlotCall {
     PlotObject result;     // what CreatePen and SelectObject returned
 };
 
-class RecordingSurface : public PlotSurface {
+class RecordingSurface final : public PlotSurface {
 public:
     static constexpr PlotObject StockPen = 0x10000;
 

@@ -1,7 +1,7 @@
-#include "about_dialog.h"
+#include "shell/qt/about_dialog.h"
 
-#include "classic_controls.h"
-#include "icon.h"
+#include "shell/qt/classic_controls.h"
+#include "shell/qt/icon.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

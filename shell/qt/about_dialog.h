@@ -3,7 +3,7 @@
 // do nothing, as the Windows dialog procedure handles neither.
 #pragma once
 
-#include "dialog_units.h"
+#include "shell/qt/dialog_units.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "classic_controls.h"
+#include "shell/qt/classic_controls.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -8,10 +8,10 @@
 std::vector<TextLine> BreakLines(const QString &text, const TextMeasure &measure, int width, bool centred)
 {
     std::vector<TextLine> lines;
-    const int size = text.size();
+    const int size = (int)text.size();
     int start = 0;
     while (start < size) {
-        int end = text.indexOf(QLatin1Char('\n'), start);
+        int end = (int)text.indexOf(QLatin1Char('\n'), start);
         const bool hardBreak = end >= 0;
         if (!hardBreak)
             end = size;
@@ -40,7 +40,7 @@ std::vector<TextLine> BreakLines(const QString &text, const TextMeasure &measure
                 used = length + (p < end && text[p] == QLatin1Char(' ') ? 1 : 0);
             } else {
                 // No space to break at: the first word stays whole and overflows.
-                int space = text.indexOf(QLatin1Char(' '), start);
+                int space = (int)text.indexOf(QLatin1Char(' '), start);
                 if (space < 0 || space > end)
                     space = end;
                 length = space - start;

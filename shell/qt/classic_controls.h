@@ -3,7 +3,7 @@
 // them, sunken frames, an etched group box, and the classic push button.
 #pragma once
 
-#include "dialog_units.h"
+#include "shell/qt/dialog_units.h"
 
 #include <QImage>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "dialog_units.h"
+#include "shell/qt/dialog_units.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -98,7 +98,7 @@ TextMeasure::TextMeasure(const QFont &font) : unhinted_(font)
 int TextMeasure::Extent(const QString &text, int start, int length) const
 {
     const QFontMetricsF metrics(unhinted_);
-    const int end = length < 0 ? text.size() : qMin(text.size(), start + length);
+    const int end = length < 0 ? (int)text.size() : qMin((int)text.size(), start + length);
     int extent = 0;
     for (int i = start; i < end; i++)
         extent += (int)ceil(metrics.horizontalAdvance(text[i]));

@@ -1,4 +1,4 @@
-#include "icon.h"
+#include "shell/qt/icon.h"
 
 #include <stdint.h>
 

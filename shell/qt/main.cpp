@@ -1,6 +1,6 @@
 // brisqual-qt: the program on Linux, in a Qt window. Like the Windows
 // program it takes no arguments of its own and ends with status 0.
-#include "main_window.h"
+#include "shell/qt/main_window.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
-#include "main_window.h"
+#include "shell/qt/main_window.h"
 
-#include "about_dialog.h"
-#include "icon.h"
-#include "plot_widget.h"
+#include "shell/qt/about_dialog.h"
+#include "shell/qt/icon.h"
+#include "shell/qt/plot_widget.h"
 
 #include <QApplication>
 #include <QKeyEvent>

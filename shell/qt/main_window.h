@@ -7,11 +7,6 @@
 class PlotWidget;
 class QAction;
 
-// The Windows program's measured client area (its 610 x 550 window under
-// Wine's default theme).
-const int ClientWidth = 602;
-const int ClientHeight = 504;
-
 extern const char AboutCommandText[];
 
 class MainWindow : public QMainWindow {

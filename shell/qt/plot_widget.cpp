@@ -1,7 +1,8 @@
-#include "plot_widget.h"
+#include "shell/qt/plot_widget.h"
 
-#include "../../model/curve.h"
-#include "../../render/painter.h"
+#include "model/curve.h"
+#include "model/drag.h"
+#include "render/painter.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -44,9 +45,7 @@ void PlotWidget::paintEvent(QPaintEvent *)
 {
     EnsureSurface();
     surface_->Clear();
-    ComputeRunningIntegral();
-    PaintPlot(*surface_);
-    PaintGrid(*surface_);
+    PaintContent(*surface_);
     if (image_.isNull())
         return;
     QPainter painter(this);

@@ -3,7 +3,7 @@
 // window procedure does.
 #pragma once
 
-#include "../../render/raster_surface.h"
+#include "render/raster_surface.h"
 
 #include <QImage>
 #include <QWidget>

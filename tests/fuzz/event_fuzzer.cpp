@@ -2,10 +2,11 @@
 // with arbitrary 16-bit coordinates. After every event the model is checked
 // and a repaint is drawn into the recording and the raster surfaces.
 #include "model/curve.h"
+#include "model/drag.h"
 #include "render/painter.h"
 #include "render/raster_surface.h"
 #include "render/recording_surface.h"
-#include "tests/reference_integral.h"
+#include "tests/unit/reference_integral.h"
 
 #include <math.h>
 #include <stdint.h>
@@ -44,17 +45,14 @@ NO_COVERAGE bool KnownColour(uint32_t rgb)
 // definition, the raster and its colours) run on some events and at the end.
 NO_COVERAGE void CheckRepaint(RecordingSurface &recording, RasterSurface &raster, bool thorough)
 {
-    ComputeRunningIntegral();
+    recording.Clear();
+    PaintContent(recording);
     if (thorough) {
         static double expected[SampleCount + 1];
         IntegralByDefinition(Curve, expected);
         Check(memcmp(expected, Curve.IntegralValues, sizeof expected) == 0,
               "running sum differs from the definition");
     }
-
-    recording.Clear();
-    PaintPlot(recording);
-    PaintGrid(recording);
     Check(recording.faults == 0, "a pen was selected or deleted wrongly");
     Check(recording.livePens == 0, "a pen was not deleted");
     Check(recording.selected == RecordingSurface::StockPen, "the original pen was not put back");
@@ -62,8 +60,7 @@ NO_COVERAGE void CheckRepaint(RecordingSurface &recording, RasterSurface &raster
 
     if (thorough) {
         raster.Clear();
-        PaintPlot(raster);
-        PaintGrid(raster);
+        PaintContent(raster);
         for (int i = 0; i < raster.Width() * raster.Height(); i++)
             Check(KnownColour(raster.Pixels()[i]), "a pixel of a colour nobody draws");
     }
@@ -83,7 +80,7 @@ NO_COVERAGE void CheckSamples(double bound, const bool *touched)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static RecordingSurface recording;
-    static RasterSurface raster(602, 504);
+    static RasterSurface raster(ClientWidth, ClientHeight);
     Curve = CurveState{};
     Drag = DragState{};
     ResetCurve();

@@ -1,10 +1,10 @@
 // The menu command and the About dialog: the dialog's controls, texts and
 // layout against the Windows resource script and against a capture of the
 // Windows program's dialog under Wine; how it opens and what closes it.
-#include "about_dialog.h"
-#include "classic_controls.h"
-#include "main_window.h"
-#include "qt_test_support.h"
+#include "shell/qt/about_dialog.h"
+#include "shell/qt/classic_controls.h"
+#include "shell/qt/main_window.h"
+#include "tests/qt/qt_test_support.h"
 
 #include <QFile>
 #include <QFontInfo>
@@ -403,7 +403,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QTRY_VERIFY(dialog.Button()->hasFocus());   // the Windows dialog shows its focus rectangle
         const QImage shown = dialog.grab().toImage();
-        const QImage windows(QStringLiteral(BRISQUAL_SOURCE_DIR "/tests/qt/about-dialog-wine.png"));
+        const QImage windows(QStringLiteral(BRISQUAL_SOURCE_DIR "/tests/data/golden/about-dialog-wine.png"));
         QVERIFY(!windows.isNull());
         const QString difference = DescribeDifference(windows, shown);
         if (!difference.isEmpty())

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Takes the reference picture of the About dialog that the Qt dialog is
 # compared with: the client area of brisqual.exe's dialog as Wine draws it,
-# in the tests' Wine prefix (tests/wine-prefix.sh, with Wine's own fonts),
+# in the tests' Wine prefix (tests/wine/wine-prefix.sh, with Wine's own fonts),
 # on a private Xvfb display, with the focus on the button as it opens.
 #
 # usage: tests/qt/capture-wine-dialog.sh [--display N] WINDOWS_BUILD_DIR [OUT.png]
 #   WINDOWS_BUILD_DIR  holds brisqual.exe (the cross build)
-#   OUT.png            default tests/qt/about-dialog-wine.png
+#   OUT.png            default tests/data/golden/about-dialog-wine.png
 #   --display N        the first X display number to try (default 84)
-# BRISQUAL_WINEPREFIX chooses the prefix, as for tests/wine-prefix.sh.
+# BRISQUAL_WINEPREFIX chooses the prefix, as for tests/wine/wine-prefix.sh.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -54,7 +54,7 @@ i686-w64-mingw32-g++-posix -O1 -static -o "$work/window_rects.exe" "$here/window
 start_xvfb || true
 [ -n "$xvfb_pid" ] || die "no free X display from :$display_number"
 
-prefix=$("$root/tests/wine-prefix.sh") || die "cannot make the Wine prefix"
+prefix=$("$root/tests/wine/wine-prefix.sh") || die "cannot make the Wine prefix"
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 # rects TITLE: sets client_* (and menubar_*) from the locator; false until shown

@@ -2,8 +2,8 @@
 // leave the curve and drag exactly as the replay tool leaves them and paint
 // the same pixels, and input the Windows program never sees (other buttons,
 // keys, a release or moves away from the client area) must change nothing.
-#include "plot_widget.h"
-#include "qt_test_support.h"
+#include "shell/qt/plot_widget.h"
+#include "tests/qt/qt_test_support.h"
 
 #include <QEvent>
 #include <QTest>

@@ -1,10 +1,10 @@
 // The program as a whole: its main window and icon, and how it ends. The
 // endings run in a child process (this test program started again) that
 // goes through the program's own event loop and reports its exit status.
-#include "about_dialog.h"
-#include "main_window.h"
-#include "plot_widget.h"
-#include "qt_test_support.h"
+#include "shell/qt/about_dialog.h"
+#include "shell/qt/main_window.h"
+#include "shell/qt/plot_widget.h"
+#include "tests/qt/qt_test_support.h"
 
 #include <QFile>
 #include <QMenuBar>

@@ -1,6 +1,7 @@
-#include "qt_test_support.h"
+#include "tests/qt/qt_test_support.h"
 
-#include "../../model/curve.h"
+#include "model/curve.h"
+#include "model/drag.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,8 +1,9 @@
 // Parsing and replay of event scripts. A line is a word and its fields:
 // "down X Y", "move X Y", "up X Y" or "key NAME"; '#' starts a comment.
-#include "event_script.h"
+#include "tools/replay/event_script.h"
 
-#include "../../model/curve.h"
+#include "model/curve.h"
+#include "model/drag.h"
 
 #include <string.h>
 

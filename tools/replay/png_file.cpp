@@ -1,6 +1,6 @@
 // PNG output through libpng, with a temporary file so that a failure never
 // leaves a half-written image behind or damages an existing one.
-#include "png_file.h"
+#include "tools/replay/png_file.h"
 
 #include <errno.h>
 #include <png.h>

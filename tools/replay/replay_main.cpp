@@ -1,12 +1,13 @@
 // brisqual-replay: replays mouse and key events through the curve model as
 // the main window would, then paints one repaint and reports it as the
 // model's state, the list of drawing operations, or a PNG picture.
-#include "../../model/curve.h"
-#include "../../render/painter.h"
-#include "../../render/raster_surface.h"
-#include "../../render/recording_surface.h"
-#include "event_script.h"
-#include "png_file.h"
+#include "model/curve.h"
+#include "model/drag.h"
+#include "render/painter.h"
+#include "render/raster_surface.h"
+#include "render/recording_surface.h"
+#include "tools/replay/event_script.h"
+#include "tools/replay/png_file.h"
 
 #include <charconv>
 #include <errno.h>
@@ -16,8 +17,6 @@
 #include <vector>
 
 // The client area of the 610 x 550 main window under the default theme.
-static const int DefaultWidth = 602;
-static const int DefaultHeight = 504;
 static const int MaxSide = 16384;
 
 static const char Usage[] =
@@ -147,7 +146,7 @@ int main(int argc, char **argv)
     bool wantState = false, wantOps = false;
     const char *pngPath = NULL;
     const char *scriptPath = NULL;
-    int width = DefaultWidth, height = DefaultHeight;
+    int width = ClientWidth, height = ClientHeight;
 
     for (int i = 1; i < argc; i++) {
         const char *arg = argv[i];
@@ -207,8 +206,7 @@ int main(int argc, char **argv)
 
     if (pngPath) {
         RasterSurface raster(width, height);
-        PaintPlot(raster);
-        PaintGrid(raster);
+        PaintContent(raster);
         std::string message;
         if (!WritePngFile(pngPath, raster.Pixels(), width, height, message)) {
             fprintf(stderr, "brisqual-replay: %s\n", message.c_str());
@@ -220,8 +218,7 @@ int main(int argc, char **argv)
         out += StateJson();
     if (wantOps) {
         RecordingSurface recording;
-        PaintPlot(recording);
-        PaintGrid(recording);
+        PaintContent(recording);
         out += OpsListing(recording);
     }
     if (fwrite(out.data(), 1, out.size(), stdout) != out.size() || fflush(stdout) != 0) {

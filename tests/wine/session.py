@@ -82,7 +82,7 @@ class Wine:
 
     def prepare(self):
         env = dict(self.env, BRISQUAL_WINEPREFIX=self.prefix)
-        r = subprocess.run([str(self.repo / "tests" / "wine-prefix.sh")], env=env,
+        r = subprocess.run([str(self.repo / "tests" / "wine" / "wine-prefix.sh")], env=env,
                            capture_output=True, text=True, timeout=180)
         if r.returncode != 0:
             raise SessionError("wine prefix setup failed: " + r.stderr.strip())

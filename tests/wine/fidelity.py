@@ -1,4 +1,4 @@
-# The pixel-comparison suite: each kept event script (tests/scripts/*.txt) is
+# The pixel-comparison suite: each kept event script (tests/data/scripts/*.txt) is
 # played on brisqual.exe under Wine with real X input, and the client area
 # must equal brisqual-replay's picture for the same script, pixel for pixel.
 import subprocess
@@ -9,7 +9,7 @@ from app import App
 from locate import NotFound
 from session import SessionError
 
-SCRIPTS = Path(__file__).resolve().parents[1] / "scripts"
+SCRIPTS = Path(__file__).resolve().parents[1] / "data" / "scripts"
 PACE = 0.08   # seconds given to a move whose repaint shows nothing new
 
 

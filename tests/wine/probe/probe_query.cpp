@@ -1,6 +1,6 @@
 // Asks the running brisqual-probe.exe for its pen and memory counts and
 // prints them as "name=value" lines; exits 1 when no window answers.
-#include "shell/probe.h"
+#include "tests/wine/probe/probe.h"
 
 #include <stdio.h>
 

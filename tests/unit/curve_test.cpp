@@ -1,6 +1,7 @@
 // The curve's samples, running integral and mean level.
 #include "model/curve.h"
-#include "reference_integral.h"
+#include "model/drag.h"
+#include "tests/unit/reference_integral.h"
 
 #include <gtest/gtest.h>
 #include <math.h>

@@ -1,6 +1,7 @@
 // The software surface's lines, pixel by pixel against the rules GDI
 // follows, and whole repaints against golden images.
 #include "model/curve.h"
+#include "model/drag.h"
 #include "render/painter.h"
 #include "render/raster_surface.h"
 
@@ -22,8 +23,22 @@ const uint32_t White = 0xFFFFFF;
 const uint32_t Pen = 0x123456;     // 0x00RRGGBB of the pen below
 const PlotColour PenColour = 0x00563412;
 
-struct Surface : RasterSurface {
-    Surface(int w = 64, int h = 64) : RasterSurface(w, h) {}
+// A raster surface with helpers for drawing one line and reading it back.
+struct Surface {
+    RasterSurface raster;
+
+    Surface(int w = 64, int h = 64) : raster(w, h) {}
+    operator PlotSurface &() { return raster; }
+
+    PlotObject CreatePen(int style, int width, PlotColour colour) { return raster.CreatePen(style, width, colour); }
+    PlotObject SelectObject(PlotObject object) { return raster.SelectObject(object); }
+    void MoveToEx(int32_t x, int32_t y) { raster.MoveToEx(x, y); }
+    void LineTo(int32_t x, int32_t y) { raster.LineTo(x, y); }
+    void DeleteObject(PlotObject object) { raster.DeleteObject(object); }
+    int Width() const { return raster.Width(); }
+    int Height() const { return raster.Height(); }
+    const uint32_t *Pixels() const { return raster.Pixels(); }
+    uint32_t PixelAt(int x, int y) const { return raster.PixelAt(x, y); }
 
     void Draw(int style, int width, int32_t x0, int32_t y0, int32_t x1, int32_t y1)
     {
@@ -317,14 +332,12 @@ TEST(RasterSurface, PlateausOfHugeValuesRunOffTheWindow)
         ResetCurve();
         for (int i = 50; i <= 150; i++)
             Curve.CurveValues[i] = value;
-        ComputeRunningIntegral();
-        Surface s(602, 504);
-        PaintPlot(s);
-        PaintGrid(s);
+        Surface s(ClientWidth, ClientHeight);
+        PaintContent(s);
 
         int greens = 0, edgeRows = 0;
-        for (int y = 0; y < 504; y++) {
-            for (int x = 0; x < 602; x++)
+        for (int y = 0; y < ClientHeight; y++) {
+            for (int x = 0; x < ClientWidth; x++)
                 greens += s.PixelAt(x, y) == 0x00FF00;
             bool up = value > 0;
             if ((up && y < 249) || (!up && y > 251 && y < 500)) {
@@ -353,15 +366,13 @@ void StartFresh()
     ResetCurve();
 }
 
-// Compares a repaint of the current state with tests/golden/NAME.png. On a
+// Compares a repaint of the current state with tests/data/golden/NAME.png. On a
 // mismatch it writes NAME.actual.png and NAME.diff.png (differences in
 // magenta over a dimmed picture) in the working directory.
 void ExpectGolden(const std::string &name)
 {
-    ComputeRunningIntegral();
-    RasterSurface surface(602, 504);
-    PaintPlot(surface);
-    PaintGrid(surface);
+    RasterSurface surface(ClientWidth, ClientHeight);
+    PaintContent(surface);
 
     std::vector<uint32_t> golden;
     int w = 0, h = 0;
@@ -385,7 +396,7 @@ void ExpectGolden(const std::string &name)
     EXPECT_EQ(differing, 0u) << name << ": see " << name << ".actual.png and " << name << ".diff.png";
 }
 
-// Replays a kept event script (tests/scripts) from a fresh start.
+// Replays a kept event script (tests/data/scripts) from a fresh start.
 void ReplayScript(const std::string &name)
 {
     StartFresh();
@@ -405,7 +416,7 @@ void ReplayScript(const std::string &name)
 }
 
 // The golden images of these scripts are the Windows program's client area
-// under Wine, screenshot after the same events (see tests/golden/README.txt).
+// under Wine, screenshot after the same events (see tests/data/golden/README.txt).
 class RasterGoldenFromWine : public ::testing::TestWithParam<const char *> {};
 
 TEST_P(RasterGoldenFromWine, RepaintEqualsTheWindowsProgram)
@@ -417,8 +428,8 @@ TEST_P(RasterGoldenFromWine, RepaintEqualsTheWindowsProgram)
 INSTANTIATE_TEST_SUITE_P(KeptScripts, RasterGoldenFromWine,
                          ::testing::Values("flat", "drag-example", "steep-ends", "left-end", "right-end",
                                            "steep", "off-the-bottom", "many-small"),
-                         [](const ::testing::TestParamInfo<const char *> &info) {
-                             std::string name = info.param;
+                         [](const ::testing::TestParamInfo<const char *> &param) {
+                             std::string name = param.param;
                              for (char &c : name)
                                  if (c == '-')
                                      c = '_';

@@ -1,6 +1,6 @@
 // The About dialog: a template from the resources and a procedure that only
 // ends it on its button (or Enter). Esc is not handled, so it stays open.
-#include "about_dialog.h"
+#include "shell/win32/about_dialog.h"
 
 static INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {

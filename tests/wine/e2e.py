@@ -2,7 +2,7 @@
 # Runs the end-to-end tests of the Windows program: brisqual.exe under Wine
 # on a private Xvfb display, driven by real X input and checked from
 # screenshots. Prints PASS/FAIL a check and ends with "N passed, N failed".
-#   python3 tests/e2e/e2e.py --exe build/windows/brisqual.exe \
+#   python3 tests/wine/e2e.py --exe build/windows/brisqual.exe \
 #       --replay build/native/brisqual-replay [--out DIR] [--prefix DIR]
 # --storm EVENTS and --soak MOVES run the event storm and the soak test
 # instead of the ordinary cases (add --cases to run those too).

@@ -1,6 +1,7 @@
 // The painter's drawing, read back from a recording surface: the pixel
 // mappings, the exact call sequence of a repaint, and pictures of states.
 #include "model/curve.h"
+#include "model/drag.h"
 #include "render/painter.h"
 #include "render/recording_surface.h"
 
@@ -28,10 +29,8 @@ void StartFresh()
 // every pass is create, select, draw, select back, delete.
 std::vector<Pass> Repaint()
 {
-    ComputeRunningIntegral();
     RecordingSurface dc;
-    PaintPlot(dc);
-    PaintGrid(dc);
+    PaintContent(dc);
     EXPECT_EQ(dc.faults, 0);
     EXPECT_EQ(dc.livePens, 0);
     EXPECT_EQ(dc.selected, RecordingSurface::StockPen);

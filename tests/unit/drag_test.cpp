@@ -1,6 +1,7 @@
 // Dragging the curve: which sample a press grabs, and how moves shift the
 // plateau of samples around it.
 #include "model/curve.h"
+#include "model/drag.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,8 @@
 // segments of each pen the program uses, far-off and saturated end points,
 // and whole repaints after drags. Runs only where GDI is, i.e. under Wine.
 #include "model/curve.h"
-#include "render/gdi_surface.h"
+#include "model/drag.h"
+#include "shell/win32/gdi_surface.h"
 #include "render/painter.h"
 #include "render/raster_surface.h"
 
@@ -420,7 +421,7 @@ std::string BesideTheTest(const std::string &name)
 // to allocate its band is drawn as its two caps, as GDI then draws it.
 // Segments in between, where the outcome depends on GDI's free memory, are
 // counted so that a state can be rejected.
-class AsGdiDrawsTallBands : public PlotSurface {
+class AsGdiDrawsTallBands final : public PlotSurface {
 public:
     explicit AsGdiDrawsTallBands(RasterSurface &raster) : raster_(raster) {}
 
@@ -534,7 +535,7 @@ void MakeState(int scenario, uint64_t seed)
     case 0:   // many small drags
         for (int i = 0; i < 60; i++) {
             std::vector<int> moves;
-            for (int k = r.Range(1, 8); k > 0; k--)
+            for (int k = (int)r.Range(1, 8); k > 0; k--)
                 moves.push_back((int)r.Range(-6, 6));
             DragOnce(AnchorX(r, i % 3), (uint16_t)r.Range(0, 504), moves);
         }
@@ -576,20 +577,17 @@ TEST(GdiFidelity, RepaintsAfterDragsMatchGdi)
     for (int scenario = 0; scenario < 7; scenario++)
         for (uint64_t seed = 1; seed <= (scenario >= 5 ? 3u : 20u) && failures < 3; seed++) {
             MakeState(scenario, seed * 1000 + scenario);
-            ComputeRunningIntegral();
             char name[48];
             snprintf(name, sizeof name, "repaint-%d-%u", scenario, (unsigned)seed);
 
             gdi.Clear();
             GdiSurface surface(gdi.Dc());
-            PaintPlot(surface);
-            PaintGrid(surface);
+            PaintContent(surface);
             GdiFlush();
 
             raster.Clear();
             AsGdiDrawsTallBands expected(raster);
-            PaintPlot(expected);
-            PaintGrid(expected);
+            PaintContent(expected);
             ASSERT_EQ(expected.uncertainBands, 0)
                 << name << ": a band GDI may or may not have memory for; pick another state";
             lostBands += expected.lostBands;

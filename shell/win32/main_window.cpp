@@ -1,13 +1,12 @@
 // The Windows program: registers the window class, creates the main window,
 // runs the message loop, and routes each message to the model or painter.
-#include "../model/curve.h"
-#include "../render/gdi_surface.h"
-#include "../render/painter.h"
-#include "../resources/resource.h"
-#include "about_dialog.h"
-#ifdef BRISQUAL_PROBE
-#include "probe.h"
-#endif
+#include "model/curve.h"
+#include "model/drag.h"
+#include "render/client_area.h"
+#include "render/painter.h"
+#include "resources/resource.h"
+#include "shell/win32/about_dialog.h"
+#include "shell/win32/gdi_surface.h"
 
 #include <windows.h>
 
@@ -15,16 +14,15 @@ static HINSTANCE Instance;
 static HBRUSH BackgroundBrush;   // the class background, kept for the whole run
 
 static const char ClassName[] = "hobrin";
+static const WPARAM EscapeCharacter = 27;
 static const DWORD MainWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;   // 0x02CF0000
 
 static void OnPaint(HWND window)
 {
     PAINTSTRUCT paint;
     BeginPaint(window, &paint);
-    ComputeRunningIntegral();
     GdiSurface dc(paint.hdc);
-    PaintPlot(dc);
-    PaintGrid(dc);
+    PaintContent(dc);
     EndPaint(window, &paint);
 }
 
@@ -46,7 +44,7 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
         OnPaint(window);
         return 0;
     case WM_CHAR:
-        if (wParam == 27)
+        if (wParam == EscapeCharacter)
             PostQuitMessage(0);
         return 0;
     case WM_COMMAND:
@@ -65,10 +63,6 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
     case WM_LBUTTONUP:
         EndDrag();
         return 0;
-#ifdef BRISQUAL_PROBE
-    case ProbeMessage:
-        return AnswerProbe(wParam);
-#endif
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -78,7 +72,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
     Instance = instance;
     LOGBRUSH background;
     background.lbStyle = BS_SOLID;
-    background.lbColor = 0x00008000;
+    background.lbColor = BackgroundColour;
     background.lbHatch = 0;
     BackgroundBrush = CreateBrushIndirect(&background);
 

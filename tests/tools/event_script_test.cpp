@@ -1,6 +1,7 @@
 // Event scripts: what the parser accepts, what it refuses and why, and
 // that replaying follows the window's handling of each event.
 #include "model/curve.h"
+#include "model/drag.h"
 #include "tools/replay/event_script.h"
 
 #include <gtest/gtest.h>
