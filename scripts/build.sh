@@ -11,11 +11,28 @@ build_native() {
         { cat "$NATIVE_BUILD.log" 2>/dev/null | tail -40; echo "native build failed" >&2; return 1; }
 }
 
+WINDOWS64_BUILD=$BRISQUAL_ROOT/build/windows64
+
+# build_windows [CMAKE_ARGS...]: the Windows program, 32-bit: the one users get.
 build_windows() {
     cmake -S "$BRISQUAL_ROOT" -B "$WINDOWS_BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel \
-        -DCMAKE_TOOLCHAIN_FILE="$BRISQUAL_ROOT/cmake/mingw-i686.cmake" >/dev/null &&
+        -DCMAKE_TOOLCHAIN_FILE="$BRISQUAL_ROOT/cmake/mingw-i686.cmake" "$@" >/dev/null &&
         cmake --build "$WINDOWS_BUILD" -j "$JOBS" >"$WINDOWS_BUILD.log" 2>&1 ||
         { cat "$WINDOWS_BUILD.log" 2>/dev/null | tail -40; echo "Windows build failed" >&2; return 1; }
+}
+
+# build_windows64 [CMAKE_ARGS...]: the same program for 64-bit Windows.
+build_windows64() {
+    cmake -S "$BRISQUAL_ROOT" -B "$WINDOWS64_BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel \
+        -DCMAKE_TOOLCHAIN_FILE="$BRISQUAL_ROOT/cmake/mingw-x86_64.cmake" "$@" >/dev/null &&
+        cmake --build "$WINDOWS64_BUILD" -j "$JOBS" >"$WINDOWS64_BUILD.log" 2>&1 ||
+        { tail -40 "$WINDOWS64_BUILD.log" 2>/dev/null; echo "64-bit Windows build failed" >&2; return 1; }
+}
+
+# Whether 32-bit programs run on this system: some kernels are built
+# without 32-bit support, and then the 32-bit Wine loader cannot start.
+runs_32bit_programs() {
+    /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
 SANITIZE_BUILD=$BRISQUAL_ROOT/build/sanitize

@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
-"""Builds the program's icon (.ico) from its text picture (resources/icon.txt).
+"""Builds the program's icon from its text picture (resources/icon.txt): the
+one reader of that picture.
 
-usage: make_icon.py ICON_TXT OUTPUT_ICO
+usage: make_icon.py ICON_TXT OUTPUT.ico|OUTPUT.cpp
+
+An .ico for the Windows program's resources, or C++ pixel data
+(0x00RRGGBB, top row first) for the front ends that draw it themselves.
 
 The text holds a legend (letter, palette index, RRGGBB colour) and a 32 x 32
 grid of letters, top row first. The .ico gets one 32 x 32 image at 4 bits per
@@ -83,9 +87,22 @@ def encode_ico(rows):
     return directory + entry + image
 
 
+def cpp_source(rows):
+    """The pixels as C++ data for shell/qt/icon.cpp."""
+    lines = ["// Made from resources/icon.txt by tools/make_icon.py.",
+             "#include <stdint.h>",
+             "",
+             "extern const int BrisqualIconSize = %d;" % len(rows),
+             "extern const uint32_t BrisqualIconPixels[%d] = {" % (len(rows) * len(rows))]
+    for row in rows:
+        lines.append("    " + ", ".join("0x%06X" % STANDARD_PALETTE[i] for i in row) + ",")
+    lines.append("};")
+    return ("\n".join(lines) + "\n").encode("ascii")
+
+
 def main(argv):
-    if len(argv) != 3:
-        sys.stderr.write("usage: make_icon.py ICON_TXT OUTPUT_ICO\n")
+    if len(argv) != 3 or not argv[2].endswith((".ico", ".cpp")):
+        sys.stderr.write("usage: make_icon.py ICON_TXT OUTPUT.ico|OUTPUT.cpp\n")
         return 2
     source, target = argv[1], argv[2]
     try:
@@ -98,10 +115,10 @@ def main(argv):
         sys.stderr.write("make_icon.py: %s: %s\n" % (source, e))
         return 1
     # Written whole to a temporary name first, so that a failed run never
-    # leaves a truncated icon for the resource compiler.
+    # leaves a truncated file for the compilers.
     temporary = target + ".tmp"
     with open(temporary, "wb") as f:
-        f.write(encode_ico(rows))
+        f.write(encode_ico(rows) if target.endswith(".ico") else cpp_source(rows))
     os.replace(temporary, target)
     return 0
 

@@ -1,52 +1,28 @@
+// The About dialog built from the resource script's template, closed only by
+// its button or Enter.
 #include "shell/qt/about_dialog.h"
 
+#include "shell/qt/about_template.h"
 #include "shell/qt/classic_controls.h"
 #include "shell/qt/icon.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 
-// The dialog template of the Windows program (resources/brisqual.rc).
-static const char Caption[] = "Acerca de...";
-static const char FontFace[] = "MS Sans Serif";
-static const int FontPoints = 7;
-static const int TemplateX = 20, TemplateY = 20, TemplateWidth = 253, TemplateHeight = 157;
-
-namespace {
-enum ControlKind { DefaultButton, BlackFrame, LeftText, CentredText, IconControl, GroupBox };
-
-struct TemplateControl {
-    ControlKind kind;
-    int x, y, width, height;   // dialog units
-    const char *text;
-};
+static QRect Units(const DialogUnitRect &r)
+{
+    return QRect(r.x, r.y, r.width, r.height);
 }
-
-static const TemplateControl Controls[] = {
-    {DefaultButton, 8, 109, 54, 38, "LISTO CHE !!!!"},
-    {BlackFrame, 5, 3, 171, 35, ""},
-    {CentredText, 75, 112, 147, 34,
-     "LA CURVA ROJA ES LA FUNCION, LA AMARILLA SU INTEGRAL Y LA VERDE SU VALOR MEDIO. "
-     "ARRASTRELA CON EL BOTON IZQUIERDO.  ESC TERMINA."},
-    {BlackFrame, 71, 106, 159, 43, ""},
-    {IconControl, 193, 10, 20, 20, ""},
-    {LeftText, 8, 7, 163, 28,
-     "TEOREMA DEL VALOR MEDIO PARA INTEGRALES - PROGRAMA DIDACTICO BRISQUAL, v1.0     "},
-    {GroupBox, 0, 41, 249, 60, ""},
-    {LeftText, 5, 56, 235, 43,
-     "   2-TOCANDO LA CURVA CON EL PUNTERO-CURSOR DEL MOUSE Y OPRIMIENDO EL BOTON IZQUIERDO, "
-     "SE LA DEFORMA AD - LIBITUM.  CON LOS BOTONES RESPECTIVOS SE ELIGE EL TIPO DE DEFORMACION "
-     "Y CON LA BARRA SE DESPLAZA HASTA LA PROPORCION CONVENIENTE."},
-};
 
 AboutDialog::AboutDialog(QWidget *owner)
     // A caption and nothing else: no close box, no system menu (as without
     // WS_SYSMENU), in a tool window's frame.
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint), button_(nullptr)
 {
-    setWindowTitle(QString::fromLatin1(Caption));
+    const DialogTemplate &t = AboutTemplate;
+    setWindowTitle(QString::fromLatin1(t.caption));
     setModal(true);
-    const QFont font = DialogFont(QString::fromLatin1(FontFace), FontPoints);
+    const QFont font = DialogFont(QString::fromLatin1(t.face), t.points);
     setFont(font);
     base_ = BaseUnitsOf(font);
 
@@ -55,14 +31,13 @@ AboutDialog::AboutDialog(QWidget *owner)
     colours.setColor(QPalette::WindowText, QColor(SystemColour::ButtonText));
     setPalette(colours);
     setAutoFillBackground(true);
-    setFixedSize(MulDiv(TemplateWidth, base_.x, 4), MulDiv(TemplateHeight, base_.y, 8));
+    setFixedSize(MulDiv(t.rect.width, base_.x, 4), MulDiv(t.rect.height, base_.y, 8));
 
     // The first control of a template is the topmost; Qt stacks later
     // siblings on top, so they are made last to first.
-    const int count = (int)(sizeof Controls / sizeof Controls[0]);
-    for (int i = count - 1; i >= 0; i--) {
-        const TemplateControl &c = Controls[i];
-        const QRect area = DialogRectToPixels(QRect(c.x, c.y, c.width, c.height), base_);
+    for (int i = t.count - 1; i >= 0; i--) {
+        const TemplateControl &c = t.controls[i];
+        const QRect area = DialogRectToPixels(Units(c.rect), base_);
         const QString text = QString::fromLatin1(c.text);
         QWidget *control = nullptr;
         switch (c.kind) {
@@ -91,7 +66,6 @@ AboutDialog::AboutDialog(QWidget *owner)
             break;
         }
         control->setGeometry(area);
-        control->setProperty("dialogUnits", QRect(c.x, c.y, c.width, c.height));
         if (c.kind == IconControl)
             static_cast<ClassicStatic *>(control)->SetIcon(BrisqualIconImage());
     }
@@ -100,7 +74,7 @@ AboutDialog::AboutDialog(QWidget *owner)
 
 QPoint AboutDialog::TemplatePosition(DialogBaseUnits base)
 {
-    return DialogPointToPixels(TemplateX, TemplateY, base);
+    return DialogPointToPixels(AboutTemplate.rect.x, AboutTemplate.rect.y, base);
 }
 
 void AboutDialog::reject()

@@ -1,3 +1,5 @@
+// Push button, static controls and group box drawn the classic Windows way,
+// and the line breaking of the static text controls.
 #include "shell/qt/classic_controls.h"
 
 #include <QFontMetrics>

@@ -1,3 +1,5 @@
+// Dialog units and the dialog font as the Windows dialog manager under Wine
+// measures them.
 #include "shell/qt/dialog_units.h"
 
 #include <QFontDatabase>

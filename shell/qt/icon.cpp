@@ -1,9 +1,5 @@
+// The program's icon as a QImage, from the pixels made at build time.
 #include "shell/qt/icon.h"
-
-#include <stdint.h>
-
-extern const int BrisqualIconSize;
-extern const uint32_t BrisqualIconPixels[];
 
 QImage BrisqualIconImage()
 {

@@ -4,4 +4,9 @@
 
 #include <QImage>
 
+#include <stdint.h>
+
+extern const int BrisqualIconSize;
+extern const uint32_t BrisqualIconPixels[];   // 0x00RRGGBB, top row first
+
 QImage BrisqualIconImage();

@@ -1,5 +1,8 @@
+// The main window: the plot as its client area, the one-command menu bar,
+// and Esc, which ends the program.
 #include "shell/qt/main_window.h"
 
+#include "render/client_area.h"
 #include "shell/qt/about_dialog.h"
 #include "shell/qt/icon.h"
 #include "shell/qt/plot_widget.h"
@@ -10,6 +13,7 @@
 #include <QPixmap>
 
 extern const char AboutCommandText[] = "   QUIEN  ..Y COMO ....";
+static const QChar EscapeCharacter(27);
 
 MainWindow::MainWindow()
 {
@@ -34,7 +38,7 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
     // Esc, whatever else is held (the character 27, which Ctrl+[ also gives),
     // ends the program at once without closing the window first; a drag in
     // progress is simply dropped. Other keys do nothing.
-    if (event->key() == Qt::Key_Escape || event->text() == QString(QChar(27)))
+    if (event->key() == Qt::Key_Escape || event->text() == QString(EscapeCharacter))
         QCoreApplication::exit(0);
     event->accept();
 }

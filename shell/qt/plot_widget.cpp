@@ -1,3 +1,5 @@
+// The plot widget: mouse input to the drag, and each repaint through the
+// raster surface, shown at fixed pixels.
 #include "shell/qt/plot_widget.h"
 
 #include "model/curve.h"

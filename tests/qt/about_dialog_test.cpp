@@ -2,83 +2,17 @@
 // layout against the Windows resource script and against a capture of the
 // Windows program's dialog under Wine; how it opens and what closes it.
 #include "shell/qt/about_dialog.h"
+#include "shell/qt/about_template.h"
 #include "shell/qt/classic_controls.h"
 #include "shell/qt/main_window.h"
 #include "tests/qt/qt_test_support.h"
 
-#include <QFile>
 #include <QFontInfo>
 #include <QMenuBar>
-#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
 namespace {
-struct ScriptControl {
-    QString text, id, className, style;
-    QRect units;
-};
-
-struct ScriptDialog {
-    QRect units;
-    QString caption, face;
-    int points = 0;
-    std::vector<ScriptControl> controls;
-};
-
-// The ABOUTBOX template of resources/brisqual.rc, as far as the dialog uses it.
-bool ReadDialogScript(ScriptDialog *dialog, QString *error)
-{
-    QFile file(QStringLiteral(BRISQUAL_SOURCE_DIR "/resources/brisqual.rc"));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        *error = QStringLiteral("cannot read %1").arg(file.fileName());
-        return false;
-    }
-    const QString text = QString::fromLatin1(file.readAll());
-    const QRegularExpression header(QStringLiteral("ABOUTBOX\\s+DIALOGEX\\s+(\\d+),\\s*(\\d+),\\s*(\\d+),\\s*(\\d+)"));
-    const QRegularExpressionMatch h = header.match(text);
-    if (!h.hasMatch()) {
-        *error = QStringLiteral("no ABOUTBOX DIALOGEX in the resource script");
-        return false;
-    }
-    dialog->units = QRect(h.captured(1).toInt(), h.captured(2).toInt(), h.captured(3).toInt(), h.captured(4).toInt());
-    const int begin = text.indexOf(QStringLiteral("\nBEGIN"), h.capturedEnd());
-    const int end = text.indexOf(QStringLiteral("\nEND"), begin);
-    const QString head = text.mid(h.capturedEnd(), begin - h.capturedEnd());
-    const QString body = text.mid(begin, end - begin);
-
-    const QRegularExpressionMatch caption = QRegularExpression(QStringLiteral("CAPTION\\s+\"([^\"]*)\"")).match(head);
-    const QRegularExpressionMatch font = QRegularExpression(QStringLiteral("FONT\\s+(\\d+),\\s*\"([^\"]*)\"")).match(head);
-    if (!caption.hasMatch() || !font.hasMatch()) {
-        *error = QStringLiteral("the dialog template has no CAPTION or FONT");
-        return false;
-    }
-    dialog->caption = caption.captured(1);
-    dialog->points = font.captured(1).toInt();
-    dialog->face = font.captured(2);
-
-    const QRegularExpression control(QStringLiteral(
-        "CONTROL\\s+(\"[^\"]*\"|\\w+)\\s*,\\s*(-?\\w+)\\s*,\\s*(\\w+)\\s*,\\s*([^,]+?)\\s*,"
-        "\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)"));
-    for (QRegularExpressionMatchIterator it = control.globalMatch(body); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        ScriptControl c;
-        c.text = m.captured(1);
-        if (c.text.startsWith(QLatin1Char('"')))
-            c.text = c.text.mid(1, c.text.size() - 2);
-        c.id = m.captured(2);
-        c.className = m.captured(3);
-        c.style = m.captured(4).simplified();
-        c.units = QRect(m.captured(5).toInt(), m.captured(6).toInt(), m.captured(7).toInt(), m.captured(8).toInt());
-        dialog->controls.push_back(c);
-    }
-    if (dialog->controls.empty()) {
-        *error = QStringLiteral("no controls in the dialog template");
-        return false;
-    }
-    return true;
-}
-
 // Wine's own bitmap face, which the Windows program's dialog is drawn with;
 // without fonts-wine the dialog takes a substitute and cannot match.
 bool DialogFontIsWinesSansSerif(const QFont &font)
@@ -189,39 +123,30 @@ private slots:
         QVERIFY(dialog.isModal());
     }
 
+    // The template is read from the resource script at build time.
     void controlsFollowTheResourceScript()
     {
-        ScriptDialog script;
-        QString error;
-        QVERIFY2(ReadDialogScript(&script, &error), qPrintable(error));
+        const DialogTemplate &t = AboutTemplate;
         AboutDialog dialog(nullptr);
         const DialogBaseUnits base = dialog.BaseUnits();
-        const DialogBaseUnits fromScriptFont = BaseUnitsOf(DialogFont(script.face, script.points));
-        QCOMPARE(base.x, fromScriptFont.x);
-        QCOMPARE(base.y, fromScriptFont.y);
-        QCOMPARE(dialog.windowTitle(), script.caption);
-        QCOMPARE(dialog.size(), QSize(MulDiv(script.units.width(), base.x, 4), MulDiv(script.units.height(), base.y, 8)));
+        const DialogBaseUnits fromTemplateFont = BaseUnitsOf(DialogFont(QString::fromLatin1(t.face), t.points));
+        QCOMPARE(base.x, fromTemplateFont.x);
+        QCOMPARE(base.y, fromTemplateFont.y);
+        QCOMPARE(dialog.windowTitle(), QString::fromLatin1(t.caption));
+        QCOMPARE(dialog.size(), QSize(MulDiv(t.rect.width, base.x, 4), MulDiv(t.rect.height, base.y, 8)));
         QCOMPARE(AboutDialog::TemplatePosition(base),
-                 QPoint(MulDiv(script.units.x(), base.x, 4), MulDiv(script.units.y(), base.y, 8)));
+                 QPoint(MulDiv(t.rect.x, base.x, 4), MulDiv(t.rect.y, base.y, 8)));
 
-        int placed = 0;
-        for (QWidget *w : dialog.findChildren<QWidget *>()) {
-            if (w->property("dialogUnits").isValid())
-                placed++;
-        }
-        QCOMPARE(placed, (int)script.controls.size());
-
-        for (const ScriptControl &c : script.controls) {
-            const QString where = QStringLiteral("control at %1,%2").arg(c.units.x()).arg(c.units.y());
-            QWidget *widget = nullptr;
-            for (QWidget *w : dialog.findChildren<QWidget *>()) {
-                if (w->property("dialogUnits").toRect() == c.units)
-                    widget = w;
-            }
-            QVERIFY2(widget, qPrintable(where + QStringLiteral(" is missing")));
-            const QRect pixels = DialogRectToPixels(c.units, base);
+        const QList<QWidget *> widgets = dialog.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+        QCOMPARE(widgets.size(), t.count);
+        for (int i = 0; i < t.count; i++) {
+            const TemplateControl &c = t.controls[i];
+            const QString where = QStringLiteral("control %1 at %2,%3").arg(i).arg(c.rect.x).arg(c.rect.y);
+            const QRect pixels = DialogRectToPixels(QRect(c.rect.x, c.rect.y, c.rect.width, c.rect.height), base);
+            // Later controls are made first, so that the first is on top.
+            QWidget *widget = widgets[t.count - 1 - i];
             ClassicStatic *control = qobject_cast<ClassicStatic *>(widget);
-            if (c.style.contains(QLatin1String("SS_ICON"))) {
+            if (c.kind == IconControl) {
                 // An icon control takes the icon's size.
                 QVERIFY2(control && control->kind() == ClassicStatic::SunkenIcon, qPrintable(where));
                 QCOMPARE(widget->pos(), pixels.topLeft());
@@ -229,17 +154,23 @@ private slots:
                 continue;
             }
             QCOMPARE(widget->geometry(), pixels);
-            QCOMPARE(widget->property("text").toString(), c.text);
-            if (c.style.contains(QLatin1String("BS_DEFPUSHBUTTON"))) {
+            QCOMPARE(widget->property("text").toString(), QString::fromLatin1(c.text));
+            switch (c.kind) {
+            case DefaultButton: {
                 QPushButton *button = qobject_cast<QPushButton *>(widget);
-                QVERIFY2(button && button->isDefault() && c.id == QLatin1String("IDOK"), qPrintable(where));
-            } else if (c.style.contains(QLatin1String("BS_GROUPBOX"))) {
+                QVERIFY2(button && button->isDefault() && button == dialog.Button(), qPrintable(where));
+                break;
+            }
+            case GroupBox:
                 QVERIFY2(qobject_cast<ClassicGroupBox *>(widget), qPrintable(where));
-            } else if (c.style.contains(QLatin1String("SS_BLACKFRAME"))) {
+                break;
+            case BlackFrame:
                 QVERIFY2(control && control->kind() == ClassicStatic::SunkenBlackFrame, qPrintable(where));
-            } else if (c.style.contains(QLatin1String("SS_CENTER"))) {
+                break;
+            case CentredText:
                 QVERIFY2(control && control->kind() == ClassicStatic::CentredText, qPrintable(where));
-            } else {
+                break;
+            default:
                 QVERIFY2(control && control->kind() == ClassicStatic::LeftText, qPrintable(where));
             }
         }

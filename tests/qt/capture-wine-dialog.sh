@@ -4,31 +4,25 @@
 # in the tests' Wine prefix (tests/wine/wine-prefix.sh, with Wine's own fonts),
 # on a private Xvfb display, with the focus on the button as it opens.
 #
-# usage: tests/qt/capture-wine-dialog.sh [--display N] WINDOWS_BUILD_DIR [OUT.png]
-#   WINDOWS_BUILD_DIR  holds brisqual.exe (the cross build)
+# usage: tests/qt/capture-wine-dialog.sh WINDOWS_BUILD_DIR [OUT.png]
+#   WINDOWS_BUILD_DIR  holds brisqual.exe (the 32-bit cross build)
 #   OUT.png            default tests/data/golden/about-dialog-wine.png
-#   --display N        the first X display number to try (default 84)
 # BRISQUAL_WINEPREFIX chooses the prefix, as for tests/wine/wine-prefix.sh.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-display_number=84
 build=
-out=$here/about-dialog-wine.png
+out=$root/tests/data/golden/about-dialog-wine.png
 while [ $# -gt 0 ]; do
     case "$1" in
-    --display)
-        shift
-        case "${1:-}" in ''|*[!0-9]*) echo "capture-wine-dialog.sh: --display needs a number" >&2; exit 2 ;; esac
-        display_number=$1 ;;
-    -h|--help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "capture-wine-dialog.sh: unknown option $1" >&2; exit 2 ;;
     *) if [ -z "$build" ]; then build=$1; else out=$1; fi ;;
     esac
     shift
 done
 die() { echo "capture-wine-dialog.sh: $*" >&2; exit 1; }
-[ -n "$build" ] || { echo "usage: capture-wine-dialog.sh [--display N] WINDOWS_BUILD_DIR [OUT.png]" >&2; exit 2; }
+[ -n "$build" ] || { echo "usage: capture-wine-dialog.sh WINDOWS_BUILD_DIR [OUT.png]" >&2; exit 2; }
 exe=$build/brisqual.exe
 [ -f "$exe" ] || die "$exe is not built"
 for tool in Xvfb xdotool xdpyinfo import convert wine wineserver i686-w64-mingw32-g++-posix; do
@@ -36,13 +30,13 @@ for tool in Xvfb xdotool xdpyinfo import convert wine wineserver i686-w64-mingw3
 done
 
 work=$(mktemp -d)
-xvfb_pid=
+own_xvfb=0
 wine_pid=
 prefix=
 cleanup() {
     [ -n "$wine_pid" ] && kill "$wine_pid" 2>/dev/null
     [ -n "$prefix" ] && WINEPREFIX=$prefix wineserver -k 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    [ "$own_xvfb" = 1 ] && "$root/tests/harness/xvfb.sh" stop "$work/x"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -50,11 +44,11 @@ trap cleanup EXIT
 i686-w64-mingw32-g++-posix -O1 -static -o "$work/window_rects.exe" "$here/window_rects.cpp" -luser32 ||
     die "cannot build the window locator"
 
-. "$here/xvfb.sh"
-start_xvfb || true
-[ -n "$xvfb_pid" ] || die "no free X display from :$display_number"
+DISPLAY=$("$root/tests/harness/xvfb.sh" start "$work/x") || die "cannot start Xvfb"
+own_xvfb=1
+export DISPLAY
 
-prefix=$("$root/tests/wine/wine-prefix.sh") || die "cannot make the Wine prefix"
+prefix=$("$root/tests/wine/wine-prefix.sh" win32) || die "cannot make the Wine prefix"
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 # rects TITLE: sets client_* (and menubar_*) from the locator; false until shown

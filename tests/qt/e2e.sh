@@ -5,24 +5,25 @@
 # Windows program's dialog as captured under Wine), and the exit status.
 # Prints PASS/FAIL lines and "N passed, N failed"; exits non-zero on failure.
 #
-# usage: tests/qt/e2e.sh [--docs] [--display N] [BUILD_DIR]
-#   BUILD_DIR    holds brisqual-qt and brisqual-replay (default build/native)
-#   --docs       also save the screenshots as docs/qt-main.png, docs/qt-about.png
-#   --display N  the first X display number to try (default 80)
+# usage: tests/qt/e2e.sh [--docs] [--display-file FILE] [BUILD_DIR]
+#   BUILD_DIR            holds brisqual-qt and brisqual-replay (default build/native)
+#   --docs               also save the screenshots as docs/qt-main.png, docs/qt-about.png
+#   --display-file FILE  use the X display named there (from tests/harness/xvfb.sh);
+#                        by default the run starts a private Xvfb of its own
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=$root/build/native
-display_number=80
+display_file=
 docs=0
 while [ $# -gt 0 ]; do
     case "$1" in
     --docs) docs=1 ;;
-    --display)
+    --display-file)
         shift
-        case "${1:-}" in ''|*[!0-9]*) echo "e2e.sh: --display needs a number" >&2; exit 2 ;; esac
-        display_number=$1 ;;
-    -h|--help) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        [ -n "${1:-}" ] || { echo "e2e.sh: --display-file needs a file" >&2; exit 2; }
+        display_file=$1 ;;
+    -h|--help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "e2e.sh: unknown option $1" >&2; exit 2 ;;
     *) build=$1 ;;
     esac
@@ -33,18 +34,18 @@ replay=$build/brisqual-replay
 for program in "$qt" "$replay"; do
     [ -x "$program" ] || { echo "e2e.sh: $program is not built" >&2; exit 2; }
 done
-for tool in Xvfb xdotool xdpyinfo import convert compare; do
+for tool in Xvfb xdotool xdpyinfo import convert identify; do
     command -v "$tool" >/dev/null || { echo "e2e.sh: $tool is not installed" >&2; exit 2; }
 done
 
 out=$build/qt-e2e
 mkdir -p "$out"
 work=$(mktemp -d)
-xvfb_pid=
+own_xvfb=0
 qt_pid=
 cleanup() {
     [ -n "$qt_pid" ] && kill "$qt_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    [ "$own_xvfb" = 1 ] && "$root/tests/harness/xvfb.sh" stop "$work/x"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -59,10 +60,13 @@ finish() {
     exit
 }
 
-# A display of our own: the first free one from the number given.
-. "$here/xvfb.sh"
-start_xvfb || true
-[ -n "$xvfb_pid" ] || { fail "no free X display from :$display_number"; finish; }
+if [ -n "$display_file" ]; then
+    DISPLAY=$(cat "$display_file") || { fail "no X display in $display_file"; finish; }
+else
+    DISPLAY=$("$root/tests/harness/xvfb.sh" start "$work/x") || { fail "cannot start Xvfb"; finish; }
+    own_xvfb=1
+fi
+export DISPLAY
 echo "Display $DISPLAY"
 
 export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/runtime
@@ -70,20 +74,22 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 shot() { import -window root -depth 8 "$1"; }
 crop() { convert "$1" -crop "$2" +repage "$3"; }
-# differing IMAGE IMAGE: the number of pixels that differ
-differing() { compare -metric AE "$1" "$2" null: 2>&1 | sed 's/[^0-9].*//'; }
+# differing ACTUAL EXPECTED NAME: the number of pixels that differ (empty
+# when the sizes do); on a difference the images go to $out/NAME-*.png
+differing() {
+    python3 "$root/tests/harness/image.py" "$1" "$2" "$out" "$3" | sed -n 's/^\([0-9]*\) pixels differ$/\1/p'
+}
 # settles_to REGION EXPECTED NAME: waits up to 5 s for the region of the
 # screen to equal the expected picture; leaves the last crop in NAME.png.
 settles_to() {
     local region=$1 expected=$2 name=$3 d=
     for _ in $(seq 50); do
         shot "$work/screen.png" && crop "$work/screen.png" "$region" "$work/$name.png"
-        d=$(differing "$work/$name.png" "$expected")
+        d=$(differing "$work/$name.png" "$expected" "$name")
         [ "$d" = 0 ] && return 0
         sleep 0.1
     done
-    echo "  $d pixels differ (screen: $out/$name.png, expected: $expected)"
-    cp "$work/$name.png" "$out/$name.png"
+    echo "  ${d:-all} pixels differ: $out/$name-actual.png, -expected.png, -diff.png"
     return 1
 }
 replay_png() { # replay_png SCRIPT OUT
@@ -168,7 +174,7 @@ if about=$(wait_window 'Acerca de\.\.\.'); then
     # from fonts-wine; without it the dialog takes a substitute font.
     font_dir=$(sed -n 's/^BRISQUAL_WINE_FONT_DIR:[A-Z]*=//p' "$build/CMakeCache.txt" 2>/dev/null)
     if [ -f "${font_dir:-/usr/share/wine/fonts}/ms_sans_serif.ttf" ]; then
-        if [ "$(differing "$out/about-dialog.png" "$here/about-dialog-wine.png")" = 0 ]; then
+        if [ "$(differing "$out/about-dialog.png" "$root/tests/data/golden/about-dialog-wine.png" about-dialog)" = 0 ]; then
             pass "the dialog shows the Windows program's dialog pixel for pixel"
         else
             fail "the dialog differs from the Windows program's dialog ($out/about-dialog.png)"

@@ -24,7 +24,7 @@ class PlotWidgetTest : public QObject {
 
 private:
     // A fresh client area of the Windows program's size, shown (offscreen).
-    bool Open(PlotWidget &plot, int width = 602, int height = 504)
+    bool Open(PlotWidget &plot, int width = ClientWidth, int height = ClientHeight)
     {
         ResetModelForNewProgram();
         plot.resize(width, height);
@@ -99,7 +99,7 @@ private slots:
     void dragsPaintTheReplayToolsPicture()
     {
         QFETCH(QString, events);
-        ComparePictureWithReplay(events, events.toLatin1(), QSize(602, 504));
+        ComparePictureWithReplay(events, events.toLatin1(), QSize(ClientWidth, ClientHeight));
     }
 
     // Qt delivers these; the Windows program does not see them, or ignores

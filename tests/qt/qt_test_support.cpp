@@ -1,3 +1,5 @@
+// Helpers of the Qt tests: the model's state and pictures compared with the
+// replay tool's.
 #include "tests/qt/qt_test_support.h"
 
 #include "model/curve.h"

@@ -341,8 +341,19 @@ bool GdiDrewOnlyTheCaps(GdiBuffer &gdi, const Segment &s)
 
 int64_t Rows(const Segment &s) { return s.y1 > s.y0 ? (int64_t)s.y1 - s.y0 : (int64_t)s.y0 - s.y1; }
 
+// The raster surface follows the program's own platform, 32-bit GDI. The
+// 64-bit GDI of the same system fills wide bands that reach 2^26 pixels and
+// more in other ways, so these far-off cases hold for 32-bit GDI only.
+#ifdef _WIN64
+const bool FarBandsAsOn32Bit = false;
+#else
+const bool FarBandsAsOn32Bit = true;
+#endif
+
 TEST(GdiFidelity, WideSegmentsToFarPointsMatchGdiOrGdiLosesTheBand)
 {
+    if (!FarBandsAsOn32Bit)
+        GTEST_SKIP() << "64-bit GDI draws bands beyond 2^26 pixels otherwise";
     Tally tally;
     Random r(31);
     GdiBuffer gdi(64, 48);
@@ -575,7 +586,7 @@ TEST(GdiFidelity, RepaintsAfterDragsMatchGdi)
     RasterSurface raster(width, height);
     int lostBands = 0, states = 0, failures = 0;
     for (int scenario = 0; scenario < 7; scenario++)
-        for (uint64_t seed = 1; seed <= (scenario >= 5 ? 3u : 20u) && failures < 3; seed++) {
+        for (uint64_t seed = 1; (scenario != 5 || FarBandsAsOn32Bit) && seed <= (scenario >= 5 ? 3u : 20u) && failures < 3; seed++) {
             MakeState(scenario, seed * 1000 + scenario);
             char name[48];
             snprintf(name, sizeof name, "repaint-%d-%u", scenario, (unsigned)seed);

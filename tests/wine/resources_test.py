@@ -19,7 +19,10 @@ except ImportError:
     sys.exit(2)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-DEFAULT_ICON_TXT = os.path.join(HERE, "..", "resources", "icon.txt")
+DEFAULT_ICON_TXT = os.path.join(HERE, "..", "..", "resources", "icon.txt")
+sys.dont_write_bytecode = True   # keep the source tree free of caches
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
+import make_icon  # noqa: E402
 
 SPANISH_MODERN = 0x0C0A
 RT_ICON, RT_MENU, RT_DIALOG, RT_GROUP_ICON = 3, 4, 5, 14
@@ -264,23 +267,14 @@ def check_dialog_free_texts(resources):
 
 
 def read_icon_text(path):
-    """The picture in icon.txt as 32 rows of palette indices, top row first."""
-    legend, rows = {}, []
+    """The picture in icon.txt as 32 rows of palette indices, top row first,
+    read by the same reader that builds the icon."""
     with open(path, encoding="ascii") as f:
-        for line in f:
-            line = line.rstrip()
-            if not line or line.startswith("#"):
-                continue
-            fields = line.split()
-            if len(fields) >= 3 and len(fields[0]) == 1:
-                expect_equal(fields[2].upper(), "%06X" % STANDARD_PALETTE[int(fields[1])],
-                             "icon.txt colour of letter %s" % fields[0])
-                legend[fields[0]] = int(fields[1])
-            else:
-                expect(len(line) == 32, "icon.txt row is not 32 letters: %r" % line)
-                rows.append([legend[ch] for ch in line])
-    expect_equal(len(rows), 32, "rows in icon.txt")
-    return rows
+        text = f.read()
+    try:
+        return make_icon.parse_icon_text(text)
+    except make_icon.IconTextError as e:
+        raise CheckFailed("icon.txt: %s" % e)
 
 
 def icon_image(resources):

@@ -10,51 +10,40 @@ from pathlib import Path
 
 from image import Image
 
-SCREEN = (1280, 1024)
-FIRST_DISPLAY = 70
-RESERVED_DISPLAYS = {61, 65, 77, 80}   # in use by other work on this machine
+SCREEN = (1280, 1024)   # as tests/harness/xvfb.sh makes it
+HARNESS = Path(__file__).resolve().parents[1] / "harness"
 
 
 class SessionError(Exception):
     pass
 
 
-def _display_taken(n):
-    return (os.path.exists("/tmp/.X%d-lock" % n) or os.path.exists("/tmp/.X11-unix/X%d" % n))
-
-
 class XServer:
-    """An Xvfb on the first free display from :70 on, owned by this run."""
+    """The X display of a run: the one named in DISPLAY_FILE when given (a
+    fixture owns it), else a private Xvfb that this run starts and ends."""
 
-    def __init__(self, log_dir):
-        self.proc = None
-        self.display = None
-        self.log_dir = Path(log_dir)
+    def __init__(self, state_dir, display_file=None):
+        self.state_dir = Path(state_dir)
+        self.display_file = display_file
+        self.owned = False
 
     def start(self):
-        for n in range(FIRST_DISPLAY, FIRST_DISPLAY + 30):
-            if n in RESERVED_DISPLAYS or _display_taken(n):
-                continue
-            log = open(self.log_dir / "xvfb.log", "wb")
-            proc = subprocess.Popen(
-                ["Xvfb", ":%d" % n, "-screen", "0", "%dx%dx24" % SCREEN, "-nolisten", "tcp",
-                 "-noreset"], stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
-            deadline = time.monotonic() + 10
-            while time.monotonic() < deadline:
-                if proc.poll() is not None:
-                    break   # lost a race for the display: try the next one
-                if subprocess.run(["xdpyinfo", "-display", ":%d" % n], capture_output=True).returncode == 0:
-                    self.proc, self.display = proc, ":%d" % n
-                    return self.display
-                time.sleep(0.1)
-            if proc.poll() is None:
-                _end(proc)
-        raise SessionError("no free X display from :%d on" % FIRST_DISPLAY)
+        if self.display_file:
+            try:
+                return Path(self.display_file).read_text().strip()
+            except OSError as e:
+                raise SessionError("no X display: %s" % e)
+        r = subprocess.run([str(HARNESS / "xvfb.sh"), "start", str(self.state_dir)],
+                           capture_output=True, text=True, timeout=30)
+        if r.returncode != 0:
+            raise SessionError("cannot start Xvfb: " + r.stderr.strip())
+        self.owned = True
+        return r.stdout.strip()
 
     def stop(self):
-        if self.proc is not None:
-            _end(self.proc)
-            self.proc = None
+        if self.owned:
+            subprocess.run([str(HARNESS / "xvfb.sh"), "stop", str(self.state_dir)], capture_output=True, timeout=30)
+            self.owned = False
 
 
 def _end(proc, grace=3.0):
@@ -71,18 +60,34 @@ def _end(proc, grace=3.0):
         return proc.wait()
 
 
-class Wine:
-    """A private prefix with the virtual desktop, made once and then reused."""
+def windows_arch(exe):
+    """win32 or win64, from the machine field of a program's PE header."""
+    with open(exe, "rb") as f:
+        head = f.read(4096)
+    at = int.from_bytes(head[0x3C:0x40], "little")
+    if head[:2] != b"MZ" or head[at:at + 4] != b"PE\0\0":
+        raise SessionError("%s is not a Windows program" % exe)
+    machine = int.from_bytes(head[at + 4:at + 6], "little")
+    return {0x14C: "win32", 0x8664: "win64"}.get(machine) or "machine 0x%X" % machine
 
-    def __init__(self, prefix, display, repo):
+
+class Wine:
+    """A private prefix with the virtual desktop, made once and then reused,
+    and the loader for its kind of program (32-bit or 64-bit)."""
+
+    def __init__(self, prefix, display, repo, arch):
         self.prefix = str(prefix)
         self.repo = Path(repo)
+        self.arch = arch
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all", DISPLAY=display,
                         WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.loader = "wine"
+        if arch == "win64":   # the plain wine command would pick the 32-bit loader
+            self.loader = self.env["WINELOADER"] = "/usr/lib/wine/wine64"
 
     def prepare(self):
         env = dict(self.env, BRISQUAL_WINEPREFIX=self.prefix)
-        r = subprocess.run([str(self.repo / "tests" / "wine" / "wine-prefix.sh")], env=env,
+        r = subprocess.run([str(self.repo / "tests" / "wine" / "wine-prefix.sh"), self.arch], env=env,
                            capture_output=True, text=True, timeout=180)
         if r.returncode != 0:
             raise SessionError("wine prefix setup failed: " + r.stderr.strip())
@@ -97,7 +102,7 @@ class Program:
 
     def __init__(self, wine, exe):
         self.wine = wine
-        self.proc = subprocess.Popen(["wine", str(exe)], env=wine.env, stdin=subprocess.DEVNULL,
+        self.proc = subprocess.Popen([wine.loader, str(exe)], env=wine.env, stdin=subprocess.DEVNULL,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     @property

@@ -19,7 +19,7 @@ BAND = (120, 380)           # client rows the pointer keeps to
 
 def probe(ctx):
     """The program's own counts: live_pens, pens_created, private_kib, gdi_objects."""
-    r = subprocess.run(["wine", str(ctx.probe_query)], env=ctx.wine.env, capture_output=True,
+    r = subprocess.run([ctx.wine.loader, str(ctx.probe_query)], env=ctx.wine.env, capture_output=True,
                        text=True, timeout=60)
     if r.returncode != 0:
         raise SessionError("probe_query failed (%d): %s" % (r.returncode, r.stderr.strip()))

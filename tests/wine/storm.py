@@ -17,7 +17,7 @@ from collections import Counter
 
 from cases import desktop
 from expected import BACKGROUND, startup_picture
-from image import differing
+from image import compare, differing
 from locate import (NotFound, Rect, centre, find_caption, find_caption_buttons, find_changed,
                     find_client, find_frame, find_menu_text, rect_str)
 from report import rows_summary
@@ -646,8 +646,7 @@ class Storm:
         if points and not self.first_mismatch_saved:
             self.first_mismatch_saved = True
             suite = self.ctx.suite
-            suite.save("storm-first-mismatch-actual", pic)
-            suite.save("storm-first-mismatch-expected", expected)
+            compare(pic, expected, suite.out / suite.group, "storm-first-mismatch")
             (suite.out / suite.group / "storm-first-mismatch.txt").write_text(
                 "".join(e + "\n" for e in self.script))
             suite.info("storm_first_mismatch", "%s after %d events: %d pixels differ; %s" % (

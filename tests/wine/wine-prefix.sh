@@ -1,17 +1,28 @@
 #!/usr/bin/env bash
-# Makes (once) and prints the private Wine prefix the tests use: 32-bit
-# programs, no debug output, and a virtual desktop so that frames, captions
-# and menu bars are drawn by Wine itself, as Windows would draw them.
+# Makes (once) and prints the private Wine prefix the tests use for ARCH
+# (win32, the default, or win64): no debug output, and a virtual desktop so
+# that frames, captions and menu bars are drawn by Wine itself, as Windows
+# would draw them.
 set -eu
-prefix=${BRISQUAL_WINEPREFIX:-${TMPDIR:-/tmp}/brisqual-wine-$(id -u)}
+arch=${1:-win32}
+case "$arch" in
+win32) loader=wine ;;
+win64) loader=/usr/lib/wine/wine64 ;;   # /usr/bin/wine prefers the 32-bit loader
+*) echo "wine-prefix.sh: ARCH is win32 or win64, not $arch" >&2; exit 2 ;;
+esac
+prefix=${BRISQUAL_WINEPREFIX:-${TMPDIR:-/tmp}/brisqual-wine-$arch-$(id -u)}
 mkdir -p "$prefix"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix WINEARCH=$arch WINELOADER=$loader WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+[ "$arch" = win32 ] && unset WINELOADER
 (
     flock 9
     if [ ! -f "$prefix/.brisqual-ready" ]; then
-        wineboot -i >/dev/null 2>&1 || true
-        wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+        "$loader" wineboot -i >/dev/null 2>&1 || true
+        "$loader" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+        "$loader" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+        wineserver -w
+        "$loader" reg query 'HKCU\Software\Wine\Explorer' /v Desktop >/dev/null 2>&1 ||
+            { echo "wine-prefix.sh: cannot set up $prefix with $loader" >&2; exit 1; }
         wineserver -w
         touch "$prefix/.brisqual-ready"
     fi

@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine in the tests' private prefix; ctest uses
-# it as the emulator for the cross-built tests.
+# usage: wine-run.sh ARCH PROGRAM [ARGS...]
+# Runs a Windows program under Wine in the tests' private prefix for ARCH
+# (win32 or win64); ctest uses it as the emulator for the cross-built tests.
 set -eu
-prefix=$("$(dirname "$0")/wine-prefix.sh")
+arch=$1
+shift
+prefix=$("$(dirname "$0")/wine-prefix.sh" "$arch")
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ "$arch" = win64 ]; then
+    export WINELOADER=/usr/lib/wine/wine64
+    exec /usr/lib/wine/wine64 "$@"
+fi
 exec wine "$@"

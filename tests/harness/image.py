@@ -1,8 +1,14 @@
-# Pixel images for the end-to-end tests: screenshots and reference pictures
-# held as one 32-bit value a pixel, compared and written as PNG without any
-# imaging library (ImageMagick reads the files, zlib writes them).
+# Pixel images for the end-to-end tests of every front end: screenshots and
+# reference pictures held as one 32-bit value a pixel, compared and written
+# as PNG without any imaging library (ImageMagick reads the files, zlib
+# writes them). As a command, compares two picture files:
+#   python3 image.py ACTUAL EXPECTED OUT_DIR NAME
+# prints how many pixels differ and, when any do, writes NAME-actual.png,
+# NAME-expected.png and NAME-diff.png to OUT_DIR; exits 0 only when equal.
+import os
 import struct
 import subprocess
+import sys
 import zlib
 from array import array
 
@@ -138,3 +144,36 @@ def diff_image(actual, expected, points):
     for x, y in points:
         out.set(x, y, rgb(255, 0, 255))
     return out
+
+
+def compare(actual, expected, out_dir, name):
+    """The coordinates where two pictures differ (None when their sizes do);
+    on any difference writes the actual, expected and diff images."""
+    if (actual.width, actual.height) != (expected.width, expected.height):
+        points = None
+    else:
+        points = differing(actual, expected)
+    if points != []:
+        os.makedirs(out_dir, exist_ok=True)
+        actual.save_png(os.path.join(out_dir, name + "-actual.png"))
+        expected.save_png(os.path.join(out_dir, name + "-expected.png"))
+        if points:
+            diff_image(actual, expected, points).save_png(os.path.join(out_dir, name + "-diff.png"))
+    return points
+
+
+def main(argv):
+    if len(argv) != 5:
+        sys.stderr.write("usage: image.py ACTUAL EXPECTED OUT_DIR NAME\n")
+        return 2
+    actual, expected = Image.load(argv[1]), Image.load(argv[2])
+    points = compare(actual, expected, argv[3], argv[4])
+    if points is None:
+        print("sizes differ: %dx%d, expected %dx%d" % (actual.width, actual.height, expected.width, expected.height))
+        return 1
+    print("%d pixels differ" % len(points))
+    return 0 if not points else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

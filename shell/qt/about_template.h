@@ -1,0 +1,26 @@
+// The About dialog's template as the resource script gives it, generated at
+// build time by tools/resource_script.py: rectangles in dialog units.
+#pragma once
+
+enum ControlKind { DefaultButton, BlackFrame, LeftText, CentredText, IconControl, GroupBox };
+
+struct DialogUnitRect {
+    int x, y, width, height;
+};
+
+struct TemplateControl {
+    ControlKind kind;
+    DialogUnitRect rect;
+    const char *text;
+};
+
+struct DialogTemplate {
+    const char *caption;
+    const char *face;
+    int points;
+    DialogUnitRect rect;
+    const TemplateControl *controls;   // in template order: the first is topmost
+    int count;
+};
+
+extern const DialogTemplate AboutTemplate;
