@@ -134,7 +134,7 @@ def cpp_source(dialog):
              "",
              "static const TemplateControl Controls[] = {"]
     for c in dialog["controls"]:
-        lines.append("    {%s, {%d, %d, %d, %d}, %s}," % ((kind_of(c),) + tuple(c["rect"]) + (cpp_string(c["text"]),)))
+        lines.append("    {ControlKind::%s, {%d, %d, %d, %d}, %s}," % ((kind_of(c),) + tuple(c["rect"]) + (cpp_string(c["text"]),)))
     lines += ["};",
               "",
               "extern const DialogTemplate AboutTemplate = {",

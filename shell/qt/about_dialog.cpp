@@ -41,7 +41,7 @@ AboutDialog::AboutDialog(QWidget *owner)
         const QString text = QString::fromLatin1(c.text);
         QWidget *control = nullptr;
         switch (c.kind) {
-        case DefaultButton: {
+        case ControlKind::DefaultButton: {
             ClassicPushButton *button = new ClassicPushButton(text, this);
             button->setDefault(true);
             connect(button, &QPushButton::clicked, this, [this] { done(0); });
@@ -49,24 +49,24 @@ AboutDialog::AboutDialog(QWidget *owner)
             control = button;
             break;
         }
-        case BlackFrame:
+        case ControlKind::BlackFrame:
             control = new ClassicStatic(ClassicStatic::SunkenBlackFrame, text, this);
             break;
-        case LeftText:
+        case ControlKind::LeftText:
             control = new ClassicStatic(ClassicStatic::LeftText, text, this);
             break;
-        case CentredText:
+        case ControlKind::CentredText:
             control = new ClassicStatic(ClassicStatic::CentredText, text, this);
             break;
-        case IconControl:
+        case ControlKind::IconControl:
             control = new ClassicStatic(ClassicStatic::SunkenIcon, text, this);
             break;
-        case GroupBox:
+        case ControlKind::GroupBox:
             control = new ClassicGroupBox(this);
             break;
         }
         control->setGeometry(area);
-        if (c.kind == IconControl)
+        if (c.kind == ControlKind::IconControl)
             static_cast<ClassicStatic *>(control)->SetIcon(BrisqualIconImage());
     }
     button_->setFocus();   // the dialog procedure leaves the focus to the system

@@ -2,7 +2,7 @@
 // build time by tools/resource_script.py: rectangles in dialog units.
 #pragma once
 
-enum ControlKind { DefaultButton, BlackFrame, LeftText, CentredText, IconControl, GroupBox };
+enum class ControlKind { DefaultButton, BlackFrame, LeftText, CentredText, IconControl, GroupBox };
 
 struct DialogUnitRect {
     int x, y, width, height;

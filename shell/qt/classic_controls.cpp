@@ -64,12 +64,12 @@ std::vector<int> StretchIndices(int to, int from)
 {
     // Output pixel d takes input pixel (2*d*from + 2*from - to) / (2*to): the
     // pixels the icon keeps when Wine shrinks it, as measured.
-    std::vector<int> map(to > 0 ? to : 0, 0);
+    std::vector<int> map(to > 0 ? (size_t)to : 0, 0);
     if (to <= 0 || from <= 0)
         return map;
     for (int d = 0; d < to; d++) {
         int64_t s = ((int64_t)2 * d * from + 2 * (int64_t)from - to) / (2 * (int64_t)to);
-        map[d] = (int)(s < 0 ? 0 : s >= from ? from - 1 : s);
+        map[(size_t)d] = (int)(s < 0 ? 0 : s >= from ? from - 1 : s);
     }
     return map;
 }
@@ -111,11 +111,11 @@ void ClassicStatic::SetIcon(const QImage &icon)
     const std::vector<int> rows = StretchIndices(client.height(), source.height());
     iconScaled_ = QImage(client.size(), QImage::Format_RGB32);
     for (int y = 0; y < client.height(); y++) {
-        const int sy = source.height() - 1 - rows[client.height() - 1 - y];
+        const int sy = source.height() - 1 - rows[(size_t)(client.height() - 1 - y)];
         const QRgb *from = reinterpret_cast<const QRgb *>(source.constScanLine(sy));
         QRgb *to = reinterpret_cast<QRgb *>(iconScaled_.scanLine(y));
         for (int x = 0; x < client.width(); x++)
-            to[x] = from[columns[x]];
+            to[x] = from[columns[(size_t)x]];
     }
 }
 

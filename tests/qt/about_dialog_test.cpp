@@ -146,7 +146,7 @@ private slots:
             // Later controls are made first, so that the first is on top.
             QWidget *widget = widgets[t.count - 1 - i];
             ClassicStatic *control = qobject_cast<ClassicStatic *>(widget);
-            if (c.kind == IconControl) {
+            if (c.kind == ControlKind::IconControl) {
                 // An icon control takes the icon's size.
                 QVERIFY2(control && control->kind() == ClassicStatic::SunkenIcon, qPrintable(where));
                 QCOMPARE(widget->pos(), pixels.topLeft());
@@ -156,18 +156,18 @@ private slots:
             QCOMPARE(widget->geometry(), pixels);
             QCOMPARE(widget->property("text").toString(), QString::fromLatin1(c.text));
             switch (c.kind) {
-            case DefaultButton: {
+            case ControlKind::DefaultButton: {
                 QPushButton *button = qobject_cast<QPushButton *>(widget);
                 QVERIFY2(button && button->isDefault() && button == dialog.Button(), qPrintable(where));
                 break;
             }
-            case GroupBox:
+            case ControlKind::GroupBox:
                 QVERIFY2(qobject_cast<ClassicGroupBox *>(widget), qPrintable(where));
                 break;
-            case BlackFrame:
+            case ControlKind::BlackFrame:
                 QVERIFY2(control && control->kind() == ClassicStatic::SunkenBlackFrame, qPrintable(where));
                 break;
-            case CentredText:
+            case ControlKind::CentredText:
                 QVERIFY2(control && control->kind() == ClassicStatic::CentredText, qPrintable(where));
                 break;
             default:

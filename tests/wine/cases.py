@@ -6,7 +6,7 @@ import time
 from pathlib import Path
 
 from app import App
-from expected import BACKGROUND, GREEN, HORIZONTAL_GRID, RED, WHITE, colour_name, startup_picture
+from expected import BACKGROUND, HORIZONTAL_GRID, RED, WHITE, colour_name, startup_picture
 from locate import (NotFound, Rect, centre, find_caption_buttons, find_changed, find_client,
                     find_frame, find_menu_text, rect_str)
 from session import SessionError
@@ -119,31 +119,8 @@ def drag_down_ten_pixels_lowers_the_plateau(ctx, app):
     app.drag(200, [300, 303, 306, 310])
     pic = app.picture()
     suite.save("drag-200-300-310", pic)
-
-    def rows_hold(rows, xs, colour):
-        bad = [(x, y) for y in rows for x in xs if pic.get(x, y) != colour]
-        return bad
-
-    def rows_lack(rows, xs, colour):
-        return [(x, y) for y in rows for x in xs if pic.get(x, y) == colour]
-
-    plateau_xs = [x for x in range(102, 251) if x != 200]
-    bad = rows_hold((263, 264), plateau_xs, RED)
-    # Red anywhere else in these columns would be a trace of the old curve.
-    stray = rows_lack([y for y in range(pic.height) if y not in (263, 264)], plateau_xs, RED)
-    suite.check("drag_puts_the_red_plateau_on_row_264", not bad and not stray,
-                "rows 263-264 red over x 102..250, and no red above or below" if not bad and not stray else
-                "not red: %s; red outside rows 263-264: %s" % (bad[:5], stray[:5]))
-    mean_xs = range(2, 96)
-    bad = rows_hold((253, 254), mean_xs, GREEN)
-    stray = rows_lack((252, 255), mean_xs, GREEN)
-    suite.check("drag_puts_the_mean_line_on_row_254", not bad and not stray,
-                "rows 253-254 green over x 2..95" if not bad and not stray else
-                "not green: %s; green outside rows 253-254: %s" % (bad[:5], stray[:5]))
-    rest_xs = [x for x in range(320, 591) if x != 400]
-    bad = rows_hold((249,), rest_xs, RED)
-    suite.check("drag_leaves_samples_beyond_the_pulse_at_zero", not bad,
-                "row 249 red over x 320..590" if not bad else "not red on row 249: %s" % bad[:5])
+    # The model's numbers for this drag are the unit tests'; here the whole
+    # picture must be the replay tool's for the events the window received.
     replay = ctx.run_replay(app.script(), "drag-200-300-310")
     suite.compare("drag_200_300_310_against_replay", pic, replay)
 
