@@ -29,7 +29,8 @@ static const char Usage[] =
     "  --state      print the curve, its integral, mean level and drag as JSON\n"
     "               (the default when no output is chosen)\n"
     "  --ops        print the drawing operations of the repaint, one a line\n"
-    "  --png FILE   write the picture of the client area as a PNG\n"
+    "  --png FILE   write the picture of the client area as a PNG; '-' is\n"
+    "               standard output (alone: not with --state or --ops)\n"
     "  --size WxH   size of the picture (default 602x504), each side from 1 to\n"
     "               16384; it takes 4 bytes a pixel of memory, 1 GiB at most\n"
     "  --           ends the options\n"
@@ -40,7 +41,8 @@ static const char Usage[] =
     "'#' starts a comment.\n"
     "\n"
     "Exit status: 0 done; 1 a file could not be read or written, or memory ran\n"
-    "out; 2 a bad option or script line.\n";
+    "out; 2 a bad option or script line. Unless it is 0, no file was created\n"
+    "or replaced.\n";
 
 static void AppendDouble(std::string &out, double v)
 {
@@ -164,6 +166,8 @@ static int Run(int argc, char **argv)
         } else if (strcmp(arg, "--png") == 0) {
             if (++i >= argc || argv[i][0] == '\0')
                 return UsageError("--png needs a file name");
+            if (pngPath)
+                return UsageError("--png given twice");
             pngPath = argv[i];
         } else if (strcmp(arg, "--size") == 0) {
             if (++i >= argc || !ParseSize(argv[i], width, height))
@@ -173,6 +177,9 @@ static int Run(int argc, char **argv)
             return UsageError(message.c_str());
         }
     }
+    bool pngToStdout = pngPath && strcmp(pngPath, "-") == 0;
+    if (pngToStdout && (wantState || wantOps))
+        return UsageError("--png - takes standard output for itself: not with --state or --ops");
     if (!wantOps && !pngPath)
         wantState = true;
 
@@ -224,15 +231,9 @@ static int Run(int argc, char **argv)
     }
     ComputeRunningIntegral();
 
-    if (pngPath) {
-        RasterSurface raster(width, height);
-        PaintContent(raster);
-        std::string message;
-        if (!WritePngFile(pngPath, raster.Pixels(), width, height, message)) {
-            fprintf(stderr, "brisqual-replay: %s\n", message.c_str());
-            return 1;
-        }
-    }
+    // Every output that can fail comes first, and the rename of the PNG
+    // over its file last: an exit status other than 0 means that nothing
+    // was replaced.
     std::string out;
     if (wantState)
         out += StateJson();
@@ -241,8 +242,22 @@ static int Run(int argc, char **argv)
         PaintContent(recording);
         out += OpsListing(recording);
     }
+    PngOutput png;
+    std::string message;
+    if (pngPath) {
+        RasterSurface raster(width, height);
+        PaintContent(raster);
+        if (!png.Write(pngPath, raster.Pixels(), width, height, message)) {
+            fprintf(stderr, "brisqual-replay: %s\n", message.c_str());
+            return 1;
+        }
+    }
     if (fwrite(out.data(), 1, out.size(), stdout) != out.size() || fflush(stdout) != 0) {
         fprintf(stderr, "brisqual-replay: cannot write standard output: %s\n", strerror(errno));
+        return 1;
+    }
+    if (!png.Commit(message)) {
+        fprintf(stderr, "brisqual-replay: %s\n", message.c_str());
         return 1;
     }
     return 0;
