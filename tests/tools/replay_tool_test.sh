@@ -1,74 +1,111 @@
 #!/usr/bin/env bash
-# The replay tool from the outside: outputs for a good script, and for every
-# kind of bad input a message naming the line, exit status 2, and no output.
+# The replay tool from the outside: its outputs agree with one another for
+# every option it accepts; bad input gets a message and a non-zero exit and
+# changes nothing; whatever it writes to is replaced whole, written straight
+# through, or refused, and never left half-written. The curve's numbers are
+# the unit tests' business: here the tool is its own oracle.
 set -u
 replay=$1
+scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")/../data/scripts" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+cp "$scripts/drag-example.txt" drag.txt
 
-# A good script: the state as JSON, read back to the same numbers.
-printf 'down 200 300\nmove 200 310\n' >"$work/drag.txt"
-"$replay" --state "$work/drag.txt" >"$work/state.json" || fail "good script exited $?"
-python3 - "$work/state.json" <<'PY' || fail "state JSON"
-import json, sys
+# The three outputs on their own: JSON of the expected shape, listed drawing
+# operations, a PNG of the client area's size.
+"$replay" --state drag.txt >state.json || fail "--state exited $?"
+python3 - state.json <<'PY' || fail "state JSON"
+import json, math, sys
 s = json.load(open(sys.argv[1]))
-assert s["step_width"] == 6.283184 / 300, s["step_width"]
-curve = s["curve"]
-assert len(curve) == 301 and len(s["integral"]) == 301
-assert all(curve[i] == (-0.09999999776482582 if 50 <= i <= 150 else 0.0) for i in range(301))
-assert s["integral"][300] == -0.21153385660518334
-assert s["mean"] == -0.21153385660518334 * 0.15915497620314795
-assert s["drag"] == {"active": 1, "anchor": 100, "last_y": 310}, s["drag"]
+assert sorted(s) == ["curve", "drag", "integral", "mean", "step_width"], sorted(s)
+for key in ("curve", "integral"):
+    assert len(s[key]) == 301 and all(type(v) in (int, float) and math.isfinite(v) for v in s[key]), key
+assert all(type(s[key]) in (int, float) for key in ("mean", "step_width"))
+assert sorted(s["drag"]) == ["active", "anchor", "last_y"]
+assert all(type(v) is int for v in s["drag"].values()), s["drag"]
 PY
+"$replay" --ops drag.txt >ops.txt || fail "--ops exited $?"
+grep -Evq '^(pen (SOLID|DASH) [0-9]+ 0x[0-9A-F]{8}|line -?[0-9]+ -?[0-9]+ -?[0-9]+ -?[0-9]+)$' ops.txt &&
+    fail "--ops: a line of neither form"
+[ "$(grep -c '^pen ' ops.txt)" = 5 ] || fail "--ops: expected a pen for each of the 5 passes"
+"$replay" --png ref.png drag.txt >stdout || fail "--png exited $?"
+[ -s stdout ] && fail "--png alone printed something"
+png_size() {   # WxH from the header, or nothing when it is no PNG
+    [ "$(head -c 8 "$1" | od -An -tx1)" = " 89 50 4e 47 0d 0a 1a 0a" ] &&
+        head -c 24 "$1" | tail -c 8 | od -An -tu4 --endian=big | awk '{print $1 "x" $2}'
+}
+[ "$(png_size ref.png)" = 602x504 ] || fail "--png: not a 602x504 PNG"
+"$replay" --size 40x30 --png small.png drag.txt && [ "$(png_size small.png)" = 40x30 ] || fail "--size"
 
-# The state is the default, and standard input serves as the script.
-"$replay" <"$work/drag.txt" | cmp -s - "$work/state.json" || fail "default output differs from --state"
-"$replay" - <"$work/drag.txt" | cmp -s - "$work/state.json" || fail "'-' does not read standard input"
+# Every combination agrees with the single outputs, and so do scripts that
+# must read alike: from standard input, after '--', with lines after Esc
+# (which are not read).
+cat state.json ops.txt >state+ops
+: >empty
+cp drag.txt ./-drag.txt
+{ cat drag.txt; printf 'key esc\ndown 300 0\nmove 300 500\nwiggle\n'; } >esc.txt
+while IFS='|' read -r expected args; do
+    rm -f out.png
+    # shellcheck disable=SC2086
+    "$replay" $args <drag.txt >stdout 2>stderr || fail "'$args': exit $?: $(head -c 300 stderr)"
+    cmp -s stdout "$expected" || fail "'$args': standard output differs from $expected"
+    case $args in *--png*) cmp -s out.png ref.png || fail "'$args': PNG differs" ;; esac
+done <<'RUNS'
+state.json|
+state.json|-
+state.json|--state drag.txt
+state+ops|--ops --state drag.txt
+state+ops|--png out.png --state --ops drag.txt
+empty|--png out.png drag.txt
+ops.txt|--size 602x504 --ops --png out.png -- drag.txt
+state.json|-- -drag.txt
+state.json|esc.txt
+RUNS
 
-# The drawing of one repaint.
-"$replay" --ops "$work/drag.txt" >"$work/ops.txt" || fail "--ops exited $?"
-[ "$(grep -c '^pen ' "$work/ops.txt")" = 5 ] || fail "--ops: expected 5 pens"
-[ "$(grep -c '^line ' "$work/ops.txt")" = 608 ] || fail "--ops: expected 608 lines"
-[ "$(head -n 1 "$work/ops.txt")" = "pen SOLID 2 0x000000FF" ] || fail "--ops: first pen"
-grep -qx 'line 0 254 600 254' "$work/ops.txt" || fail "--ops: mean line at 254"
-grep -qx 'pen DASH 1 0x0014BEC8' "$work/ops.txt" || fail "--ops: vertical grid pen"
-grep -qx 'line 0 0 1 500' "$work/ops.txt" || fail "--ops: leaning grid line"
+# PNG targets. Standard output, a pipe and a character device are written
+# straight through and stay what they are, a symbolic link is followed; a
+# directory, a full device or a missing folder is refused, naming it with
+# the reason. As root the devices are private ones, so that a fault could
+# never cost the system its own.
+null=/dev/null full=/dev/full
+if [ "$(id -u)" = 0 ] && mknod null c 1 3 && mknod full c 1 7; then null=$work/null full=$work/full; fi
+"$replay" --png - drag.txt | cmp -s - ref.png || fail "--png - is not the PNG on standard output"
+"$replay" --png /dev/fd/1 drag.txt | cmp -s - ref.png || fail "--png /dev/fd/1 into a pipe"
+mkfifo fifo
+timeout 20 cat fifo >from-fifo.png &
+"$replay" --png fifo drag.txt || fail "--png to a named pipe exited $?"
+wait
+[ -p fifo ] && cmp -s from-fifo.png ref.png || fail "named pipe replaced, or the PNG not sent through it"
+"$replay" --png "$null" drag.txt && [ -c "$null" ] || fail "character device not written straight through"
+"$replay" --size 40x30 --png linked.png drag.txt && ln -s linked.png link.png
+"$replay" --png link.png drag.txt && [ -L link.png ] && cmp -s linked.png ref.png || fail "symbolic link not followed"
+mkdir folder
+while IFS='|' read -r target reason; do
+    "$replay" --png "$target" --state drag.txt >stdout 2>stderr
+    status=$?
+    [ "$status" = 1 ] || fail "--png $target: exit $status, expected 1"
+    [ -s stdout ] && fail "--png $target: printed the state all the same"
+    grep -qF -- "$target" stderr && grep -qF "$reason" stderr || fail "--png $target: $(cat stderr)"
+done <<TARGETS
+$full|No space left on device
+folder|Is a directory
+missing/pic.png|No such file or directory
+TARGETS
+[ -c "$full" ] && [ -d folder ] && [ -z "$(ls folder)" ] || fail "a refused target was changed"
 
-# A picture of the default size, and of a chosen one.
-"$replay" --png "$work/out.png" "$work/drag.txt" >"$work/stdout" || fail "--png exited $?"
-[ -s "$work/stdout" ] && fail "--png alone printed something"
-python3 - "$work/out.png" 602 504 <<'PY' || fail "PNG header"
-import struct, sys
-data = open(sys.argv[1], "rb").read()
-assert data[:8] == b"\x89PNG\r\n\x1a\n"
-w, h = struct.unpack(">II", data[16:24])
-assert (w, h) == (int(sys.argv[2]), int(sys.argv[3])), (w, h)
-PY
-"$replay" --size 40x30 --png "$work/small.png" --state "$work/drag.txt" >/dev/null || fail "--size"
-python3 - "$work/small.png" 40 30 <<'PY' || fail "--size PNG header"
-import struct, sys
-data = open(sys.argv[1], "rb").read()
-assert struct.unpack(">II", data[16:24]) == (int(sys.argv[2]), int(sys.argv[3]))
-PY
-
-# Esc ends the program: later lines are ignored.
-printf 'down 200 300\nkey esc\nmove 200 400\nup 0 0\n' | "$replay" | grep -q '"active": 1, "anchor": 100, "last_y": 300' ||
-    fail "events after Esc were replayed"
-
-# Bad lines: exit 2, the line named on stderr, nothing on stdout, and an
-# existing PNG left as it was.
-cp "$work/out.png" "$work/keep.png"
+# A run that fails changes no file: not on a bad line, not when standard
+# output fails after the picture is made.
+"$replay" --size 40x30 --png keep.png drag.txt && cp keep.png keep.orig
 while IFS= read -r bad; do
-    printf 'down 1 1\n\n%s\nup 1 1\n' "$bad" >"$work/bad.txt"
-    "$replay" --state --ops --png "$work/keep.png" "$work/bad.txt" >"$work/stdout" 2>"$work/stderr"
+    printf 'down 1 1\n\n%s\nup 1 1\n' "$bad" >bad.txt
+    "$replay" --state --ops --png keep.png bad.txt >stdout 2>stderr
     status=$?
     [ "$status" = 2 ] || fail "'$bad': exit $status, expected 2"
-    [ -s "$work/stdout" ] && fail "'$bad': printed to stdout"
-    grep -qF ":3:" "$work/stderr" || fail "'$bad': line number not named: $(cat "$work/stderr")"
-    grep -qF -- "$bad" "$work/stderr" || fail "'$bad': line text not shown"
-    cmp -s "$work/keep.png" "$work/out.png" || fail "'$bad': PNG changed"
+    [ -s stdout ] && fail "'$bad': printed to stdout"
+    grep -qF "bad.txt:3: " stderr && grep -qF -- "$bad" stderr || fail "'$bad': line not named: $(cat stderr)"
 done <<'BAD'
 wiggle 1 2
 down 1
@@ -78,20 +115,128 @@ down -1 5
 move 1 y
 key
 BAD
-ls "$work" | grep -q 'keep.png.' && fail "temporary file left behind"
-
-# Bad options and unwritable output.
-for args in "--size 0x10" "--size 10x" "--size x" "--bogus" "--png" "a b"; do
-    # shellcheck disable=SC2086
-    "$replay" $args </dev/null >"$work/stdout" 2>"$work/stderr"
-    [ $? = 2 ] || fail "'$args' not refused with 2"
-    [ -s "$work/stdout" ] && fail "'$args' printed to stdout"
+for args in --state --ops; do
+    "$replay" "$args" --png keep.png drag.txt >/dev/full 2>stderr
+    status=$?
+    [ "$status" = 1 ] || fail "$args to a full device: exit $status, expected 1"
+    grep -q 'standard output' stderr || fail "$args to a full device: $(cat stderr)"
 done
-"$replay" "$work/missing.txt" >/dev/null 2>"$work/stderr" && fail "missing script accepted"
-grep -q 'missing.txt' "$work/stderr" || fail "missing script not named"
-"$replay" --png "$work/no/such/dir/x.png" "$work/drag.txt" 2>"$work/stderr" && fail "unwritable PNG reported as success"
-[ -s "$work/stderr" ] || fail "unwritable PNG: no message"
-"$replay" --help | grep -q '^usage: brisqual-replay' || fail "--help"
+cmp -s keep.png keep.orig || fail "a failed run replaced the PNG"
 
+# Bad options and sizes: exit 2, a message, nothing written. A size past
+# the stated limit is refused before any memory is taken for it.
+while IFS= read -r args; do
+    # shellcheck disable=SC2086
+    "$replay" $args </dev/null >stdout 2>stderr
+    status=$?
+    [ "$status" = 2 ] || fail "'$args': exit $status, expected 2"
+    [ -s stdout ] && fail "'$args': printed to stdout"
+    grep -q '^usage:' stderr || fail "'$args': no usage message"
+done <<'OPTIONS'
+--size 0x10 --png a.png drag.txt
+--size 10x --png a.png drag.txt
+--size x drag.txt
+--size 10x10x drag.txt
+--size -5x5 drag.txt
+--size 16385x10 --png a.png drag.txt
+--size 10x99999999999999999999 --png a.png drag.txt
+--bogus drag.txt
+--png
+--png - --state drag.txt
+--png - --ops drag.txt
+--png a.png --png b.png drag.txt
+drag.txt extra.txt
+OPTIONS
+for file in a.png b.png -; do [ -e "$file" ] && fail "a refused command line wrote $file"; done
+"$replay" missing.txt >/dev/null 2>stderr && fail "missing script accepted"
+grep -q 'missing.txt: No such file' stderr || fail "missing script not named: $(cat stderr)"
+"$replay" --help | grep -q '16384.*1 GiB' || fail "--help does not state the size limit and its memory"
+
+# Hostile lines: a huge one is refused early and shown cut short, control
+# bytes never reach the terminal. Memory does not grow with the script, and
+# running out of it is a message and exit 1, not an abort. (Address
+# sanitizer builds cannot run under a small address-space limit.)
+fields() { printf 'down 1 1'; yes ' 1' | tr -d '\n' | head -c "$1"; echo; }
+fields 4000000 >fields.txt
+printf 'down 1 1\nwiggle \033]0;owned\007 \033[2J\r\n' >escapes.txt
+for script in fields.txt escapes.txt; do
+    "$replay" "$script" >/dev/null 2>stderr
+    [ $? = 2 ] && grep -q ':[12]: ' stderr || fail "$script: not refused: $(head -c 300 stderr)"
+    [ "$(wc -c <stderr)" -lt 300 ] || fail "$script: $(wc -c <stderr) bytes of message"
+    LC_ALL=C grep -q '[[:cntrl:]]' stderr && fail "$script: control bytes in the message"
+done
+limit=60000   # KiB of address space
+if bash -c 'ulimit -v "$1" && "$2" --help; exit $?' probe $limit "$replay" >/dev/null 2>&1; then
+    { cat drag.txt; yes 'move 300 0' | head -n 5000000; } | (ulimit -v $limit && "$replay") >stdout 2>stderr &&
+        cmp -s stdout state.json || fail "a 55 MB script in 60 MB: $(head -c 300 stderr)"
+    fields 80000000 | (ulimit -v $limit && "$replay") >/dev/null 2>stderr
+    [ "${PIPESTATUS[1]}" = 2 ] || fail "an 80 MB line in 60 MB: $(head -c 300 stderr)"
+    (ulimit -v $limit && "$replay" --size 16384x16384 --png big.png drag.txt) 2>stderr
+    [ $? = 1 ] && grep -q 'out of memory' stderr || fail "memory ran out unreported: $(head -c 300 stderr)"
+else
+    echo "note: memory limits not checked (the build needs more address space)"
+fi
+
+# Files: a new picture takes the mode a new file gets, an existing one
+# keeps its mode; a name of 255 bytes works; fsync comes before the rename.
+while read -r mask before after; do
+    rm -f mode.png
+    [ "$before" = - ] || { : >mode.png && chmod "$before" mode.png; }
+    (umask "$mask" && "$replay" --png mode.png drag.txt) || fail "mode $mask/$before: exit $?"
+    [ "$(stat -c %a mode.png)" = "$after" ] || fail "umask $mask, was $before: mode $(stat -c %a mode.png)"
+done <<'MODES'
+022 - 644
+077 - 600
+022 600 600
+002 640 640
+MODES
+long=$(printf 'n%.0s' {1..251}).png
+"$replay" --png "$long" drag.txt && cmp -s "$long" ref.png || fail "a 255-byte name"
+if command -v strace >/dev/null; then
+    strace -o trace.txt -e trace=fsync,rename,renameat,renameat2 "$replay" --png sync.png drag.txt >/dev/null 2>&1
+    grep -oE '^(fsync|rename)' trace.txt | tr '\n' ' ' | grep -qx 'fsync rename ' ||
+        fail "no fsync before the rename: $(cat trace.txt)"
+fi
+
+# A run ended by a signal while its temporary file exists (the state held
+# up on a full pipe, or written to a closed one) leaves nothing behind.
+python3 - "$replay" <<'PY' || fail "signals"
+import os, signal, subprocess, sys, time
+replay, failed = sys.argv[1], False
+for sig in (signal.SIGHUP, signal.SIGINT, signal.SIGPIPE, signal.SIGTERM):
+    folder = "signal-%d" % sig
+    os.mkdir(folder)
+    r, w = os.pipe()
+    if sig == signal.SIGPIPE:
+        os.close(r)
+    else:
+        os.set_blocking(w, False)
+        for size in (4096, 1):
+            try:
+                while True:
+                    os.write(w, b"x" * size)
+            except BlockingIOError:
+                pass
+        os.set_blocking(w, True)
+    p = subprocess.Popen([replay, "--state", "--png", folder + "/pic.png", "drag.txt"], stdout=w,
+                         preexec_fn=lambda: signal.signal(sig, signal.SIG_DFL))
+    os.close(w)
+    if sig != signal.SIGPIPE:
+        for _ in range(2000):
+            if os.listdir(folder) or p.poll() is not None:
+                break
+            time.sleep(0.005)
+        p.send_signal(sig)
+    p.wait(timeout=20)
+    if sig != signal.SIGPIPE:
+        os.close(r)
+    left = os.listdir(folder)
+    if p.returncode != -sig or left:
+        print("signal %d: exit %s, left %s" % (sig, p.returncode, left))
+        failed = True
+sys.exit(failed)
+PY
+
+ls -A | grep -q '^\.brisqual-' && fail "temporary file left behind"
 if [ "$failures" = 0 ]; then echo "replay tool: all checks passed"; fi
 exit "$failures"

@@ -5,105 +5,228 @@
 #include "model/curve.h"
 #include "model/drag.h"
 
+#include <stdio.h>
 #include <string.h>
 
-static bool SplitFields(const std::string &line, std::vector<std::string> &fields)
+static const char UnknownReason[] = "unknown event (expected down, move, up or key)";
+static const char CoordinateReason[] = "coordinates must be whole numbers from 0 to 65535";
+static const unsigned char ByteOrderMark[3] = {0xEF, 0xBB, 0xBF};
+
+bool EventScriptParser::Feed(const char *data, size_t size, std::vector<ScriptEvent> &events,
+                             ScriptError &error)
 {
-    fields.clear();
-    size_t end = line.find('#');
-    std::string body = line.substr(0, end);
-    size_t i = 0;
-    while (i < body.size()) {
-        while (i < body.size() && (body[i] == ' ' || body[i] == '\t' || body[i] == '\r'))
-            i++;
-        size_t start = i;
-        while (i < body.size() && body[i] != ' ' && body[i] != '\t' && body[i] != '\r')
-            i++;
-        if (i > start)
-            fields.push_back(body.substr(start, i - start));
-    }
-    return !fields.empty();
+    for (size_t i = 0; i < size && !failed_ && !ended_; i++)
+        Take((unsigned char)data[i], events);
+    if (failed_)
+        error = error_;
+    return !failed_;
 }
 
-static bool ParseCoordinate(const std::string &field, uint16_t &value)
+bool EventScriptParser::Finish(std::vector<ScriptEvent> &events, ScriptError &error)
 {
-    if (field.empty() || field.size() > 5)
-        return false;
-    uint32_t v = 0;
-    for (char c : field) {
-        if (c < '0' || c > '9')
-            return false;
-        v = v * 10 + (uint32_t)(c - '0');
+    if (!failed_ && !ended_) {
+        FlushByteOrderMark(events);
+        pendingCr_ = false;   // a lone CR may end the last line
+        if (!failed_)
+            EndLine(events);
     }
-    if (v > 65535)
-        return false;
-    value = (uint16_t)v;
-    return true;
+    if (failed_)
+        error = error_;
+    return !failed_;
 }
 
-static bool ParseLine(const std::vector<std::string> &f, ScriptEvent &event, std::string &reason)
+void EventScriptParser::Take(unsigned char c, std::vector<ScriptEvent> &events)
 {
-    const std::string &word = f[0];
-    event = ScriptEvent{EventKey, 0, 0, false};
-    if (word == "key") {
-        if (f.size() != 2) {
-            reason = "expected 'key NAME'";
-            return false;
+    if (bomMatched_ < 3 && c == ByteOrderMark[bomMatched_]) {
+        bomMatched_++;
+        return;
+    }
+    FlushByteOrderMark(events);
+    if (!failed_)
+        TakeInLine(c, events);
+}
+
+// The bytes held as the start of a byte-order mark that did not come whole
+// are text after all.
+void EventScriptParser::FlushByteOrderMark(std::vector<ScriptEvent> &events)
+{
+    int held = bomMatched_ < 3 ? bomMatched_ : 0;
+    bomMatched_ = 3;
+    for (int i = 0; i < held && !failed_; i++)
+        TakeInLine(ByteOrderMark[i], events);
+}
+
+void EventScriptParser::TakeInLine(unsigned char c, std::vector<ScriptEvent> &events)
+{
+    if (pendingCr_) {
+        pendingCr_ = false;
+        if (c == '\n') {
+            EndLine(events);
+            return;
         }
-        event.escape = f[1] == "esc";
-        return true;
+        // A CR inside a line is no separator: "down 1\r2" is not "down 1 2".
+        Echo('\r');
+        if (!failing_ && !comment_)
+            Fail("a carriage return inside the line");
     }
-    if (word == "down")
-        event.kind = EventDown;
-    else if (word == "move")
-        event.kind = EventMove;
-    else if (word == "up")
-        event.kind = EventUp;
-    else {
-        reason = "unknown event '" + word + "'";
-        return false;
+    if (c == '\r') {
+        pendingCr_ = true;
+    } else if (c == '\n') {
+        EndLine(events);
+        return;
+    } else {
+        Echo(c);
+        if (failing_) {
+        } else if (c == '\0') {
+            Fail("the line holds a NUL byte");
+        } else if (comment_) {
+        } else if (c == '#') {
+            EndField();
+            comment_ = true;
+        } else if (c == ' ' || c == '\t') {
+            EndField();
+        } else {
+            TakeFieldByte(c);
+        }
     }
-    if (f.size() != 3) {
-        reason = "expected '" + word + " X Y'";
-        return false;
+    // Once the line is known bad, read on only as far as the message shows.
+    if (failing_ && echoCut_)
+        Report();
+}
+
+void EventScriptParser::TakeFieldByte(unsigned char c)
+{
+    if (!inField_) {
+        inField_ = true;
+        if (++fields_ > (isKey_ ? 2 : 3)) {
+            Fail(CountReason());
+            return;
+        }
     }
-    if (!ParseCoordinate(f[1], event.x) || !ParseCoordinate(f[2], event.y)) {
-        reason = "coordinates must be whole numbers from 0 to 65535";
-        return false;
+    if (fields_ == 1) {
+        if (wordLength_ == sizeof word_ - 1) {
+            Fail(UnknownReason);   // no event's word is this long
+            return;
+        }
+        word_[wordLength_++] = (char)c;
+    } else if (isKey_) {
+        if (nameLength_ < sizeof name_)   // one more than 'esc' tells it apart
+            name_[nameLength_++] = (char)c;
+    } else if (c < '0' || c > '9') {
+        Fail(CoordinateReason);
+    } else {
+        // Any number of leading zeros; past 65535 the value stays at 65536.
+        value_ = value_ * 10 + (uint32_t)(c - '0');
+        if (value_ > 65535)
+            value_ = 65536;
     }
-    return true;
+}
+
+void EventScriptParser::EndField()
+{
+    if (!inField_)
+        return;
+    inField_ = false;
+    if (fields_ == 1) {
+        word_[wordLength_] = '\0';
+        if (strcmp(word_, "down") == 0)
+            event_.kind = EventDown;
+        else if (strcmp(word_, "move") == 0)
+            event_.kind = EventMove;
+        else if (strcmp(word_, "up") == 0)
+            event_.kind = EventUp;
+        else if (strcmp(word_, "key") == 0)
+            event_.kind = EventKey, isKey_ = true;
+        else
+            Fail(UnknownReason);
+    } else if (!isKey_) {
+        if (value_ > 65535) {
+            Fail(CoordinateReason);
+            return;
+        }
+        (fields_ == 2 ? event_.x : event_.y) = (uint16_t)value_;
+        value_ = 0;
+    }
+}
+
+void EventScriptParser::EndLine(std::vector<ScriptEvent> &events)
+{
+    if (!failing_) {
+        EndField();
+        if (!failing_ && fields_ > 0 && fields_ != (isKey_ ? 2 : 3))
+            Fail(CountReason());
+    }
+    if (failing_) {
+        Report();
+        return;
+    }
+    if (fields_ > 0) {
+        event_.escape = isKey_ && nameLength_ == 3 && memcmp(name_, "esc", 3) == 0;
+        events.push_back(event_);
+        ended_ = event_.escape;
+    }
+    line_++;
+    fields_ = 0;
+    inField_ = comment_ = pendingCr_ = isKey_ = false;
+    wordLength_ = nameLength_ = echoLength_ = 0;
+    value_ = 0;
+    event_ = ScriptEvent{};
+    echoCut_ = false;
+}
+
+const char *EventScriptParser::CountReason() const
+{
+    switch (isKey_ ? EventKey : event_.kind) {
+    case EventDown:
+        return "expected 'down X Y'";
+    case EventMove:
+        return "expected 'move X Y'";
+    case EventUp:
+        return "expected 'up X Y'";
+    case EventKey:
+        break;
+    }
+    return "expected 'key NAME'";
+}
+
+void EventScriptParser::Fail(const char *reason)
+{
+    failing_ = reason;
+}
+
+void EventScriptParser::Echo(unsigned char c)
+{
+    if (echoLength_ < MaxEchoedBytes)
+        echo_[echoLength_++] = c;
+    else
+        echoCut_ = true;
+}
+
+void EventScriptParser::Report()
+{
+    error_.line = line_;
+    error_.reason = failing_;
+    error_.text.clear();
+    for (size_t i = 0; i < echoLength_; i++) {
+        unsigned char c = echo_[i];
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            error_.text += (char)c;
+        } else {
+            char escaped[8];
+            snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            error_.text += escaped;
+        }
+    }
+    if (echoCut_)
+        error_.text += "...";
+    failed_ = true;
 }
 
 bool ParseEventScript(const std::string &text, std::vector<ScriptEvent> &events, ScriptError &error)
 {
     events.clear();
-    std::vector<std::string> fields;
-    size_t pos = 0;
-    int number = 0;
-    while (pos < text.size()) {
-        size_t nl = text.find('\n', pos);
-        if (nl == std::string::npos)
-            nl = text.size();
-        std::string line = text.substr(pos, nl - pos);
-        pos = nl + 1;
-        number++;
-        if (memchr(line.data(), '\0', line.size())) {
-            error = ScriptError{number, "", "the line holds a NUL byte"};
-            return false;
-        }
-        if (!SplitFields(line, fields))
-            continue;
-        ScriptEvent event;
-        std::string reason;
-        if (!ParseLine(fields, event, reason)) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            error = ScriptError{number, line, reason};
-            return false;
-        }
-        events.push_back(event);
-    }
-    return true;
+    EventScriptParser parser;
+    return parser.Feed(text.data(), text.size(), events, error) && parser.Finish(events, error);
 }
 
 void ReplayEvents(const std::vector<ScriptEvent> &events)

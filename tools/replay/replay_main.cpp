@@ -11,16 +11,17 @@
 
 #include <charconv>
 #include <errno.h>
+#include <new>
 #include <stdio.h>
 #include <string.h>
 #include <string>
 #include <vector>
 
-// The client area of the 610 x 550 main window under the default theme.
+// The largest side of a picture: at 4 bytes a pixel, 1 GiB at most.
 static const int MaxSide = 16384;
 
 static const char Usage[] =
-    "usage: brisqual-replay [--state] [--ops] [--png FILE] [--size WxH] [SCRIPT]\n"
+    "usage: brisqual-replay [--state] [--ops] [--png FILE] [--size WxH] [--] [SCRIPT]\n"
     "\n"
     "Replays mouse and key events through the curve as the main window does,\n"
     "then paints one repaint.\n"
@@ -28,12 +29,20 @@ static const char Usage[] =
     "  --state      print the curve, its integral, mean level and drag as JSON\n"
     "               (the default when no output is chosen)\n"
     "  --ops        print the drawing operations of the repaint, one a line\n"
-    "  --png FILE   write the picture of the client area as a PNG\n"
-    "  --size WxH   size of the picture (default 602x504)\n"
+    "  --png FILE   write the picture of the client area as a PNG; '-' is\n"
+    "               standard output (alone: not with --state or --ops)\n"
+    "  --size WxH   size of the picture (default 602x504), each side from 1 to\n"
+    "               16384; it takes 4 bytes a pixel of memory, 1 GiB at most\n"
+    "  --           ends the options\n"
     "  SCRIPT       event script; standard input when absent or '-'\n"
     "\n"
     "Script lines: 'down X Y', 'move X Y', 'up X Y' (client pixels 0..65535)\n"
-    "and 'key NAME' ('key esc' ends the program). '#' starts a comment.\n";
+    "and 'key NAME' ('key esc' ends the program: later lines are not read).\n"
+    "'#' starts a comment.\n"
+    "\n"
+    "Exit status: 0 done; 1 a file could not be read or written, or memory ran\n"
+    "out; 2 a bad option or script line. Unless it is 0, no file was created\n"
+    "or replaced.\n";
 
 static void AppendDouble(std::string &out, double v)
 {
@@ -126,33 +135,30 @@ static bool ParseSize(const char *text, int &width, int &height)
     return true;
 }
 
-static bool ReadAll(FILE *file, std::string &text)
-{
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, n);
-    return !ferror(file);
-}
-
 static int UsageError(const char *message)
 {
     fprintf(stderr, "brisqual-replay: %s\n%s", message, Usage);
     return 2;
 }
 
-int main(int argc, char **argv)
+static int Run(int argc, char **argv)
 {
-    bool wantState = false, wantOps = false;
+    bool wantState = false, wantOps = false, options = true;
     const char *pngPath = NULL;
     const char *scriptPath = NULL;
     int width = ClientWidth, height = ClientHeight;
 
     for (int i = 1; i < argc; i++) {
         const char *arg = argv[i];
-        if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
+        if (!options || arg[0] != '-' || arg[1] == '\0') {
+            if (scriptPath)
+                return UsageError("more than one script given");
+            scriptPath = arg;
+        } else if (strcmp(arg, "--") == 0) {
+            options = false;
+        } else if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
             fputs(Usage, stdout);
-            return 0;
+            return fflush(stdout) == 0 ? 0 : 1;
         } else if (strcmp(arg, "--state") == 0) {
             wantState = true;
         } else if (strcmp(arg, "--ops") == 0) {
@@ -160,59 +166,74 @@ int main(int argc, char **argv)
         } else if (strcmp(arg, "--png") == 0) {
             if (++i >= argc || argv[i][0] == '\0')
                 return UsageError("--png needs a file name");
+            if (pngPath)
+                return UsageError("--png given twice");
             pngPath = argv[i];
         } else if (strcmp(arg, "--size") == 0) {
             if (++i >= argc || !ParseSize(argv[i], width, height))
                 return UsageError("--size needs WxH, each from 1 to 16384");
-        } else if (arg[0] == '-' && arg[1] != '\0') {
+        } else {
             std::string message = std::string("unknown option ") + arg;
             return UsageError(message.c_str());
-        } else if (scriptPath) {
-            return UsageError("more than one script given");
-        } else {
-            scriptPath = arg;
         }
     }
+    bool pngToStdout = pngPath && strcmp(pngPath, "-") == 0;
+    if (pngToStdout && (wantState || wantOps))
+        return UsageError("--png - takes standard output for itself: not with --state or --ops");
     if (!wantOps && !pngPath)
         wantState = true;
 
-    std::string text;
     bool fromStdin = !scriptPath || strcmp(scriptPath, "-") == 0;
+    const char *scriptName = fromStdin ? "<stdin>" : scriptPath;
     FILE *file = fromStdin ? stdin : fopen(scriptPath, "rb");
     if (!file) {
         fprintf(stderr, "brisqual-replay: cannot open %s: %s\n", scriptPath, strerror(errno));
         return 1;
     }
-    bool read = ReadAll(file, text);
-    if (!fromStdin)
-        fclose(file);
-    if (!read) {
-        fprintf(stderr, "brisqual-replay: cannot read %s\n", fromStdin ? "standard input" : scriptPath);
-        return 1;
-    }
 
+    // As the window does: reset at creation, then the events as they are
+    // read (in memory that does not grow with the script), then one
+    // repaint. Nothing is written before the last line has been checked.
+    ResetCurve();
+    EventScriptParser parser;
     std::vector<ScriptEvent> events;
     ScriptError error;
-    if (!ParseEventScript(text, events, error)) {
-        fprintf(stderr, "brisqual-replay: %s:%d: %s: %s\n", fromStdin ? "<stdin>" : scriptPath,
-                error.line, error.reason.c_str(), error.text.c_str());
+    static char buffer[65536];
+    bool parsed = true, readFailed = false;
+    int readErrno = 0;
+    while (parsed && !parser.Ended()) {
+        size_t n = fread(buffer, 1, sizeof buffer, file);
+        if (n == 0) {
+            readFailed = ferror(file) != 0;
+            readErrno = errno;
+            break;
+        }
+        events.clear();
+        parsed = parser.Feed(buffer, n, events, error);
+        ReplayEvents(events);
+    }
+    if (parsed && !readFailed) {
+        events.clear();
+        parsed = parser.Finish(events, error);
+        ReplayEvents(events);
+    }
+    if (!fromStdin)
+        fclose(file);
+    if (!parsed) {
+        fprintf(stderr, "brisqual-replay: %s:%llu: %s: %s\n", scriptName,
+                (unsigned long long)error.line, error.reason.c_str(), error.text.c_str());
         return 2;
     }
-
-    // As the window does: reset at creation, the events, then one repaint.
-    ResetCurve();
-    ReplayEvents(events);
+    if (readFailed) {
+        fprintf(stderr, "brisqual-replay: cannot read %s: %s\n",
+                fromStdin ? "standard input" : scriptPath, strerror(readErrno));
+        return 1;
+    }
     ComputeRunningIntegral();
 
-    if (pngPath) {
-        RasterSurface raster(width, height);
-        PaintContent(raster);
-        std::string message;
-        if (!WritePngFile(pngPath, raster.Pixels(), width, height, message)) {
-            fprintf(stderr, "brisqual-replay: %s\n", message.c_str());
-            return 1;
-        }
-    }
+    // Every output that can fail comes first, and the rename of the PNG
+    // over its file last: an exit status other than 0 means that nothing
+    // was replaced.
     std::string out;
     if (wantState)
         out += StateJson();
@@ -221,9 +242,33 @@ int main(int argc, char **argv)
         PaintContent(recording);
         out += OpsListing(recording);
     }
+    PngOutput png;
+    std::string message;
+    if (pngPath) {
+        RasterSurface raster(width, height);
+        PaintContent(raster);
+        if (!png.Write(pngPath, raster.Pixels(), width, height, message)) {
+            fprintf(stderr, "brisqual-replay: %s\n", message.c_str());
+            return 1;
+        }
+    }
     if (fwrite(out.data(), 1, out.size(), stdout) != out.size() || fflush(stdout) != 0) {
-        fprintf(stderr, "brisqual-replay: cannot write standard output\n");
+        fprintf(stderr, "brisqual-replay: cannot write standard output: %s\n", strerror(errno));
+        return 1;
+    }
+    if (!png.Commit(message)) {
+        fprintf(stderr, "brisqual-replay: %s\n", message.c_str());
         return 1;
     }
     return 0;
+}
+
+int main(int argc, char **argv)
+{
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc &) {
+        fputs("brisqual-replay: out of memory\n", stderr);
+        return 1;
+    }
 }
