@@ -33,3 +33,8 @@ WINDOWS_PACKAGES=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xv
 # 64-bit Windows and run under 64-bit Wine.
 WINDOWS64_PACKAGES=(g++-mingw-w64-x86-64 wine64)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# The browser page: Debian's clang 14 for WebAssembly (wasm32-wasi) and its
+# C and C++ libraries; and Chromium with its WebDriver for the browser suite.
+WEB_PACKAGES=(cmake make clang-14 lld-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32
+    libclang-rt-14-dev-wasm32 python3)
+BROWSER_TEST_PACKAGES=(chromium chromium-driver python3-selenium imagemagick)

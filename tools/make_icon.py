@@ -2,10 +2,11 @@
 """Builds the program's icon from its text picture (resources/icon.txt): the
 one reader of that picture.
 
-usage: make_icon.py ICON_TXT OUTPUT.ico|OUTPUT.cpp
+usage: make_icon.py ICON_TXT OUTPUT.ico|OUTPUT.cpp|OUTPUT.js
 
-An .ico for the Windows program's resources, or C++ pixel data
-(0x00RRGGBB, top row first) for the front ends that draw it themselves.
+An .ico for the Windows program's resources, or pixel data (0x00RRGGBB, top
+row first) for the front ends that draw it themselves: C++ for the Qt
+window, a JavaScript statement for the browser page.
 
 The text holds a legend (letter, palette index, RRGGBB colour) and a 32 x 32
 grid of letters, top row first. The .ico gets one 32 x 32 image at 4 bits per
@@ -100,9 +101,23 @@ def cpp_source(rows):
     return ("\n".join(lines) + "\n").encode("ascii")
 
 
+def js_source(rows):
+    """The picture as one JavaScript statement for the browser page: the
+    standard palette (0xRRGGBB) and a palette index a pixel, one hex digit
+    each, top row first."""
+    palette = ",".join("0x%06X" % c for c in STANDARD_PALETTE)
+    indices = "".join("%X" % i for row in rows for i in row)
+    return ("// Made from resources/icon.txt by tools/make_icon.py.\n"
+            "const BrisqualIcon = {size: %d, palette: [%s], indices: \"%s\"};\n"
+            % (len(rows), palette, indices)).encode("ascii")
+
+
+OUTPUTS = {".ico": encode_ico, ".cpp": cpp_source, ".js": js_source}
+
+
 def main(argv):
-    if len(argv) != 3 or not argv[2].endswith((".ico", ".cpp")):
-        sys.stderr.write("usage: make_icon.py ICON_TXT OUTPUT.ico|OUTPUT.cpp\n")
+    if len(argv) != 3 or not argv[2].endswith(tuple(OUTPUTS)):
+        sys.stderr.write("usage: make_icon.py ICON_TXT OUTPUT.ico|OUTPUT.cpp|OUTPUT.js\n")
         return 2
     source, target = argv[1], argv[2]
     try:
@@ -118,7 +133,7 @@ def main(argv):
     # leaves a truncated file for the compilers.
     temporary = target + ".tmp"
     with open(temporary, "wb") as f:
-        f.write(encode_ico(rows) if target.endswith(".ico") else cpp_source(rows))
+        f.write(OUTPUTS[os.path.splitext(target)[1]](rows))
     os.replace(temporary, target)
     return 0
 

@@ -2,13 +2,15 @@
 """Reads the About dialog's template from the resource script, for the front
 ends that have no resource compiler.
 
-usage: resource_script.py RC_FILE OUTPUT_CPP
+usage: resource_script.py RC_FILE OUTPUT.cpp|OUTPUT.js
 
 Writes the template (caption, font, position and size, and each control's
 kind, rectangle and text, in template order) as C++ data for
-shell/qt/about_template.h. The template is the one source: the Windows
-program compiles the same script.
+shell/qt/about_template.h, or as JavaScript for the browser page, which
+also takes the main menu's items from the script. The template is the one source: the Windows program compiles the same
+script.
 """
+import json
 import os
 import re
 import sys
@@ -75,6 +77,19 @@ def read_dialog(text, name):
             "id": fields[1][0][1], "cls": fields[2][0][1], "styles": styles,
             "rect": [f[0][1] for f in fields[4:8]]})
     return dialog
+
+
+def read_menu(text, name):
+    """The item texts of the MENU resource NAME, in order."""
+    found = re.search(r"^%s\s+MENU\b.*?^BEGIN\b(.*?)^END\b" % re.escape(name), text, re.M | re.S)
+    if not found:
+        raise ScriptError("no %s MENU ... BEGIN ... END" % name)
+    items = []
+    for toks in split(tokens(found.group(1)), "MENUITEM"):
+        if not toks or toks[0][0] != "string":
+            raise ScriptError("a MENUITEM without its text")
+        items.append(toks[0][1])
+    return items
 
 
 def numbers(toks, count, what):
@@ -145,14 +160,30 @@ def cpp_source(dialog):
     return "\n".join(lines) + "\n"
 
 
+def js_source(dialog, menu):
+    """The template and the menu's items as JavaScript statements (JSON data)
+    for the page."""
+    for text in [dialog["caption"], dialog["face"]] + [c["text"] for c in dialog["controls"]] + menu:
+        cpp_string(text)   # the same plain-ASCII rule as for C++
+    data = {"caption": dialog["caption"], "face": dialog["face"], "points": dialog["points"],
+            "rect": dialog["rect"],
+            "controls": [{"kind": kind_of(c), "rect": c["rect"], "text": c["text"]}
+                         for c in dialog["controls"]]}
+    return ("// Made from resources/brisqual.rc by tools/resource_script.py.\n"
+            "const AboutTemplate = %s;\nconst MainMenu = %s;\n"
+            % (json.dumps(data, separators=(",", ":")), json.dumps(menu)))
+
+
 def main(argv):
-    if len(argv) != 3:
-        sys.stderr.write("usage: resource_script.py RC_FILE OUTPUT_CPP\n")
+    if len(argv) != 3 or not argv[2].endswith((".cpp", ".js")):
+        sys.stderr.write("usage: resource_script.py RC_FILE OUTPUT.cpp|OUTPUT.js\n")
         return 2
     source, target = argv[1], argv[2]
     try:
         with open(source, encoding="ascii") as f:
-            source_text = cpp_source(read_dialog(f.read(), "ABOUTBOX"))
+            text = f.read()
+        dialog = read_dialog(text, "ABOUTBOX")
+        source_text = js_source(dialog, read_menu(text, "HOBRIN")) if target.endswith(".js") else cpp_source(dialog)
     except (OSError, UnicodeDecodeError) as e:
         sys.stderr.write("resource_script.py: cannot read %s: %s\n" % (source, e))
         return 1

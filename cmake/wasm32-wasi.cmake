@@ -1,0 +1,20 @@
+# Build for WebAssembly with Debian's clang 14 and wasi-libc, for the browser
+# page (shell/web). The module is a reactor: the page calls its exports and
+# gives it no imports.
+set(CMAKE_SYSTEM_NAME Generic)
+set(CMAKE_SYSTEM_PROCESSOR wasm32)
+set(BRISQUAL_WEB ON)
+
+set(CMAKE_C_COMPILER clang-14)
+set(CMAKE_CXX_COMPILER clang++-14)
+set(CMAKE_C_COMPILER_TARGET wasm32-wasi)
+set(CMAKE_CXX_COMPILER_TARGET wasm32-wasi)
+# Linking a test program needs the page's entry points: compile only.
+set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
+
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+
+# Small, and no exceptions or RTTI (nothing in the core throws); the exact
+# arithmetic flags come with the model library as everywhere.
+set(CMAKE_C_FLAGS_INIT "-Oz")
+set(CMAKE_CXX_FLAGS_INIT "-Oz -fno-exceptions -fno-rtti")
