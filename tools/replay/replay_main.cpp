@@ -21,7 +21,7 @@
 static const int MaxSide = 16384;
 
 static const char Usage[] =
-    "usage: brisqual-replay [--state] [--ops] [--png FILE] [--size WxH] [--] [SCRIPT]\n"
+    "usage: brisqual-replay [--state] [--ops] [--link] [--png FILE] [--size WxH] [--] [SCRIPT]\n"
     "\n"
     "Replays mouse and key events through the curve as the main window does,\n"
     "then paints one repaint.\n"
@@ -29,8 +29,11 @@ static const char Usage[] =
     "  --state      print the curve, its integral, mean level and drag as JSON\n"
     "               (the default when no output is chosen)\n"
     "  --ops        print the drawing operations of the repaint, one a line\n"
+    "  --link       print the events as the fragment of a link to the browser\n"
+    "               page (brisqual.html#d200.300m200.310u200.310): d press,\n"
+    "               m move, u release, each with x.y; keys are left out\n"
     "  --png FILE   write the picture of the client area as a PNG; '-' is\n"
-    "               standard output (alone: not with --state or --ops)\n"
+    "               standard output (alone: not with --state, --ops or --link)\n"
     "  --size WxH   size of the picture (default 602x504), each side from 1 to\n"
     "               16384; it takes 4 bytes a pixel of memory, 1 GiB at most\n"
     "  --           ends the options\n"
@@ -113,6 +116,21 @@ static std::string OpsListing(const RecordingSurface &surface)
     return out;
 }
 
+// The page reads the events after '#' in its address, one letter and x.y
+// each: the compact form of a script for a link.
+static void AppendLink(std::string &out, const std::vector<ScriptEvent> &events)
+{
+    for (const ScriptEvent &e : events) {
+        const char letter = e.kind == EventDown ? 'd' : e.kind == EventMove ? 'm' : e.kind == EventUp ? 'u' : 0;
+        if (!letter)
+            continue;   // Esc ends the parse before it; other keys do nothing
+        out += letter;
+        out += std::to_string(e.x);
+        out += '.';
+        out += std::to_string(e.y);
+    }
+}
+
 static bool ParseSize(const char *text, int &width, int &height)
 {
     char *end = NULL;
@@ -143,7 +161,7 @@ static int UsageError(const char *message)
 
 static int Run(int argc, char **argv)
 {
-    bool wantState = false, wantOps = false, options = true;
+    bool wantState = false, wantOps = false, wantLink = false, options = true;
     const char *pngPath = NULL;
     const char *scriptPath = NULL;
     int width = ClientWidth, height = ClientHeight;
@@ -163,6 +181,8 @@ static int Run(int argc, char **argv)
             wantState = true;
         } else if (strcmp(arg, "--ops") == 0) {
             wantOps = true;
+        } else if (strcmp(arg, "--link") == 0) {
+            wantLink = true;
         } else if (strcmp(arg, "--png") == 0) {
             if (++i >= argc || argv[i][0] == '\0')
                 return UsageError("--png needs a file name");
@@ -178,9 +198,9 @@ static int Run(int argc, char **argv)
         }
     }
     bool pngToStdout = pngPath && strcmp(pngPath, "-") == 0;
-    if (pngToStdout && (wantState || wantOps))
-        return UsageError("--png - takes standard output for itself: not with --state or --ops");
-    if (!wantOps && !pngPath)
+    if (pngToStdout && (wantState || wantOps || wantLink))
+        return UsageError("--png - takes standard output for itself: not with --state, --ops or --link");
+    if (!wantOps && !wantLink && !pngPath)
         wantState = true;
 
     bool fromStdin = !scriptPath || strcmp(scriptPath, "-") == 0;
@@ -199,6 +219,7 @@ static int Run(int argc, char **argv)
     std::vector<ScriptEvent> events;
     ScriptError error;
     static char buffer[65536];
+    std::string link = "#";
     bool parsed = true, readFailed = false;
     int readErrno = 0;
     while (parsed && !parser.Ended()) {
@@ -210,11 +231,15 @@ static int Run(int argc, char **argv)
         }
         events.clear();
         parsed = parser.Feed(buffer, n, events, error);
+        if (wantLink)
+            AppendLink(link, events);
         ReplayEvents(events);
     }
     if (parsed && !readFailed) {
         events.clear();
         parsed = parser.Finish(events, error);
+        if (wantLink)
+            AppendLink(link, events);
         ReplayEvents(events);
     }
     if (!fromStdin)
@@ -237,6 +262,8 @@ static int Run(int argc, char **argv)
     std::string out;
     if (wantState)
         out += StateJson();
+    if (wantLink)
+        out += link + "\n";
     if (wantOps) {
         RecordingSurface recording;
         PaintContent(recording);
