@@ -1,5 +1,6 @@
 # Sourced by the run and test commands: configures and builds the native
-# tree (replay tool, tests, benchmarks) and the 32-bit Windows tree.
+# tree (replay tool, tests, benchmarks), the 32-bit Windows tree and the
+# browser page.
 BRISQUAL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 NATIVE_BUILD=$BRISQUAL_ROOT/build/native
 WINDOWS_BUILD=$BRISQUAL_ROOT/build/windows
@@ -12,6 +13,16 @@ build_native() {
 }
 
 WINDOWS64_BUILD=$BRISQUAL_ROOT/build/windows64
+WEB_BUILD=$BRISQUAL_ROOT/build/web
+
+# build_web: the browser page, build/web/brisqual.html, with clang's
+# wasm32-wasi; its browser suite compares it with the native replay tool.
+build_web() {
+    cmake -S "$BRISQUAL_ROOT" -B "$WEB_BUILD" -DCMAKE_TOOLCHAIN_FILE="$BRISQUAL_ROOT/cmake/wasm32-wasi.cmake" \
+        -DBRISQUAL_REPLAY="$NATIVE_BUILD/brisqual-replay" >/dev/null &&
+        cmake --build "$WEB_BUILD" -j "$JOBS" >"$WEB_BUILD.log" 2>&1 ||
+        { tail -40 "$WEB_BUILD.log" 2>/dev/null; echo "web build failed" >&2; return 1; }
+}
 
 # build_windows [CMAKE_ARGS...]: the Windows program, 32-bit: the one users get.
 build_windows() {

@@ -41,6 +41,7 @@ soak|--bogus|2|usage: scripts/soak
 run|--help|0|usage: scripts/run
 run|--bogus|2|usage: scripts/run
 run|--wine extra|2|usage: scripts/run
+run|--web --wine|2|usage: scripts/run
 fuzz|--help|0|usage: scripts/fuzz
 fuzz|abc|2|usage: scripts/fuzz
 fuzz|-5|2|usage: scripts/fuzz
