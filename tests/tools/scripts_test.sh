@@ -47,6 +47,7 @@ fuzz|abc|2|usage: scripts/fuzz
 fuzz|-5|2|usage: scripts/fuzz
 bench|--help|0|usage: scripts/bench
 bench|--fast|2|usage: scripts/bench
+bench|--web --benchmark_repetitions=3|2|usage: scripts/bench
 TABLE
 
 [ "$failures" = 0 ] && echo "scripts: every command checks its arguments first"
