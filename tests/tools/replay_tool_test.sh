@@ -115,7 +115,7 @@ down -1 5
 move 1 y
 key
 BAD
-for args in --state --ops; do
+for args in --state --ops --link; do
     "$replay" "$args" --png keep.png drag.txt >/dev/full 2>stderr
     status=$?
     [ "$status" = 1 ] || fail "$args to a full device: exit $status, expected 1"
@@ -137,6 +137,7 @@ done <<'OPTIONS'
 --size 10x --png a.png drag.txt
 --size x drag.txt
 --size 10x10x drag.txt
+--link --png - drag.txt
 --size -5x5 drag.txt
 --size 16385x10 --png a.png drag.txt
 --size 10x99999999999999999999 --png a.png drag.txt
