@@ -149,7 +149,12 @@ def script_case(path):
     def run():
         open_page()
         play(lines)
-        actual = expect_picture("script-" + name, state("events"), "received events")
+        received = state("events")
+        actual = expect_picture("script-" + name, received, "received events")
+        moves = sum(1 for line in received if line.startswith("move"))
+        if state("repaints") != 1 + moves:
+            raise AssertionError("%d repaints for %d moves of the curve and the first frame"
+                                 % (state("repaints"), moves))
         # Moves merged by the browser must still all reach the model.
         expect_picture("script-" + name, lines, "script")
         golden = os.path.join(ARGS.data, "golden", name + ".png")
