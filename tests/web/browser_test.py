@@ -74,19 +74,20 @@ def canvas_origin():
     return int(box[0]), int(box[1])
 
 
-def actions():
+def actions(pointer="mouse"):
     from selenium.webdriver.common.action_chains import ActionBuilder
     from selenium.webdriver.common.actions.mouse_button import MouseButton
-    builder = ActionBuilder(DRIVER, duration=0)
+    from selenium.webdriver.common.actions.pointer_input import PointerInput
+    builder = ActionBuilder(DRIVER, mouse=PointerInput(pointer, pointer), duration=0)
     return builder, MouseButton
 
 
-def play(lines):
+def play(lines, pointer="mouse"):
     """Script lines as real events: moves in viewport pixels, from the
     canvas's origin; 'key esc' as the Esc key."""
     from selenium.webdriver.common.keys import Keys
     ox, oy = canvas_origin()
-    builder, button = actions()
+    builder, button = actions(pointer)
     for line in lines:
         words = line.split()
         if words[0] == "key":
@@ -192,6 +193,16 @@ def release_outside():
     builder.perform()
     play(["move 200 340"])   # the pointer comes back with the button up
     expect_picture("release-outside", DRAG + ["move 200 340"], "drag kept")
+
+
+def touch_drag():
+    """One finger drags as the left button does, and scrolls nothing."""
+    open_page()
+    lines = script_lines(os.path.join(ARGS.data, "scripts", "steep.txt"))
+    play(lines, "touch")
+    expect_picture("touch", lines, "script")
+    if DRIVER.execute_script("return window.scrollY") != 0:
+        raise AssertionError("the drag scrolled the page")
 
 
 def other_buttons_and_wheel():
@@ -303,6 +314,7 @@ def main():
     cases = [script_case(p) for p in scripts] + [link_case(p) for p in scripts] + [
         ("release outside the canvas keeps the drag", release_outside),
         ("other buttons and the wheel change nothing", other_buttons_and_wheel),
+        ("a touch drags as the left button does", touch_drag),
         ("Esc ends input", escape_ends_input),
         ("the About dialog: modal, Enter or its button closes it, Esc does not", about_dialog),
     ] + [bad_link(f) for f in ("#garbage", "#d1.2m", "#d200.70000", "#d1.2%E0%A4%A", "#u1.1x")] + [
