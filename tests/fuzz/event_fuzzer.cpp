@@ -26,9 +26,10 @@ const int SegmentsPerRepaint = 608;
 // state after any event is also the final state of a shorter input, which
 // the fuzzer reaches by its own mutations; so a repaint every 64 events and
 // one at the end miss no state the fuzzer cannot find otherwise. The costly
-// checks (the recording and raster surfaces, the integral by its definition,
-// about 2.5 ms together) end a fixed share of the inputs, chosen by their
-// content so that a finding repeats when its input is run again.
+// checks (the recording surface, the integral by its definition, and the
+// raster of the whole client area, which costs more than most inputs) end a
+// fixed share of the inputs, chosen by their content so that a finding
+// repeats when its input is run again.
 const int RepaintEvery = 64;
 const uint32_t ThoroughShare = 64;
 
