@@ -37,7 +37,7 @@ if ! "$fuzzer" "${kept[@]}" >"$work/kept.log" 2>&1; then
     grep -E 'Running: |invariant broken|^==[0-9]+==ERROR|runtime error|^SUMMARY' "$work/kept.log" | tail -n 6
     exit 1
 fi
-before=$(ls "$work/findings" | wc -l)
+before=$(find "$work/findings" -type f | wc -l)
 start=$SECONDS
 "$fuzzer" -seed="$seed" -print_final_stats=1 -timeout=25 -artifact_prefix="$work/findings/" \
     ${options[@]+"${options[@]}"} "$@" "$work/corpus" "${seeds[@]}" >"$log" 2>&1
@@ -46,7 +46,7 @@ elapsed=$((SECONDS - start))
 stat() { grep -E "^stat::$1:" "$log" | awk '{print $2}' | tail -n 1; }
 coverage=$(grep -E '^#[0-9]+[[:space:]]+(DONE|NEW|REDUCE|pulse|INITED)' "$log" | tail -n 1 |
     sed -E 's/.* cov: ([0-9]+) ft: ([0-9]+).*/\1 edges, \2 features/')
-new=$(($(ls "$work/findings" | wc -l) - before))
+new=$(($(find "$work/findings" -type f | wc -l) - before))
 echo "$name: $(stat number_of_executed_units) executions, $(stat average_exec_per_sec) a second," \
     "${elapsed} s, coverage ${coverage:-unknown}"
 if [ $status = 0 ] && [ $new = 0 ]; then
