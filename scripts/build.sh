@@ -57,26 +57,33 @@ build_sanitized() {
         { tail -40 "$SANITIZE_BUILD.log" 2>/dev/null; echo "sanitized build failed" >&2; return 1; }
 }
 
-# The event fuzzer: clang's libFuzzer with the same sanitizers.
+# The fuzzers: clang's libFuzzer with the same sanitizers. The test command
+# runs a short run of each as ctest tests in this tree (label fuzz).
 build_fuzzer() {
     CC=clang CXX=clang++ cmake -S "$BRISQUAL_ROOT" -B "$FUZZ_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DBRISQUAL_FUZZ=ON -DBRISQUAL_TESTS=OFF >/dev/null &&
-        cmake --build "$FUZZ_BUILD" -j "$JOBS" --target event_fuzzer >"$FUZZ_BUILD.log" 2>&1 ||
+        cmake --build "$FUZZ_BUILD" -j "$JOBS" --target event_fuzzer script_fuzzer >"$FUZZ_BUILD.log" 2>&1 ||
         { tail -40 "$FUZZ_BUILD.log" 2>/dev/null; echo "fuzzer build failed" >&2; return 1; }
 }
 
-# run_fuzzer SECONDS [SEED]: runs the fuzzer from the kept seeds on a scratch
-# corpus and prints its final statistics. A fixed seed repeats a run exactly;
-# without one each run explores anew. Crashes go to build/fuzz/findings.
+# fuzz_target event|script SEED LIBFUZZER-OPTION...: one fuzzer from its kept
+# seeds and the corpus earlier runs grew in build/fuzz/long-NAME, one worker.
+# A fixed seed repeats a run exactly; 0 explores anew. Prints executions,
+# executions a second, time, coverage and findings; fails with findings.
+fuzz_target() {
+    local name=$1 seed=$2
+    shift 2
+    bash "$BRISQUAL_ROOT/tests/fuzz/run.sh" "$FUZZ_BUILD/tests/fuzz/${name}_fuzzer" \
+        "$FUZZ_BUILD/long-$name" "$seed" "$@"
+}
+
+# run_fuzzer SECONDS [SEED]: each fuzzer for SECONDS from its kept seeds
+# alone, in build/fuzz/short-NAME.
 run_fuzzer() {
-    local seconds=$1 seed=${2:-0} scratch
-    scratch=$(mktemp -d)
-    mkdir -p "$FUZZ_BUILD/findings"
-    "$FUZZ_BUILD/tests/fuzz/event_fuzzer" -max_total_time="$seconds" -print_final_stats=1 -seed="$seed" \
-        -artifact_prefix="$FUZZ_BUILD/findings/" "$scratch" "$BRISQUAL_ROOT/tests/fuzz/corpus" \
-        >"$FUZZ_BUILD/run.log" 2>&1
-    local status=$?
-    rm -rf "$scratch"
-    grep -E '^stat::(number_of_executed_units|average_exec_per_sec)|^==.*ERROR|invariant broken' "$FUZZ_BUILD/run.log"
+    local seconds=$1 seed=${2:-0} status=0 name
+    for name in event script; do
+        bash "$BRISQUAL_ROOT/tests/fuzz/run.sh" "$FUZZ_BUILD/tests/fuzz/${name}_fuzzer" \
+            "$FUZZ_BUILD/short-$name" "$seed" --fresh -max_total_time="$seconds" || status=1
+    done
     return $status
 }

@@ -1,0 +1,167 @@
+// libFuzzer target: any bytes as an event script for the replay tool. A
+// script parses, or fails naming a line inside it; its events printed back
+// in canonical form parse to the same events; and replaying them keeps the
+// model within what the events allow, stopping at Esc as the window does.
+#include "model/curve.h"
+#include "model/drag.h"
+#include "tests/fuzz/model_checks.h"
+#include "tools/replay/event_script.h"
+
+#include <stdint.h>
+#include <stdio.h>
+#include <string.h>
+#include <string>
+#include <vector>
+
+using namespace fuzz;
+
+namespace {
+
+// The parser's entry point, in the one place that knows its shape.
+bool Parse(const std::string &text, std::vector<ScriptEvent> &events, ScriptError &error)
+{
+    return ParseEventScript(text, events, error);
+}
+
+// What an error message shows of a bad line: the line as written without
+// its line end, or nothing for a line holding a NUL byte.
+NO_COVERAGE std::string Shown(std::string line)
+{
+    if (memchr(line.data(), '\0', line.size()))
+        return "";
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
+// Lines as the parser numbers them: every '\n' ends one, and bytes after
+// the last '\n' make one more.
+NO_COVERAGE size_t LineCount(const std::string &text)
+{
+    size_t n = 0;
+    for (char c : text)
+        n += c == '\n';
+    return n + (!text.empty() && text.back() != '\n');
+}
+
+// Where line NUMBER (1-based) starts, and the line without its '\n'.
+NO_COVERAGE size_t LineStart(const std::string &text, size_t number)
+{
+    size_t at = 0;
+    for (size_t n = 1; n < number; n++)
+        at = text.find('\n', at) + 1;
+    return at;
+}
+
+NO_COVERAGE std::string LineAt(const std::string &text, size_t number)
+{
+    size_t start = LineStart(text, number);
+    size_t end = text.find('\n', start);
+    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+NO_COVERAGE std::string Canonical(const std::vector<ScriptEvent> &events)
+{
+    std::string out;
+    char line[32];
+    for (const ScriptEvent &e : events) {
+        if (e.kind == EventKey) {
+            out += e.escape ? "key esc\n" : "key other\n";
+            continue;
+        }
+        const char *word = e.kind == EventDown ? "down" : e.kind == EventMove ? "move" : "up";
+        snprintf(line, sizeof line, "%s %u %u\n", word, (unsigned)e.x, (unsigned)e.y);
+        out += line;
+    }
+    return out;
+}
+
+NO_COVERAGE bool Same(const std::vector<ScriptEvent> &a, const std::vector<ScriptEvent> &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); i++)
+        if (a[i].kind != b[i].kind || a[i].x != b[i].x || a[i].y != b[i].y ||
+            a[i].escape != b[i].escape)
+            return false;
+    return true;
+}
+
+// A bad line is inside the input, every line before it is good, and the line
+// on its own is bad too.
+NO_COVERAGE void CheckFailure(const std::string &text, const ScriptError &error)
+{
+    Check(error.line >= 1 && (size_t)error.line <= LineCount(text), "error line outside the input");
+    Check(!error.reason.empty(), "an error without a reason");
+    std::string line = LineAt(text, (size_t)error.line);
+    Check(error.text == Shown(line), "the error does not show the bad line");
+
+    std::vector<ScriptEvent> events;
+    ScriptError again;
+    Check(Parse(text.substr(0, LineStart(text, (size_t)error.line)), events, again),
+          "the lines before the bad one do not parse on their own");
+    Check(!Parse("\n" + line, events, again) && again.line == 2 && again.reason == error.reason,
+          "the bad line on its own is not refused alike");
+}
+
+NO_COVERAGE void Reset()
+{
+    Curve = CurveState{};
+    Drag = DragState{};
+    ResetCurve();
+}
+
+// Replays event by event, checking the model after each, up to Esc; then the
+// whole script at once must leave exactly the same state.
+NO_COVERAGE void CheckReplay(const std::vector<ScriptEvent> &events)
+{
+    Reset();
+    Allowance allowance;
+    static std::vector<ScriptEvent> one(1);
+    for (const ScriptEvent &e : events) {
+        int32_t last = Drag.LastPointerY;
+        bool dragging = Drag.DragActive != 0;
+        one[0] = e;
+        ReplayEvents(one);
+        if (e.kind == EventMove && dragging)
+            allowance.Step(last, e.y);
+        allowance.Check();
+        if (e.kind == EventKey && e.escape)
+            break;
+    }
+    ComputeRunningIntegral();
+    CheckIntegral();
+
+    static CurveState curve;
+    curve = Curve;
+    DragState drag = Drag;
+    Reset();
+    ReplayEvents(events);
+    ComputeRunningIntegral();
+    Check(memcmp(&curve, &Curve, sizeof curve) == 0 && drag.DragActive == Drag.DragActive &&
+              drag.AnchorIndex == Drag.AnchorIndex && drag.LastPointerY == Drag.LastPointerY,
+          "the whole script and its events one by one up to Esc end differently");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    std::string text((const char *)data, size);
+    std::vector<ScriptEvent> events;
+    ScriptError error;
+    if (!Parse(text, events, error)) {
+        CheckFailure(text, error);
+        return 0;
+    }
+    Check(events.size() <= LineCount(text), "more events than lines");
+
+    std::string canonical = Canonical(events);
+    std::vector<ScriptEvent> reparsed;
+    Check(Parse(canonical, reparsed, error), "the canonical form does not parse");
+    Check(Same(events, reparsed), "the canonical form parses to other events");
+    Check(Canonical(reparsed) == canonical, "the canonical form is not stable");
+
+    CheckReplay(events);
+    return 0;
+}
