@@ -77,13 +77,3 @@ fuzz_target() {
         "$FUZZ_BUILD/long-$name" "$seed" "$@"
 }
 
-# run_fuzzer SECONDS [SEED]: each fuzzer for SECONDS from its kept seeds
-# alone, in build/fuzz/short-NAME.
-run_fuzzer() {
-    local seconds=$1 seed=${2:-0} status=0 name
-    for name in event script; do
-        bash "$BRISQUAL_ROOT/tests/fuzz/run.sh" "$FUZZ_BUILD/tests/fuzz/${name}_fuzzer" \
-            "$FUZZ_BUILD/short-$name" "$seed" --fresh -max_total_time="$seconds" || status=1
-    done
-    return $status
-}

@@ -43,8 +43,20 @@ run|--bogus|2|usage: scripts/run
 run|--wine extra|2|usage: scripts/run
 run|--web --wine|2|usage: scripts/run
 fuzz|--help|0|usage: scripts/fuzz
+fuzz|-h|0|usage: scripts/fuzz
 fuzz|abc|2|usage: scripts/fuzz
 fuzz|-5|2|usage: scripts/fuzz
+fuzz|0|2|usage: scripts/fuzz
+fuzz|1.5|2|usage: scripts/fuzz
+fuzz|1e7|2|usage: scripts/fuzz
+fuzz|10mm|2|usage: scripts/fuzz
+fuzz|10M|2|usage: scripts/fuzz
+fuzz|10 20|2|usage: scripts/fuzz
+fuzz|--help now|2|usage: scripts/fuzz
+fuzz|--runs|2|usage: scripts/fuzz
+fuzz|--runs 0|2|usage: scripts/fuzz
+fuzz|--runs 1e7|2|usage: scripts/fuzz
+fuzz|--runs 5 10|2|usage: scripts/fuzz
 bench|--help|0|usage: scripts/bench
 bench|--fast|2|usage: scripts/bench
 bench|--web --benchmark_repetitions=3|2|usage: scripts/bench
