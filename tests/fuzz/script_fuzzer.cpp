@@ -23,15 +23,27 @@ bool Parse(const std::string &text, std::vector<ScriptEvent> &events, ScriptErro
     return ParseEventScript(text, events, error);
 }
 
-// What an error message shows of a bad line: the line as written without
-// its line end, or nothing for a line holding a NUL byte.
+// What an error message shows of a bad line: the line without its line end,
+// at most MaxEchoedBytes of it with "..." when there is more, and every byte
+// but printable ASCII (the backslash too) as \xNN, so that it is safe to print.
 NO_COVERAGE std::string Shown(std::string line)
 {
-    if (memchr(line.data(), '\0', line.size()))
-        return "";
     if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return line;
+        line.pop_back();   // of a CR LF, or a CR that ends the input
+    std::string shown;
+    for (size_t i = 0; i < line.size() && i < MaxEchoedBytes; i++) {
+        unsigned char c = (unsigned char)line[i];
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            shown += (char)c;
+        } else {
+            char escaped[8];
+            snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            shown += escaped;
+        }
+    }
+    if (line.size() > MaxEchoedBytes)
+        shown += "...";
+    return shown;
 }
 
 // Lines as the parser numbers them: every '\n' ends one, and bytes after
@@ -94,6 +106,8 @@ NO_COVERAGE void CheckFailure(const std::string &text, const ScriptError &error)
     Check(error.line >= 1 && (size_t)error.line <= LineCount(text), "error line outside the input");
     Check(!error.reason.empty(), "an error without a reason");
     std::string line = LineAt(text, (size_t)error.line);
+    if (error.line == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        line.erase(0, 3);   // a byte-order mark before the first line is no text
     Check(error.text == Shown(line), "the error does not show the bad line");
 
     std::vector<ScriptEvent> events;
@@ -145,12 +159,37 @@ NO_COVERAGE void CheckReplay(const std::vector<ScriptEvent> &events)
 
 }  // namespace
 
+// The text fed in pieces, cut where its own bytes say, as a stream arrives:
+// the same result as the whole text at once.
+NO_COVERAGE bool ParseInPieces(const std::string &text, std::vector<ScriptEvent> &events, ScriptError &error)
+{
+    events.clear();
+    EventScriptParser parser;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t piece = 1 + (unsigned char)text[at] % 7;
+        piece = piece < text.size() - at ? piece : text.size() - at;
+        if (!parser.Feed(text.data() + at, piece, events, error))
+            return false;
+        at += piece;
+    }
+    return parser.Finish(events, error);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     std::string text((const char *)data, size);
     std::vector<ScriptEvent> events;
     ScriptError error;
-    if (!Parse(text, events, error)) {
+    const bool parsed = Parse(text, events, error);
+    std::vector<ScriptEvent> streamed;
+    ScriptError streamError;
+    const bool streamedParsed = ParseInPieces(text, streamed, streamError);
+    Check(parsed == streamedParsed && Same(events, streamed) &&
+              (parsed || (streamError.line == error.line && streamError.reason == error.reason &&
+                          streamError.text == error.text)),
+          "the text in pieces parses otherwise than whole");
+    if (!parsed) {
         CheckFailure(text, error);
         return 0;
     }
