@@ -6,8 +6,10 @@ NATIVE_BUILD=$BRISQUAL_ROOT/build/native
 WINDOWS_BUILD=$BRISQUAL_ROOT/build/windows
 JOBS=$(nproc 2>/dev/null || echo 2)
 
+# The Debian package made from it takes the browser page from build/web.
 build_native() {
-    cmake -S "$BRISQUAL_ROOT" -B "$NATIVE_BUILD" -DCMAKE_BUILD_TYPE=Release -DBRISQUAL_BENCH=ON >/dev/null &&
+    cmake -S "$BRISQUAL_ROOT" -B "$NATIVE_BUILD" -DCMAKE_BUILD_TYPE=Release -DBRISQUAL_BENCH=ON \
+        -DBRISQUAL_WEB_TREE="$BRISQUAL_ROOT/build/web" >/dev/null &&
         cmake --build "$NATIVE_BUILD" -j "$JOBS" >"$NATIVE_BUILD.log" 2>&1 ||
         { cat "$NATIVE_BUILD.log" 2>/dev/null | tail -40; echo "native build failed" >&2; return 1; }
 }
