@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-enum { SampleCount = 300 };  // N: intervals across the plot, N+1 samples
+enum { SampleCount = 300 };   // N: intervals across the plot, N+1 samples
 
 struct CurveState {
     double StepWidth;                         // abscissa step between samples

@@ -7,10 +7,10 @@
 #include <math.h>
 
 enum { PulseWidth = 19 };
-static const double PulseReach = 2.66;        // times PulseWidth, in samples
-static const double GrabNumerator = 450.0;    // tolerance 450/N pixels
-static const float PlotWidth = 600.0f;        // held in single precision
-static const float DragGain = 0.01f;          // held in single precision
+static const double PulseReach = 2.66;       // times PulseWidth, in samples
+static const double GrabNumerator = 450.0;   // tolerance 450/N pixels
+static const float PlotWidth = 600.0f;       // held in single precision
+static const float DragGain = 0.01f;         // held in single precision
 
 DragState Drag;
 

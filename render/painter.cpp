@@ -6,10 +6,10 @@
 #include "model/curve.h"
 #include "render/pixel.h"
 
-static const float PlotWidth = 600.0f;                 // single precision
+static const float PlotWidth = 600.0f;   // single precision
 static const double ZeroLevel = 250.0;
-static const double CurveScale = 150.0;                // pixels per unit
-static const double IntegralScale = 70.5999984741211;  // 70.6 as a float
+static const double CurveScale = 150.0;                 // pixels per unit
+static const double IntegralScale = 70.5999984741211;   // 70.6 as a float
 static const double MeanScale = 146.0;
 
 static const PlotColour CurveColour = 0x000000FF;

@@ -5,8 +5,8 @@
 
 #include <stdint.h>
 
-typedef uintptr_t PlotObject;     // a pen, or whatever was selected before
-typedef uint32_t PlotColour;      // 0x00BBGGRR, as a COLORREF
+typedef uintptr_t PlotObject;   // a pen, or whatever was selected before
+typedef uint32_t PlotColour;    // 0x00BBGGRR, as a COLORREF
 
 enum PlotPenStyle { PlotPenSolid = 0, PlotPenDash = 1 };   // PS_SOLID, PS_DASH
 

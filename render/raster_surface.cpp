@@ -17,9 +17,18 @@ uint32_t RgbFromColour(PlotColour colour)
     return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
 }
 
-static int64_t Abs64(int64_t v) { return v < 0 ? -v : v; }
-static int64_t Min64(int64_t a, int64_t b) { return a < b ? a : b; }
-static int64_t Max64(int64_t a, int64_t b) { return a > b ? a : b; }
+static int64_t Abs64(int64_t v)
+{
+    return v < 0 ? -v : v;
+}
+static int64_t Min64(int64_t a, int64_t b)
+{
+    return a < b ? a : b;
+}
+static int64_t Max64(int64_t a, int64_t b)
+{
+    return a > b ? a : b;
+}
 
 // ceil(a / b) for b != 0, exact.
 static int64_t CeilDiv(int64_t a, int64_t b)
@@ -54,12 +63,13 @@ static bool SquareBelowThreeSquares(int64_t a, int64_t b)
     return b2 > UINT64_MAX / 3 || a2 < 3 * b2;
 }
 
-static int64_t Crop(int64_t v, bool crop) { return crop ? v / 8 : v; }
+static int64_t Crop(int64_t v, bool crop)
+{
+    return crop ? v / 8 : v;
+}
 
 RasterSurface::RasterSurface(int width, int height)
-    : width_(width > 0 ? width : 0),
-      height_(height > 0 ? height : 0),
-      pixels_((size_t)width_ * (size_t)height_)
+    : width_(width > 0 ? width : 0), height_(height > 0 ? height : 0), pixels_((size_t)width_ * (size_t)height_)
 {
     Clear();
 }
@@ -273,8 +283,7 @@ void RasterSurface::WideLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uin
             int upper = vy[i] < vy[j] ? i : j, lower = upper == i ? j : i;
             if (vy[i] == vy[j] || y < vy[upper] || y >= vy[lower])
                 continue;
-            cross[n++] = vx[upper] + CrossingOffset(y - vy[upper], vx[lower] - vx[upper],
-                                                    vy[lower] - vy[upper]);
+            cross[n++] = vx[upper] + CrossingOffset(y - vy[upper], vx[lower] - vx[upper], vy[lower] - vy[upper]);
         }
         for (int i = 1; i < n; i++)
             for (int k = i; k > 0 && cross[k - 1] > cross[k]; k--) {

@@ -40,7 +40,7 @@ private:
     static constexpr PlotObject StockPen = 0x10000;   // GDI's default: black, width 1
 
     const Pen *SelectedPen() const;
-    void Span(int64_t y, int64_t x0, int64_t x1, uint32_t rgb);   // [x0, x1)
+    void Span(int64_t y, int64_t x0, int64_t x1, uint32_t rgb);                 // [x0, x1)
     void Block(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t rgb);   // inclusive
     void AxisLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Pen &pen);
     void CosmeticLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Pen &pen);

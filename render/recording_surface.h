@@ -12,17 +12,21 @@ enum PlotCallKind { CallCreatePen, CallSelectObject, CallMoveToEx, CallLineTo, C
 
 struct PlotCall {
     PlotCallKind kind;
-    int32_t a, b;          // style and width, or x and y
-    PlotColour colour;     // CreatePen only
-    PlotObject object;     // the argument of SelectObject and DeleteObject
-    PlotObject result;     // what CreatePen and SelectObject returned
+    int32_t a, b;        // style and width, or x and y
+    PlotColour colour;   // CreatePen only
+    PlotObject object;   // the argument of SelectObject and DeleteObject
+    PlotObject result;   // what CreatePen and SelectObject returned
 };
 
 class RecordingSurface final : public PlotSurface {
 public:
     static constexpr PlotObject StockPen = 0x10000;
 
-    RecordingSurface() { calls.reserve(1024); Clear(); }
+    RecordingSurface()
+    {
+        calls.reserve(1024);
+        Clear();
+    }
     void Clear();   // forgets the calls but keeps their storage
 
     PlotObject CreatePen(int style, int width, PlotColour colour) override;
@@ -32,9 +36,9 @@ public:
     void DeleteObject(PlotObject object) override;
 
     std::vector<PlotCall> calls;
-    PlotObject selected;     // currently selected object
-    int livePens;            // created and not yet deleted
-    int faults;              // selects of unknown objects, deletes of selected or dead pens
+    PlotObject selected;   // currently selected object
+    int livePens;          // created and not yet deleted
+    int faults;            // selects of unknown objects, deletes of selected or dead pens
 
 private:
     static constexpr int MaxTracked = 64;

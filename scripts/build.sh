@@ -1,13 +1,22 @@
-# Sourced by the run and test commands: configures and builds the native
-# tree (replay tool, tests, benchmarks), the 32-bit Windows tree and the
-# browser page.
+# Sourced by the run, test and package commands: configures and builds the
+# native tree (replay tool, tests, benchmarks), the 32-bit Windows tree and
+# the browser page, each with its preset in CMakePresets.json (which names
+# the tree, build type and toolchain) and with warnings as errors.
 BRISQUAL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 NATIVE_BUILD=$BRISQUAL_ROOT/build/native
 WINDOWS_BUILD=$BRISQUAL_ROOT/build/windows
 JOBS=$(nproc 2>/dev/null || echo 2)
 
+# configure_preset NAME [CMAKE_ARGS...]
+configure_preset() {
+    local name=$1
+    shift
+    (cd "$BRISQUAL_ROOT" && cmake --preset "$name" --no-warn-unused-cli -DBRISQUAL_WARNINGS_AS_ERRORS=ON "$@") >/dev/null
+}
+
+# The Debian package made from it takes the browser page from build/web.
 build_native() {
-    cmake -S "$BRISQUAL_ROOT" -B "$NATIVE_BUILD" -DCMAKE_BUILD_TYPE=Release -DBRISQUAL_BENCH=ON >/dev/null &&
+    configure_preset native &&
         cmake --build "$NATIVE_BUILD" -j "$JOBS" >"$NATIVE_BUILD.log" 2>&1 ||
         { cat "$NATIVE_BUILD.log" 2>/dev/null | tail -40; echo "native build failed" >&2; return 1; }
 }
@@ -18,24 +27,21 @@ WEB_BUILD=$BRISQUAL_ROOT/build/web
 # build_web: the browser page, build/web/brisqual.html, with clang's
 # wasm32-wasi; its browser suite compares it with the native replay tool.
 build_web() {
-    cmake -S "$BRISQUAL_ROOT" -B "$WEB_BUILD" -DCMAKE_TOOLCHAIN_FILE="$BRISQUAL_ROOT/cmake/wasm32-wasi.cmake" \
-        -DBRISQUAL_REPLAY="$NATIVE_BUILD/brisqual-replay" >/dev/null &&
+    configure_preset web &&
         cmake --build "$WEB_BUILD" -j "$JOBS" >"$WEB_BUILD.log" 2>&1 ||
         { tail -40 "$WEB_BUILD.log" 2>/dev/null; echo "web build failed" >&2; return 1; }
 }
 
 # build_windows [CMAKE_ARGS...]: the Windows program, 32-bit: the one users get.
 build_windows() {
-    cmake -S "$BRISQUAL_ROOT" -B "$WINDOWS_BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel \
-        -DCMAKE_TOOLCHAIN_FILE="$BRISQUAL_ROOT/cmake/mingw-i686.cmake" "$@" >/dev/null &&
+    configure_preset windows "$@" &&
         cmake --build "$WINDOWS_BUILD" -j "$JOBS" >"$WINDOWS_BUILD.log" 2>&1 ||
         { cat "$WINDOWS_BUILD.log" 2>/dev/null | tail -40; echo "Windows build failed" >&2; return 1; }
 }
 
 # build_windows64 [CMAKE_ARGS...]: the same program for 64-bit Windows.
 build_windows64() {
-    cmake -S "$BRISQUAL_ROOT" -B "$WINDOWS64_BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel \
-        -DCMAKE_TOOLCHAIN_FILE="$BRISQUAL_ROOT/cmake/mingw-x86_64.cmake" "$@" >/dev/null &&
+    configure_preset windows64 "$@" &&
         cmake --build "$WINDOWS64_BUILD" -j "$JOBS" >"$WINDOWS64_BUILD.log" 2>&1 ||
         { tail -40 "$WINDOWS64_BUILD.log" 2>/dev/null; echo "64-bit Windows build failed" >&2; return 1; }
 }
@@ -51,8 +57,7 @@ FUZZ_BUILD=$BRISQUAL_ROOT/build/fuzz
 
 # The native tests again, with AddressSanitizer and UndefinedBehaviorSanitizer.
 build_sanitized() {
-    cmake -S "$BRISQUAL_ROOT" -B "$SANITIZE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DBRISQUAL_SANITIZE=ON >/dev/null &&
+    configure_preset sanitize &&
         cmake --build "$SANITIZE_BUILD" -j "$JOBS" >"$SANITIZE_BUILD.log" 2>&1 ||
         { tail -40 "$SANITIZE_BUILD.log" 2>/dev/null; echo "sanitized build failed" >&2; return 1; }
 }
@@ -60,8 +65,7 @@ build_sanitized() {
 # The fuzzers: clang's libFuzzer with the same sanitizers. The test command
 # runs a short run of each as ctest tests in this tree (label fuzz).
 build_fuzzer() {
-    CC=clang CXX=clang++ cmake -S "$BRISQUAL_ROOT" -B "$FUZZ_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DBRISQUAL_FUZZ=ON -DBRISQUAL_TESTS=OFF >/dev/null &&
+    configure_preset fuzz &&
         cmake --build "$FUZZ_BUILD" -j "$JOBS" --target event_fuzzer script_fuzzer >"$FUZZ_BUILD.log" 2>&1 ||
         { tail -40 "$FUZZ_BUILD.log" 2>/dev/null; echo "fuzzer build failed" >&2; return 1; }
 }

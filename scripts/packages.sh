@@ -38,3 +38,6 @@ FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 WEB_PACKAGES=(cmake make clang-14 lld-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32
     libclang-rt-14-dev-wasm32 python3)
 BROWSER_TEST_PACKAGES=(chromium chromium-driver python3-selenium imagemagick)
+# The packages' checks: the Debian package's linter and validators, and the
+# tools that open the zip and look at the icons and the window.
+PACKAGE_TEST_PACKAGES=(lintian desktop-file-utils appstream dpkg-dev fakeroot zip unzip imagemagick xdotool xvfb)

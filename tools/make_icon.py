@@ -2,11 +2,13 @@
 """Builds the program's icon from its text picture (resources/icon.txt): the
 one reader of that picture.
 
-usage: make_icon.py ICON_TXT OUTPUT.ico|OUTPUT.cpp|OUTPUT.js
+usage: make_icon.py [--size N] ICON_TXT OUTPUT.ico|OUTPUT.cpp|OUTPUT.js|OUTPUT.png
 
 An .ico for the Windows program's resources, or pixel data (0x00RRGGBB, top
 row first) for the front ends that draw it themselves: C++ for the Qt
-window, a JavaScript statement for the browser page.
+window, a JavaScript statement for the browser page; or a PNG for the Linux
+desktop's icon theme, N x N pixels (32 by default; a multiple of 32, each
+pixel of the picture enlarged to a square, never smoothed).
 
 The text holds a legend (letter, palette index, RRGGBB colour) and a 32 x 32
 grid of letters, top row first. The .ico gets one 32 x 32 image at 4 bits per
@@ -17,6 +19,7 @@ import os
 import re
 import struct
 import sys
+import zlib
 
 SIZE = 32
 
@@ -112,14 +115,45 @@ def js_source(rows):
             % (len(rows), palette, indices)).encode("ascii")
 
 
-OUTPUTS = {".ico": encode_ico, ".cpp": cpp_source, ".js": js_source}
+def png_file(rows, size):
+    """A size x size PNG: 8-bit palette, every picture pixel a square of
+    size / 32 pixels. No time or text chunks, so the bytes depend on the
+    picture alone and the package is reproducible."""
+    scale = size // SIZE
+    raw = bytearray()
+    for row in rows:
+        line = b"\0" + bytes(i for i in row for _ in range(scale))  # filter type 0
+        raw += line * scale
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data
+                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+    palette = b"".join(struct.pack(">I", c)[1:] for c in STANDARD_PALETTE)
+    return (b"\x89PNG\r\n\x1a\n"
+            + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 3, 0, 0, 0))
+            + chunk(b"PLTE", palette)
+            + chunk(b"IDAT", zlib.compress(bytes(raw), 9))
+            + chunk(b"IEND", b""))
+
+
+OUTPUTS = {".ico": encode_ico, ".cpp": cpp_source, ".js": js_source, ".png": png_file}
+USAGE = "usage: make_icon.py [--size N] ICON_TXT OUTPUT.ico|OUTPUT.cpp|OUTPUT.js|OUTPUT.png\n"
 
 
 def main(argv):
-    if len(argv) != 3 or not argv[2].endswith(tuple(OUTPUTS)):
-        sys.stderr.write("usage: make_icon.py ICON_TXT OUTPUT.ico|OUTPUT.cpp|OUTPUT.js\n")
+    args = argv[1:]
+    size = SIZE
+    if len(args) >= 2 and args[0] == "--size":
+        if not args[1].isdigit() or int(args[1]) < SIZE or int(args[1]) % SIZE:
+            sys.stderr.write("make_icon.py: --size takes a multiple of %d, not %r\n" % (SIZE, args[1]))
+            return 2
+        size = int(args[1])
+        args = args[2:]
+    if len(args) != 2 or not args[1].endswith(tuple(OUTPUTS)) or (size != SIZE and not args[1].endswith(".png")):
+        sys.stderr.write(USAGE)
         return 2
-    source, target = argv[1], argv[2]
+    source, target = args
     try:
         with open(source, encoding="ascii") as f:
             rows = parse_icon_text(f.read())
@@ -133,7 +167,8 @@ def main(argv):
     # leaves a truncated file for the compilers.
     temporary = target + ".tmp"
     with open(temporary, "wb") as f:
-        f.write(OUTPUTS[os.path.splitext(target)[1]](rows))
+        kind = os.path.splitext(target)[1]
+        f.write(png_file(rows, size) if kind == ".png" else OUTPUTS[kind](rows))
     os.replace(temporary, target)
     return 0
 

@@ -33,8 +33,7 @@ std::vector<TextLine> BreakLines(const QString &text, const TextMeasure &measure
             // not fit; a word that fits only without the space after it does
             // not count as fitting.
             int p = start + fit;
-            while (p > start && text[--p] != QLatin1Char(' ')) {
-            }
+            while (p > start && text[--p] != QLatin1Char(' ')) {}
             if (p != start || text[p] == QLatin1Char(' ')) {
                 if (!centred)
                     p++;   // a left-aligned line keeps the space it breaks at
@@ -170,9 +169,7 @@ void ClassicGroupBox::paintEvent(QPaintEvent *)
     DrawEdgeLayer(painter, frame.adjusted(1, 1, -1, -1), SystemColour::ButtonHighlight, SystemColour::ButtonShadow);
 }
 
-ClassicPushButton::ClassicPushButton(const QString &text, QWidget *parent) : QPushButton(text, parent)
-{
-}
+ClassicPushButton::ClassicPushButton(const QString &text, QWidget *parent) : QPushButton(text, parent) {}
 
 void ClassicPushButton::paintEvent(QPaintEvent *)
 {

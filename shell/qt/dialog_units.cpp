@@ -71,8 +71,7 @@ QFont DialogFont(const QString &face, int points)
     // in the same order give the dialog as Wine then shows it.
     static const char *const fallbacks[] = {"Arial", "Liberation Sans", "DejaVu Sans"};
     QString family = face;
-    if (!QFontDatabase::families().contains(face, Qt::CaseInsensitive) ||
-        !QFontDatabase::isSmoothlyScalable(face)) {
+    if (!QFontDatabase::families().contains(face, Qt::CaseInsensitive) || !QFontDatabase::isSmoothlyScalable(face)) {
         family.clear();
         for (const char *candidate : fallbacks) {
             if (QFontDatabase::families().contains(QString::fromLatin1(candidate))) {
@@ -110,8 +109,7 @@ int TextMeasure::Extent(const QString &text, int start, int length) const
 DialogBaseUnits BaseUnitsOf(const QFont &font)
 {
     // GdiGetCharDimensions: the extent of the 52 letters, averaged and rounded.
-    const int extent =
-        TextMeasure(font).Extent(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int extent = TextMeasure(font).Extent(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     const QFontMetrics metrics(font);
     DialogBaseUnits base;
     base.x = (extent / 26 + 1) / 2;
@@ -138,8 +136,8 @@ int MulDiv(int number, int numerator, int denominator)
 
 QRect DialogRectToPixels(const QRect &units, DialogBaseUnits base)
 {
-    return QRect(MulDiv(units.x(), base.x, 4), MulDiv(units.y(), base.y, 8),
-                 MulDiv(units.width(), base.x, 4), MulDiv(units.height(), base.y, 8));
+    return QRect(MulDiv(units.x(), base.x, 4), MulDiv(units.y(), base.y, 8), MulDiv(units.width(), base.x, 4),
+                 MulDiv(units.height(), base.y, 8));
 }
 
 QPoint DialogPointToPixels(int x, int y, DialogBaseUnits base)

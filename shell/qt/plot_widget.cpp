@@ -33,8 +33,8 @@ void PlotWidget::EnsureSurface()
     surface_ = std::make_unique<RasterSurface>(width(), height());
     if (surface_->Width() > 0 && surface_->Height() > 0) {
         // 0x00RRGGBB rows top-down are QImage's RGB32, which ignores the top byte.
-        image_ = QImage(reinterpret_cast<const uchar *>(surface_->Pixels()), surface_->Width(),
-                        surface_->Height(), surface_->Width() * 4, QImage::Format_RGB32);
+        image_ = QImage(reinterpret_cast<const uchar *>(surface_->Pixels()), surface_->Width(), surface_->Height(),
+                        surface_->Width() * 4, QImage::Format_RGB32);
     }
 }
 

@@ -16,8 +16,14 @@
 static RasterSurface *Surface;
 static uint32_t CanvasPixels[ClientWidth * ClientHeight];
 
-PAGE_EXPORT("width") int32_t PageWidth() { return ClientWidth; }
-PAGE_EXPORT("height") int32_t PageHeight() { return ClientHeight; }
+PAGE_EXPORT("width") int32_t PageWidth()
+{
+    return ClientWidth;
+}
+PAGE_EXPORT("height") int32_t PageHeight()
+{
+    return ClientHeight;
+}
 
 // Window creation.
 PAGE_EXPORT("reset") void PageReset()
@@ -29,9 +35,18 @@ PAGE_EXPORT("reset") void PageReset()
 
 // Coordinates are client pixels; the page passes them as the window's
 // message would carry them, 16 bits each.
-PAGE_EXPORT("press") void PagePress(int32_t x, int32_t y) { BeginDrag((uint16_t)x, (uint16_t)y); }
-PAGE_EXPORT("move") int32_t PageMove(int32_t y) { return ContinueDrag((uint16_t)y) ? 1 : 0; }
-PAGE_EXPORT("release") void PageRelease() { EndDrag(); }
+PAGE_EXPORT("press") void PagePress(int32_t x, int32_t y)
+{
+    BeginDrag((uint16_t)x, (uint16_t)y);
+}
+PAGE_EXPORT("move") int32_t PageMove(int32_t y)
+{
+    return ContinueDrag((uint16_t)y) ? 1 : 0;
+}
+PAGE_EXPORT("release") void PageRelease()
+{
+    EndDrag();
+}
 
 // One repaint: erase, paint, and hand back the pixels as RGBA bytes.
 PAGE_EXPORT("paint") const uint32_t *PagePaint()

@@ -14,10 +14,7 @@ public:
     {
         return (PlotObject)::CreatePen(style, width, (COLORREF)colour);
     }
-    PlotObject SelectObject(PlotObject object) override
-    {
-        return (PlotObject)::SelectObject(dc_, (HGDIOBJ)object);
-    }
+    PlotObject SelectObject(PlotObject object) override { return (PlotObject)::SelectObject(dc_, (HGDIOBJ)object); }
     void MoveToEx(int32_t x, int32_t y) override { ::MoveToEx(dc_, x, y, NULL); }
     void LineTo(int32_t x, int32_t y) override { ::LineTo(dc_, x, y); }
     void DeleteObject(PlotObject object) override { ::DeleteObject((HGDIOBJ)object); }

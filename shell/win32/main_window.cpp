@@ -89,8 +89,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
     windowClass.lpszClassName = ClassName;
     RegisterClassA(&windowClass);
 
-    HWND window = CreateWindowExA(0, ClassName, "BRISQUAL", MainWindowStyle, 100, 10, 610, 550,
-                                  NULL, NULL, instance, NULL);
+    HWND window =
+        CreateWindowExA(0, ClassName, "BRISQUAL", MainWindowStyle, 100, 10, 610, 550, NULL, NULL, instance, NULL);
     ShowWindow(window, showCommand);
     UpdateWindow(window);
 

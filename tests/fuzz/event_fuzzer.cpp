@@ -100,14 +100,13 @@ private:
 };
 
 // Written so that it vectorises: no sanitizer checks in the loop.
-__attribute__((no_sanitize("address", "undefined", "coverage")))
-bool AllKnownColours(const uint32_t *pixels, int count)
+__attribute__((no_sanitize("address", "undefined", "coverage"))) bool AllKnownColours(const uint32_t *pixels, int count)
 {
     bool bad = false;
     for (int i = 0; i < count; i++) {
         uint32_t c = pixels[i];
-        bad |= !((c == 0x008000) | (c == 0xFF0000) | (c == 0x00FF00) | (c == 0xFFFF00) |
-                 (c == 0xC8BE14) | (c == 0xE6BE00) | (c == 0xFFFFFF));
+        bad |= !((c == 0x008000) | (c == 0xFF0000) | (c == 0x00FF00) | (c == 0xFFFF00) | (c == 0xC8BE14) |
+                 (c == 0xE6BE00) | (c == 0xFFFFFF));
     }
     return !bad;
 }
@@ -124,30 +123,26 @@ NO_COVERAGE void CheckRepaint(bool thorough)
     Check(counting.pens == PensPerRepaint && counting.selects == 2 * PensPerRepaint &&
               counting.deletes == PensPerRepaint,
           "a repaint is 5 passes of create, select, select back and delete");
-    Check(counting.moves == SegmentsPerRepaint && counting.lines == SegmentsPerRepaint,
-          "a repaint draws 608 segments");
+    Check(counting.moves == SegmentsPerRepaint && counting.lines == SegmentsPerRepaint, "a repaint draws 608 segments");
     if (!thorough)
         return;
 
     static RecordingSurface recording;
     recording.Clear();
     PaintContent(recording);
-    Check(recording.faults == 0 && recording.livePens == 0 &&
-              recording.selected == RecordingSurface::StockPen,
+    Check(recording.faults == 0 && recording.livePens == 0 && recording.selected == RecordingSurface::StockPen,
           "the recording surface's account of pens");
     Check(recording.calls.size() == 4 * PensPerRepaint + 2 * SegmentsPerRepaint,
           "a recorded repaint is 5 passes and 608 segments");
 
     static double expected[SampleCount + 1];
     IntegralByDefinition(Curve, expected);
-    Check(memcmp(expected, Curve.IntegralValues, sizeof expected) == 0,
-          "running sum differs from the definition");
+    Check(memcmp(expected, Curve.IntegralValues, sizeof expected) == 0, "running sum differs from the definition");
 
     static RasterSurface raster(ClientWidth, ClientHeight);
     raster.Clear();
     PaintContent(raster);
-    Check(AllKnownColours(raster.Pixels(), raster.Width() * raster.Height()),
-          "a pixel of a colour nobody draws");
+    Check(AllKnownColours(raster.Pixels(), raster.Width() * raster.Height()), "a pixel of a colour nobody draws");
 }
 
 NO_COVERAGE uint32_t Fingerprint(const uint8_t *data, size_t size)
@@ -158,7 +153,7 @@ NO_COVERAGE uint32_t Fingerprint(const uint8_t *data, size_t size)
     return h;
 }
 
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {

@@ -20,7 +20,7 @@ namespace fuzz {
 
 const double Gain = 0.009999999776482582;   // per pixel of pointer motion, 0.01f
 const double GainSlack = 1.0000001;         // rounding of the steps as they add up
-const int Reach = 50;                         // samples moved on each side of the anchor
+const int Reach = 50;                       // samples moved on each side of the anchor
 
 NO_COVERAGE inline void Check(bool ok, const char *what)
 {
@@ -40,8 +40,8 @@ NO_COVERAGE inline void CheckDrag()
 // bound: the sum of the sizes of all drag steps so far; touched: the samples
 // within reach of an anchor some step may have used. Written so that it
 // vectorises: it runs after every event.
-__attribute__((no_sanitize("address", "undefined", "coverage")))
-inline bool SamplesWithin(double bound, const bool *touched)
+__attribute__((no_sanitize("address", "undefined", "coverage"))) inline bool SamplesWithin(double bound,
+                                                                                           const bool *touched)
 {
     bool bad = false;
     for (int i = 0; i <= SampleCount; i++) {
@@ -96,13 +96,11 @@ struct Allowance {
 NO_COVERAGE inline void CheckIntegral()
 {
     double sum = 0.0;
-    Check(Curve.IntegralValues[0] == 0.0 && Curve.IntegralValues[1] == 0.0,
-          "running sum does not start at zero");
+    Check(Curve.IntegralValues[0] == 0.0 && Curve.IntegralValues[1] == 0.0, "running sum does not start at zero");
     for (int k = 2; k <= SampleCount; k++) {
         sum = sum + Curve.StepWidth * Curve.CurveValues[k - 2];
-        Check(memcmp(&sum, &Curve.IntegralValues[k], sizeof sum) == 0,
-              "running sum differs from the definition");
+        Check(memcmp(&sum, &Curve.IntegralValues[k], sizeof sum) == 0, "running sum differs from the definition");
     }
 }
 
-}  // namespace fuzz
+}   // namespace fuzz

@@ -93,8 +93,7 @@ NO_COVERAGE bool Same(const std::vector<ScriptEvent> &a, const std::vector<Scrip
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); i++)
-        if (a[i].kind != b[i].kind || a[i].x != b[i].x || a[i].y != b[i].y ||
-            a[i].escape != b[i].escape)
+        if (a[i].kind != b[i].kind || a[i].x != b[i].x || a[i].y != b[i].y || a[i].escape != b[i].escape)
             return false;
     return true;
 }
@@ -157,7 +156,7 @@ NO_COVERAGE void CheckReplay(const std::vector<ScriptEvent> &events)
           "the whole script and its events one by one up to Esc end differently");
 }
 
-}  // namespace
+}   // namespace
 
 // The text fed in pieces, cut where its own bytes say, as a stream arrives:
 // the same result as the whole text at once.

@@ -25,8 +25,8 @@ QStringList LinesOf(const ClassicStatic *control)
 {
     QStringList lines;
     const TextMeasure measure(control->font());
-    for (const TextLine &line : BreakLines(control->text(), measure, control->width(),
-                                           control->kind() == ClassicStatic::CentredText))
+    for (const TextLine &line :
+         BreakLines(control->text(), measure, control->width(), control->kind() == ClassicStatic::CentredText))
         lines << control->text().mid(line.start, line.length);
     return lines;
 }
@@ -134,8 +134,7 @@ private slots:
         QCOMPARE(base.y, fromTemplateFont.y);
         QCOMPARE(dialog.windowTitle(), QString::fromLatin1(t.caption));
         QCOMPARE(dialog.size(), QSize(MulDiv(t.rect.width, base.x, 4), MulDiv(t.rect.height, base.y, 8)));
-        QCOMPARE(AboutDialog::TemplatePosition(base),
-                 QPoint(MulDiv(t.rect.x, base.x, 4), MulDiv(t.rect.y, base.y, 8)));
+        QCOMPARE(AboutDialog::TemplatePosition(base), QPoint(MulDiv(t.rect.x, base.x, 4), MulDiv(t.rect.y, base.y, 8)));
 
         const QList<QWidget *> widgets = dialog.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
         QCOMPARE(widgets.size(), t.count);
@@ -206,7 +205,9 @@ private slots:
             for (int height = range.from; height <= range.to; height++) {
                 QVERIFY2(SansSerifStrikeHeight(height) == range.strike,
                          qPrintable(QStringLiteral("height %1 gives the %2-pixel strike, Wine the %3-pixel one")
-                                        .arg(height).arg(SansSerifStrikeHeight(height)).arg(range.strike)));
+                                        .arg(height)
+                                        .arg(SansSerifStrikeHeight(height))
+                                        .arg(range.strike)));
             }
         }
         // A size is never drawn from another strike: Qt reaches only the
@@ -227,23 +228,26 @@ private slots:
         // the space after it).
         const ClassicStatic *usage = StaticWithText(dialog, QStringLiteral("   2-TOCANDO"));
         QVERIFY(usage);
-        QCOMPARE(LinesOf(usage), QStringList({QStringLiteral("   2-TOCANDO LA CURVA CON EL PUNTERO-CURSOR DEL MOUSE Y "),
-                                              QStringLiteral("OPRIMIENDO EL BOTON IZQUIERDO, SE LA DEFORMA AD - "),
-                                              QStringLiteral("LIBITUM.  CON LOS BOTONES RESPECTIVOS SE ELIGE EL TIPO DE "),
-                                              QStringLiteral("DEFORMACION Y CON LA BARRA SE DESPLAZA HASTA LA "),
-                                              QStringLiteral("PROPORCION CONVENIENTE.")}));
+        QCOMPARE(LinesOf(usage),
+                 QStringList({QStringLiteral("   2-TOCANDO LA CURVA CON EL PUNTERO-CURSOR DEL MOUSE Y "),
+                              QStringLiteral("OPRIMIENDO EL BOTON IZQUIERDO, SE LA DEFORMA AD - "),
+                              QStringLiteral("LIBITUM.  CON LOS BOTONES RESPECTIVOS SE ELIGE EL TIPO DE "),
+                              QStringLiteral("DEFORMACION Y CON LA BARRA SE DESPLAZA HASTA LA "),
+                              QStringLiteral("PROPORCION CONVENIENTE.")}));
         const ClassicStatic *credit = StaticWithText(dialog, QStringLiteral("TEOREMA"));
         QVERIFY(credit);
-        QCOMPARE(LinesOf(credit), QStringList({QStringLiteral("TEOREMA DEL VALOR MEDIO PARA "),
-                                               QStringLiteral("INTEGRALES - PROGRAMA DIDACTICO "),
-                                               QStringLiteral("BRISQUAL, v1.0     ")}));
+        QCOMPARE(
+            LinesOf(credit),
+            QStringList({QStringLiteral("TEOREMA DEL VALOR MEDIO PARA "),
+                         QStringLiteral("INTEGRALES - PROGRAMA DIDACTICO "), QStringLiteral("BRISQUAL, v1.0     ")}));
         const ClassicStatic *notice = StaticWithText(dialog, QStringLiteral("LA CURVA ROJA"));
         QVERIFY(notice);
         const QStringList noticeLines = LinesOf(notice);
-        QCOMPARE(noticeLines, QStringList({QStringLiteral("LA CURVA ROJA ES LA FUNCION, LA"),
-                                           QStringLiteral("AMARILLA SU INTEGRAL Y LA VERDE SU"),
-                                           QStringLiteral("VALOR MEDIO. ARRASTRELA CON EL"),
-                                           QStringLiteral("BOTON IZQUIERDO.  ESC TERMINA.")}));
+        QCOMPARE(noticeLines,
+                 QStringList({QStringLiteral("LA CURVA ROJA ES LA FUNCION, LA"),
+                              QStringLiteral("AMARILLA SU INTEGRAL Y LA VERDE SU"),
+                              QStringLiteral("VALOR MEDIO. ARRASTRELA CON EL"),
+                              QStringLiteral("BOTON IZQUIERDO.  ESC TERMINA.")}));
         // Where the Windows program starts each centred line.
         const TextMeasure measure(notice->font());
         QList<int> starts;
@@ -317,7 +321,8 @@ private slots:
         QCOMPARE(lines(text, 10000, true), QStringList({text}));
         // A word wider than the line stays whole; so does one with no room at all.
         QCOMPARE(lines(QStringLiteral("ABCDEFGHIJ KL"), 20, false), QStringList({"ABCDEFGHIJ", "KL"}));
-        QCOMPARE(lines(QStringLiteral("AB CDEFGHIJKLMNOP QR"), 30, false), QStringList({"AB ", "CDEFGHIJKLMNOP", "QR"}));
+        QCOMPARE(lines(QStringLiteral("AB CDEFGHIJKLMNOP QR"), 30, false),
+                 QStringList({"AB ", "CDEFGHIJKLMNOP", "QR"}));
         QCOMPARE(lines(QStringLiteral("AB"), 0, false), QStringList({"AB"}));
         // A left-aligned line keeps the space it breaks at and drops the next;
         // any further space starts the next line (three lines, as in Wine).

@@ -60,9 +60,9 @@ private:
         QVERIFY(directory.isValid());
         const QString png = directory.filePath(QStringLiteral("replay.png"));
         const QString sizeArgument = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
-        QVERIFY2(RunReplay({QStringLiteral("--png"), png, QStringLiteral("--size"), sizeArgument}, script,
-                           nullptr, &error),
-                 qPrintable(error));
+        QVERIFY2(
+            RunReplay({QStringLiteral("--png"), png, QStringLiteral("--size"), sizeArgument}, script, nullptr, &error),
+            qPrintable(error));
         const QImage expected(png);
         QVERIFY2(!expected.isNull(), "the replay tool's PNG cannot be read");
         const QString difference = DescribeDifference(expected, shown);
@@ -81,9 +81,9 @@ private:
         QTest::newRow("drag at the left end") << QStringLiteral("down 0 250\nmove 0 200\nmove 1 180\nup 1 180");
         QTest::newRow("drag at the right end, x 601") << QStringLiteral("down 601 250\nmove 601 330\nup 601 330");
         QTest::newRow("press at x 1 grabs sample 0") << QStringLiteral("down 1 300\nmove 1 320");
-        QTest::newRow("plateau far off the top")
-            << QStringLiteral("down 300 500\nmove 300 0\nup 300 0\ndown 300 503\nmove 300 0\nup 300 0\n"
-                              "down 300 503\nmove 300 0\nup 300 0");
+        QTest::newRow("plateau far off the top") << QStringLiteral(
+            "down 300 500\nmove 300 0\nup 300 0\ndown 300 503\nmove 300 0\nup 300 0\n"
+            "down 300 503\nmove 300 0\nup 300 0");
         QTest::newRow("moves without a press") << QStringLiteral("move 100 100\nmove 200 300\nmove 250 10");
     }
 
@@ -108,14 +108,14 @@ private slots:
     {
         QTest::addColumn<QString>("events");
         QTest::addColumn<QString>("script");
-        QTest::newRow("right-button drag") << QStringLiteral("rdown 200 300\nmove 200 340\nrup 200 340")
-                                           << QString();
+        QTest::newRow("right-button drag") << QStringLiteral("rdown 200 300\nmove 200 340\nrup 200 340") << QString();
         QTest::newRow("middle button") << QStringLiteral("mdown 150 250\nmove 150 200\nmup 150 200") << QString();
         QTest::newRow("right button during a drag")
             << QStringLiteral("down 200 300\nrdown 200 300\nmove 200 330\nrup 200 330\nmove 200 340\nup 200 340")
             << QStringLiteral("down 200 300\nmove 200 330\nmove 200 340\nup 200 340");
         QTest::newRow("keys other than Esc")
-            << QStringLiteral("down 200 300\nmove 200 310\nkey A\nkey Return\nkey Space\nkey F1\nkey Ctrl+Q\nmove 200 320")
+            << QStringLiteral(
+                   "down 200 300\nmove 200 310\nkey A\nkey Return\nkey Space\nkey F1\nkey Ctrl+Q\nmove 200 320")
             << QStringLiteral("down 200 300\nmove 200 310\nmove 200 320");
         // Qt grabs the pointer on a press; the Windows program does not.
         QTest::newRow("release outside is not seen")

@@ -118,7 +118,8 @@ private slots:
                 const QRgb wanted = 0xFF000000u | BrisqualIconPixels[y * BrisqualIconSize + x];
                 if (icon.pixel(x, y) != wanted)
                     QFAIL(qPrintable(QStringLiteral("icon pixel (%1, %2) is %3, the picture has %4")
-                                         .arg(x).arg(y)
+                                         .arg(x)
+                                         .arg(y)
                                          .arg(icon.pixel(x, y) & 0xFFFFFF, 6, 16, QLatin1Char('0'))
                                          .arg(wanted & 0xFFFFFF, 6, 16, QLatin1Char('0'))));
             }
@@ -129,10 +130,11 @@ private slots:
     {
         QTest::addColumn<QString>("scenario");
         QTest::addColumn<QString>("said");
-        QTest::newRow("Esc during a drag, not other keys") << QStringLiteral("esc") << QStringLiteral("alive after other keys");
+        QTest::newRow("Esc during a drag, not other keys")
+            << QStringLiteral("esc") << QStringLiteral("alive after other keys");
         QTest::newRow("closing the window") << QStringLiteral("close") << QString();
-        QTest::newRow("Esc once the About dialog is closed") << QStringLiteral("esc-in-dialog")
-                                                            << QStringLiteral("dialog open after Esc");
+        QTest::newRow("Esc once the About dialog is closed")
+            << QStringLiteral("esc-in-dialog") << QStringLiteral("dialog open after Esc");
     }
     void programEndsWithStatusZero()
     {
@@ -144,7 +146,8 @@ private slots:
         QVERIFY2(child.waitForFinished(30000), "the program did not end");
         const QString output = QString::fromLocal8Bit(child.readAllStandardOutput());
         QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-        QVERIFY2(child.exitCode() == 0, qPrintable(QStringLiteral("exit status %1; it said: %2").arg(child.exitCode()).arg(output)));
+        QVERIFY2(child.exitCode() == 0,
+                 qPrintable(QStringLiteral("exit status %1; it said: %2").arg(child.exitCode()).arg(output)));
         if (!said.isEmpty())
             QVERIFY2(output.contains(said), qPrintable(QStringLiteral("it said: ") + output));
     }

@@ -112,7 +112,10 @@ static bool SameBits(double a, double b)
 static QString CompareArrays(const char *name, const std::vector<double> &expected, const std::vector<double> &actual)
 {
     if (expected.size() != actual.size())
-        return QStringLiteral("%1: %2 values, expected %3").arg(QLatin1String(name)).arg(actual.size()).arg(expected.size());
+        return QStringLiteral("%1: %2 values, expected %3")
+            .arg(QLatin1String(name))
+            .arg(actual.size())
+            .arg(expected.size());
     for (size_t i = 0; i < expected.size(); i++) {
         if (!SameBits(expected[i], actual[i]))
             return QStringLiteral("%1[%2] is %3, expected %4")
@@ -131,11 +134,15 @@ QString DescribeDifference(const ModelSnapshot &expected, const ModelSnapshot &a
         d = CompareArrays("integral", expected.integral, actual.integral);
     if (d.isEmpty() && !SameBits(expected.mean, actual.mean))
         d = QStringLiteral("mean is %1, expected %2").arg(actual.mean, 0, 'g', 17).arg(expected.mean, 0, 'g', 17);
-    if (d.isEmpty() && (expected.active != actual.active || expected.anchor != actual.anchor ||
-                        expected.lastY != actual.lastY))
+    if (d.isEmpty() &&
+        (expected.active != actual.active || expected.anchor != actual.anchor || expected.lastY != actual.lastY))
         d = QStringLiteral("drag is active %1 anchor %2 last y %3, expected %4 %5 %6")
-                .arg(actual.active).arg(actual.anchor).arg(actual.lastY)
-                .arg(expected.active).arg(expected.anchor).arg(expected.lastY);
+                .arg(actual.active)
+                .arg(actual.anchor)
+                .arg(actual.lastY)
+                .arg(expected.active)
+                .arg(expected.anchor)
+                .arg(expected.lastY);
     return d;
 }
 
@@ -143,7 +150,10 @@ QString DescribeDifference(const QImage &expected, const QImage &actual)
 {
     if (expected.size() != actual.size())
         return QStringLiteral("size %1x%2, expected %3x%4")
-            .arg(actual.width()).arg(actual.height()).arg(expected.width()).arg(expected.height());
+            .arg(actual.width())
+            .arg(actual.height())
+            .arg(expected.width())
+            .arg(expected.height());
     int differing = 0;
     QString first;
     for (int y = 0; y < expected.height(); y++) {
@@ -152,7 +162,8 @@ QString DescribeDifference(const QImage &expected, const QImage &actual)
             if (e != a) {
                 if (differing++ == 0)
                     first = QStringLiteral("(%1, %2) is %3, expected %4")
-                                .arg(x).arg(y)
+                                .arg(x)
+                                .arg(y)
                                 .arg(a, 6, 16, QLatin1Char('0'))
                                 .arg(e, 6, 16, QLatin1Char('0'));
             }
@@ -207,9 +218,8 @@ bool PlayEvents(QWindow *window, const QString &events, QString *error)
         static const struct {
             const char *press, *release;
             Qt::MouseButton button;
-        } buttons[] = {{"down", "up", Qt::LeftButton},
-                       {"rdown", "rup", Qt::RightButton},
-                       {"mdown", "mup", Qt::MiddleButton}};
+        } buttons[] = {
+            {"down", "up", Qt::LeftButton}, {"rdown", "rup", Qt::RightButton}, {"mdown", "mup", Qt::MiddleButton}};
         bool handled = false;
         for (const auto &b : buttons) {
             if (verb == QLatin1String(b.press)) {

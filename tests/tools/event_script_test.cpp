@@ -31,8 +31,7 @@ TEST(EventScript, ReadsEveryKindOfLineAndSkipsCommentsAndBlanks)
 {
     std::vector<ScriptEvent> events;
     ScriptError error;
-    ASSERT_TRUE(Parse("# a drag\n\ndown 200 300\r\n  move\t0 65535  # down\nup 1 2\nkey a\nkey esc\n",
-                      events, error));
+    ASSERT_TRUE(Parse("# a drag\n\ndown 200 300\r\n  move\t0 65535  # down\nup 1 2\nkey a\nkey esc\n", events, error));
     ASSERT_EQ(events.size(), 5u);
     EXPECT_EQ(events[0].kind, EventDown);
     EXPECT_EQ(events[0].x, 200);
@@ -68,17 +67,17 @@ TEST(EventScript, ReadsEquivalentSpellingsAlike)
         withEsc + "move 200 999\nwiggle\n",
     };
     for (ParseFunction parse : BothWays)
-    for (const std::string &text : spellings) {
-        bool hasEsc = text.compare(0, withEsc.size(), withEsc) == 0;
-        ASSERT_TRUE(parse(text, events, error)) << text << ": " << error.line << ": " << error.reason;
-        ASSERT_EQ(events.size(), expected.size() + hasEsc) << text;
-        for (size_t i = 0; i < expected.size(); i++) {
-            EXPECT_EQ(events[i].kind, expected[i].kind) << text;
-            EXPECT_EQ(events[i].x, expected[i].x) << text;
-            EXPECT_EQ(events[i].y, expected[i].y) << text;
+        for (const std::string &text : spellings) {
+            bool hasEsc = text.compare(0, withEsc.size(), withEsc) == 0;
+            ASSERT_TRUE(parse(text, events, error)) << text << ": " << error.line << ": " << error.reason;
+            ASSERT_EQ(events.size(), expected.size() + hasEsc) << text;
+            for (size_t i = 0; i < expected.size(); i++) {
+                EXPECT_EQ(events[i].kind, expected[i].kind) << text;
+                EXPECT_EQ(events[i].x, expected[i].x) << text;
+                EXPECT_EQ(events[i].y, expected[i].y) << text;
+            }
+            EXPECT_EQ(hasEsc, hasEsc && events.back().escape) << text;
         }
-        EXPECT_EQ(hasEsc, hasEsc && events.back().escape) << text;
-    }
 }
 
 // Each bad line is named by its number and shown safely: cut short, with
@@ -89,27 +88,39 @@ TEST(EventScript, RefusesBadLinesNamingTheLine)
         std::string line, shown;
     };
     std::vector<Bad> bad = {
-        {"jump 1 2", ""}, {"down 1", ""}, {"down 1 2 3", ""}, {"move 65536 0", ""},
-        {"move 0 -1", ""}, {"up 1e3 2", ""}, {"down 0x10 2", ""}, {"down +5 2", ""},
-        {"key", ""}, {"key esc now", ""}, {"DOWN 1 2", ""}, {"move 1 2.0", ""},
-        {"down 99999999999999999999 1", ""}, {"down 1 000000065536", ""},
+        {"jump 1 2", ""},
+        {"down 1", ""},
+        {"down 1 2 3", ""},
+        {"move 65536 0", ""},
+        {"move 0 -1", ""},
+        {"up 1e3 2", ""},
+        {"down 0x10 2", ""},
+        {"down +5 2", ""},
+        {"key", ""},
+        {"key esc now", ""},
+        {"DOWN 1 2", ""},
+        {"move 1 2.0", ""},
+        {"down 99999999999999999999 1", ""},
+        {"down 1 000000065536", ""},
         {"move 1\r2", "move 1\\x0D2"},
-        {"\xEF\xBB\xBF" "down 1 2", "\\xEF\\xBB\\xBFdown 1 2"},   // a byte-order mark only starts a script
+        {"\xEF\xBB\xBF"
+         "down 1 2",
+         "\\xEF\\xBB\\xBFdown 1 2"},   // a byte-order mark only starts a script
         {"wiggle \x1B]0;title\x07\\", "wiggle \\x1B]0;title\\x07\\x5C"},
         {std::string("up 1\0 1", 7), "up 1\\x00 1"},
         {"down 1 1 " + std::string(1000, '1'), "down 1 1 " + std::string(MaxEchoedBytes - 9, '1') + "..."},
     };
     for (ParseFunction parse : BothWays)
-    for (const Bad &b : bad) {
-        std::string text = "down 1 1\n# fine\n" + b.line + "\r\nup 1 1\n";
-        std::string shown = b.shown.empty() ? b.line : b.shown;
-        std::vector<ScriptEvent> events;
-        ScriptError error;
-        EXPECT_FALSE(parse(text, events, error)) << shown;
-        EXPECT_EQ(error.line, 3u) << shown;
-        EXPECT_EQ(error.text, shown);
-        EXPECT_FALSE(error.reason.empty()) << shown;
-    }
+        for (const Bad &b : bad) {
+            std::string text = "down 1 1\n# fine\n" + b.line + "\r\nup 1 1\n";
+            std::string shown = b.shown.empty() ? b.line : b.shown;
+            std::vector<ScriptEvent> events;
+            ScriptError error;
+            EXPECT_FALSE(parse(text, events, error)) << shown;
+            EXPECT_EQ(error.line, 3u) << shown;
+            EXPECT_EQ(error.text, shown);
+            EXPECT_FALSE(error.reason.empty()) << shown;
+        }
 }
 
 TEST(EventScript, ReplayDragsAsTheWindowDoesAndStopsAtEscape)
@@ -119,15 +130,16 @@ TEST(EventScript, ReplayDragsAsTheWindowDoesAndStopsAtEscape)
     ResetCurve();
     std::vector<ScriptEvent> events;
     ScriptError error;
-    ASSERT_TRUE(Parse("move 200 0\ndown 200 300\nmove 999 310\nkey q\nup 5 5\nmove 200 400\n"
-                      "down 400 10\nkey esc\nmove 400 60000\n",
-                      events, error));
+    ASSERT_TRUE(
+        Parse("move 200 0\ndown 200 300\nmove 999 310\nkey q\nup 5 5\nmove 200 400\n"
+              "down 400 10\nkey esc\nmove 400 60000\n",
+              events, error));
     ReplayEvents(events);
     EXPECT_EQ(Curve.CurveValues[100], -0.09999999776482582);
     EXPECT_EQ(Curve.CurveValues[200], 0.0);
-    EXPECT_EQ(Drag.DragActive, 1);        // the press before Esc
+    EXPECT_EQ(Drag.DragActive, 1);   // the press before Esc
     EXPECT_EQ(Drag.AnchorIndex, 200);
-    EXPECT_EQ(Drag.LastPointerY, 10);     // nothing after Esc
+    EXPECT_EQ(Drag.LastPointerY, 10);   // nothing after Esc
 }
 
-}  // namespace
+}   // namespace

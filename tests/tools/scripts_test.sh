@@ -57,6 +57,8 @@ fuzz|--runs|2|usage: scripts/fuzz
 fuzz|--runs 0|2|usage: scripts/fuzz
 fuzz|--runs 1e7|2|usage: scripts/fuzz
 fuzz|--runs 5 10|2|usage: scripts/fuzz
+package|--help|0|usage: scripts/package
+package|--deb|2|usage: scripts/package
 bench|--help|0|usage: scripts/bench
 bench|--fast|2|usage: scripts/bench
 bench|--web --benchmark_repetitions=3|2|usage: scripts/bench

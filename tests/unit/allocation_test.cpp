@@ -20,11 +20,26 @@ void *operator new(size_t size)
         return p;
     throw std::bad_alloc();
 }
-void *operator new[](size_t size) { return operator new(size); }
-void operator delete(void *p) noexcept { free(p); }
-void operator delete[](void *p) noexcept { free(p); }
-void operator delete(void *p, size_t) noexcept { free(p); }
-void operator delete[](void *p, size_t) noexcept { free(p); }
+void *operator new[](size_t size)
+{
+    return operator new(size);
+}
+void operator delete(void *p) noexcept
+{
+    free(p);
+}
+void operator delete[](void *p) noexcept
+{
+    free(p);
+}
+void operator delete(void *p, size_t) noexcept
+{
+    free(p);
+}
+void operator delete[](void *p, size_t) noexcept
+{
+    free(p);
+}
 
 namespace {
 
@@ -56,4 +71,4 @@ TEST(Allocation, NoneAcrossTenThousandEventsAndRepaints)
     EXPECT_EQ(Allocations - before, 0);
 }
 
-}  // namespace
+}   // namespace

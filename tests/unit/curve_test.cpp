@@ -131,4 +131,4 @@ TEST(Curve, HugeSamplesAreSummedWithoutClamping)
     EXPECT_GT(Curve.IntegralValues[SampleCount], 0.0);
 }
 
-}  // namespace
+}   // namespace

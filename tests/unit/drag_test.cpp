@@ -88,7 +88,11 @@ TEST(Drag, MovingBackRestoresTheSamplesExactly)
 
 TEST(Drag, PulseIsClippedAtBothEnds)
 {
-    struct Case { int x; int first; int last; };
+    struct Case {
+        int x;
+        int first;
+        int last;
+    };
     for (Case c : {Case{20, 0, 60}, Case{0, 0, 50}, Case{600, 250, 300}, Case{580, 240, 300}}) {
         StartFresh();
         BeginDrag((uint16_t)c.x, 10);
@@ -138,10 +142,10 @@ TEST(Drag, SecondPressReanchorsAndMeasuresFromItsOwnY)
 {
     StartFresh();
     BeginDrag(100, 100);
-    ContinueDrag(110);          // samples 0..100 down by 10 steps
-    BeginDrag(500, 400);        // no release in between
+    ContinueDrag(110);     // samples 0..100 down by 10 steps
+    BeginDrag(500, 400);   // no release in between
     EXPECT_EQ(Drag.AnchorIndex, 250);
-    ContinueDrag(395);          // measured from 400, not from 110
+    ContinueDrag(395);   // measured from 400, not from 110
     EXPECT_EQ(Curve.CurveValues[250], 5 * Gain);
     EXPECT_EQ(Curve.CurveValues[50], -10 * Gain);
     EXPECT_EQ(Curve.CurveValues[199], 0.0);
@@ -159,4 +163,4 @@ TEST(Drag, FullSpanStepsAreExactAndReversible)
     EXPECT_EQ(Curve.CurveValues[150], 0.0);
 }
 
-}  // namespace
+}   // namespace

@@ -10,7 +10,9 @@
 
 namespace {
 
-struct Line { int32_t x0, y0, x1, y1; };
+struct Line {
+    int32_t x0, y0, x1, y1;
+};
 
 struct Pass {
     int style, width;
@@ -86,10 +88,10 @@ TEST(Painter, HeightsTruncateTowardZero)
     EXPECT_EQ(CurveY(0.001), 249);
     EXPECT_EQ(CurveY(-0.001), 250);
     EXPECT_EQ(CurveY(-0.09999999776482582), 264);
-    EXPECT_EQ(CurveY(1.67), 0);       // 250 - 250.5 = -0.5, truncated up to 0
+    EXPECT_EQ(CurveY(1.67), 0);   // 250 - 250.5 = -0.5, truncated up to 0
     EXPECT_EQ(CurveY(2.0), -50);
     EXPECT_EQ(IntegralY(1.0), 179);
-    EXPECT_EQ(IntegralY(5.0), -102);  // 70.5999984741211, not 70.6 (which gives -103)
+    EXPECT_EQ(IntegralY(5.0), -102);   // 70.5999984741211, not 70.6 (which gives -103)
     EXPECT_EQ(IntegralY(-0.21153385660518334), 264);
     EXPECT_EQ(MeanLineY(-0.21153385660518334), 254);
     EXPECT_EQ(CurveY(1e300), INT32_MIN);
@@ -102,10 +104,13 @@ TEST(Painter, FlatCurveRepaintDrawsEveryPassInOrder)
     std::vector<Pass> passes = Repaint();
     ASSERT_EQ(passes.size(), 5u);
 
-    const struct { int style, width; PlotColour colour; size_t lines; } expected[] = {
-        {PlotPenSolid, 2, 0x000000FF, 300}, {PlotPenSolid, 2, 0x0000FF00, 1},
-        {PlotPenSolid, 2, 0x0000FFFF, 300}, {PlotPenDash, 1, 0x0014BEC8, 4},
-        {PlotPenDash, 1, 0x0000BEE6, 3},
+    const struct {
+        int style, width;
+        PlotColour colour;
+        size_t lines;
+    } expected[] = {
+        {PlotPenSolid, 2, 0x000000FF, 300}, {PlotPenSolid, 2, 0x0000FF00, 1}, {PlotPenSolid, 2, 0x0000FFFF, 300},
+        {PlotPenDash, 1, 0x0014BEC8, 4},    {PlotPenDash, 1, 0x0000BEE6, 3},
     };
     for (int p = 0; p < 5; p++) {
         EXPECT_EQ(passes[p].style, expected[p].style) << p;
@@ -205,4 +210,4 @@ TEST(Painter, HugeValuesReachTheSurfaceSaturatedNotWrapped)
     EXPECT_EQ(passes.size(), 5u);
 }
 
-}  // namespace
+}   // namespace

@@ -42,4 +42,4 @@ TEST(Pixel, NotANumberBecomesZero)
     EXPECT_EQ(PixelFromDouble(-std::numeric_limits<double>::quiet_NaN()), 0);
 }
 
-}  // namespace
+}   // namespace

@@ -20,7 +20,7 @@ namespace {
 
 const uint32_t Green = 0x008000;   // background, as 0x00RRGGBB
 const uint32_t White = 0xFFFFFF;
-const uint32_t Pen = 0x123456;     // 0x00RRGGBB of the pen below
+const uint32_t Pen = 0x123456;   // 0x00RRGGBB of the pen below
 const PlotColour PenColour = 0x00563412;
 
 // A raster surface with helpers for drawing one line and reading it back.
@@ -112,7 +112,7 @@ TEST(RasterSurface, LeaningGridLineStepsOverAtItsMiddle)
 TEST(RasterSurface, SlantedThinLinesRoundTiesToTheSmallerCoordinate)
 {
     Surface s;
-    s.Draw(PlotPenSolid, 1, 0, 0, 4, 2);     // x-major, minor 0, .5, 1, 1.5
+    s.Draw(PlotPenSolid, 1, 0, 0, 4, 2);   // x-major, minor 0, .5, 1, 1.5
     EXPECT_EQ(s.PixelAt(0, 0), Pen);
     EXPECT_EQ(s.PixelAt(1, 0), Pen);
     EXPECT_EQ(s.PixelAt(2, 1), Pen);
@@ -164,9 +164,11 @@ TEST(RasterSurface, WideSlantedLineMatchesGdiInEitherDirection)
             s.Draw(PlotPenSolid, 2, 12, 130, 10, 100);
         else
             s.Draw(PlotPenSolid, 2, 10, 100, 12, 130);
-        struct Row { int first, last, x0, x1; };
-        const Row rows[] = {{99, 99, 9, 10}, {100, 100, 9, 11}, {101, 114, 10, 11},
-                            {115, 115, 10, 12}, {116, 130, 11, 12}};
+        struct Row {
+            int first, last, x0, x1;
+        };
+        const Row rows[] = {
+            {99, 99, 9, 10}, {100, 100, 9, 11}, {101, 114, 10, 11}, {115, 115, 10, 12}, {116, 130, 11, 12}};
         int expected = 0;
         for (const Row &r : rows)
             for (int y = r.first; y <= r.last; y++) {
@@ -180,7 +182,7 @@ TEST(RasterSurface, WideSlantedLineMatchesGdiInEitherDirection)
 TEST(RasterSurface, LinesAreClippedToTheBuffer)
 {
     Surface s(20, 20);
-    s.Draw(PlotPenSolid, 2, 0, 5, 3, 5);      // the left cap falls off at x = -1
+    s.Draw(PlotPenSolid, 2, 0, 5, 3, 5);   // the left cap falls off at x = -1
     EXPECT_TRUE(s.RowIs(5, 0, 3, Pen));
     EXPECT_EQ(s.Count(Pen), 8);
     s.Draw(PlotPenSolid, 2, -50, -70, -40, -90);
@@ -248,7 +250,7 @@ TEST(RasterSurface, AxisLinesEndingAtIntMaxDrawWhatGdiDraws)
     Surface none(64, 48);
     none.Draw(PlotPenSolid, 1, INT32_MAX, 5, 10, 5);   // backwards from INT32_MAX
     none.Draw(PlotPenSolid, 1, 7, INT32_MAX, 7, 10);
-    none.Draw(PlotPenDash, 1, 10, 6, INT32_MAX, 6);    // dashed: either way
+    none.Draw(PlotPenDash, 1, 10, 6, INT32_MAX, 6);   // dashed: either way
     none.Draw(PlotPenDash, 1, INT32_MAX, 7, 10, 7);
     none.Draw(PlotPenDash, 1, 8, 10, 8, INT32_MAX);
     EXPECT_EQ(none.Count(Green), 64 * 48);
@@ -266,7 +268,9 @@ TEST(RasterSurface, AxisLinesEndingAtIntMaxDrawWhatGdiDraws)
 // along it, although its products pass 2^63.
 TEST(RasterSurface, WideBandsBetweenIntExtremesMatchShortOnesAlongThem)
 {
-    struct Pair { int32_t x0, y0, x1, y1, sx0, sy0, sx1, sy1; };
+    struct Pair {
+        int32_t x0, y0, x1, y1, sx0, sy0, sx1, sy1;
+    };
     const Pair pairs[] = {
         {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, -1000, -1000, 1000, 1000},
         {INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN, -1000, 999, 1000, -1001},   // x + y = -1
@@ -426,8 +430,8 @@ TEST_P(RasterGoldenFromWine, RepaintEqualsTheWindowsProgram)
 }
 
 INSTANTIATE_TEST_SUITE_P(KeptScripts, RasterGoldenFromWine,
-                         ::testing::Values("flat", "drag-example", "steep-ends", "left-end", "right-end",
-                                           "steep", "off-the-bottom", "many-small"),
+                         ::testing::Values("flat", "drag-example", "steep-ends", "left-end", "right-end", "steep",
+                                           "off-the-bottom", "many-small"),
                          [](const ::testing::TestParamInfo<const char *> &param) {
                              std::string name = param.param;
                              for (char &c : name)
@@ -449,4 +453,4 @@ TEST(RasterGolden, PlateauFarOffTheTop)
 
 #endif
 
-}  // namespace
+}   // namespace

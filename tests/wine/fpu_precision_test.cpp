@@ -27,4 +27,4 @@ TEST(FpuPrecision, DoubleArithmeticRoundsEveryOperation)
     EXPECT_EQ(a * b - c, 0.0);
 }
 
-}  // namespace
+}   // namespace

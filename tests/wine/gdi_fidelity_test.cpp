@@ -87,8 +87,8 @@ struct Segment {
 std::string Describe(const PenKind &pen, const Segment &s)
 {
     char text[160];
-    snprintf(text, sizeof text, "%s (%ld, %ld) -> (%ld, %ld)", pen.name, (long)s.x0, (long)s.y0,
-             (long)s.x1, (long)s.y1);
+    snprintf(text, sizeof text, "%s (%ld, %ld) -> (%ld, %ld)", pen.name, (long)s.x0, (long)s.y0, (long)s.x1,
+             (long)s.y1);
     return text;
 }
 
@@ -130,8 +130,8 @@ size_t Differences(const GdiBuffer &gdi, const RasterSurface &raster, std::strin
 }
 
 // Draws one segment both ways; returns the number of differing pixels.
-size_t Compare(GdiBuffer &gdi, RasterSurface &raster, const PenKind &pen, const Segment &s,
-               Tally &tally, std::string *where)
+size_t Compare(GdiBuffer &gdi, RasterSurface &raster, const PenKind &pen, const Segment &s, Tally &tally,
+               std::string *where)
 {
     gdi.Clear();
     GdiSurface surface(gdi.Dc());
@@ -202,19 +202,19 @@ Segment RandomSegment(Random &r, int kind, int w, int h)
         else
             x1 = x0 = r.Range(-2, w + 1), y1 = r.Range(-h, 2 * h);
         break;
-    case 6: {  // exact diagonals
+    case 6: {   // exact diagonals
         int64_t d = r.Range(1, w + h);
         x1 = x0 + (r.OneIn(2) ? d : -d);
         y1 = y0 + (r.OneIn(2) ? d : -d);
         break;
     }
-    case 7: {  // steep: a few columns across many rows, as the plateaus' flanks
+    case 7: {   // steep: a few columns across many rows, as the plateaus' flanks
         int64_t dy = r.Range(1, 3 * h);
         x1 = x0 + r.Range(-3, 3);
         y1 = y0 + (r.OneIn(2) ? dy : -dy);
         break;
     }
-    default: {  // shallow
+    default: {   // shallow
         int64_t dx = r.Range(1, 3 * w);
         y1 = y0 + r.Range(-3, 3);
         x1 = x0 + (r.OneIn(2) ? dx : -dx);
@@ -247,22 +247,31 @@ void ExpectRandomSegmentsMatch(const PenKind &pen, uint64_t seed)
             size_t n = Compare(gdi, raster, pen, s, tally, &where);
             if (n) {
                 failures++;
-                ADD_FAILURE() << Describe(pen, s) << " in " << size.w << "x" << size.h << ": " << n
-                              << " pixels differ" << where;
+                ADD_FAILURE() << Describe(pen, s) << " in " << size.w << "x" << size.h << ": " << n << " pixels differ"
+                              << where;
             }
         }
     }
 }
 
-TEST(GdiFidelity, RandomThinSolidSegmentsMatchGdi) { ExpectRandomSegmentsMatch(ThinSolid, 11); }
-TEST(GdiFidelity, RandomThinDashedSegmentsMatchGdi) { ExpectRandomSegmentsMatch(ThinDash, 12); }
-TEST(GdiFidelity, RandomWideSegmentsMatchGdi) { ExpectRandomSegmentsMatch(WideSolid, 13); }
+TEST(GdiFidelity, RandomThinSolidSegmentsMatchGdi)
+{
+    ExpectRandomSegmentsMatch(ThinSolid, 11);
+}
+TEST(GdiFidelity, RandomThinDashedSegmentsMatchGdi)
+{
+    ExpectRandomSegmentsMatch(ThinDash, 12);
+}
+TEST(GdiFidelity, RandomWideSegmentsMatchGdi)
+{
+    ExpectRandomSegmentsMatch(WideSolid, 13);
+}
 
 // End points far from the buffer: the magnitudes where 32-bit arithmetic
 // needs care, with small offsets, mixed with points on the buffer.
 int32_t FarCoordinate(Random &r, int64_t onScreen)
 {
-    static const int64_t magnitudes[] = {10000, 1000000, 1 << 26, 1 << 27, (1 << 28) - 1, 1 << 28,
+    static const int64_t magnitudes[] = {10000,   1000000,   1 << 26,    1 << 27,    (1 << 28) - 1, 1 << 28,
                                          1 << 30, 123456789, 1999999999, 2147483647, 2147483648LL};
     if (r.OneIn(3))
         return (int32_t)r.Range(-10, onScreen + 10);
@@ -285,8 +294,7 @@ TEST(GdiFidelity, ThinSegmentsWithFarEndsMatchGdi)
     for (const PenKind *pen : pens) {
         int failures = 0;
         for (int i = 0; i < 20000 && failures < 5; i++) {
-            Segment s = {FarCoordinate(r, 64), FarCoordinate(r, 48), FarCoordinate(r, 64),
-                         FarCoordinate(r, 48)};
+            Segment s = {FarCoordinate(r, 64), FarCoordinate(r, 48), FarCoordinate(r, 64), FarCoordinate(r, 48)};
             if (i % 4 == 1)
                 s.y1 = s.y0;   // horizontal and vertical lines to far or saturated ends
             else if (i % 4 == 2)
@@ -312,9 +320,8 @@ TEST(GdiFidelity, CroppedEndsOfThinLinesLandWhereGdiPutsThem)
     GdiBuffer gdi(width, 2);
     ASSERT_TRUE(gdi.Ready());
     RasterSurface raster(width, 2);
-    const Segment segments[] = {{edge - 10, 0, crop + 16, 3}, {edge - 10, 1, crop + 16, 14},
-                                {edge + 1, 1, crop + 8, 0},   {edge, 0, crop, 7},
-                                {edge - 1, 0, crop, 7},       {crop, 7, edge, 0},
+    const Segment segments[] = {{edge - 10, 0, crop + 16, 3}, {edge - 10, 1, crop + 16, 14}, {edge + 1, 1, crop + 8, 0},
+                                {edge, 0, crop, 7},           {edge - 1, 0, crop, 7},        {crop, 7, edge, 0},
                                 {crop + 40, 15, edge - 3, 1}, {-crop, 0, edge + 3, 1}};
     const PenKind *pens[] = {&ThinSolid, &ThinDash};
     for (const PenKind *pen : pens)
@@ -339,7 +346,10 @@ bool GdiDrewOnlyTheCaps(GdiBuffer &gdi, const Segment &s)
     return Differences(gdi, caps, NULL) == 0;
 }
 
-int64_t Rows(const Segment &s) { return s.y1 > s.y0 ? (int64_t)s.y1 - s.y0 : (int64_t)s.y0 - s.y1; }
+int64_t Rows(const Segment &s)
+{
+    return s.y1 > s.y0 ? (int64_t)s.y1 - s.y0 : (int64_t)s.y0 - s.y1;
+}
 
 // The raster surface follows the program's own platform, 32-bit GDI. The
 // 64-bit GDI of the same system fills wide bands that reach 2^26 pixels and
@@ -362,8 +372,7 @@ TEST(GdiFidelity, WideSegmentsToFarPointsMatchGdiOrGdiLosesTheBand)
     std::vector<Segment> segments;
     // The painter's flanks: a sample on screen joined to one far above or
     // below, one to three columns on; the far end saturates at the int range.
-    static const int64_t heights[] = {10000, 1000000, 4000000, 1 << 26, 1 << 27, 1 << 30,
-                                      2147483647LL, 2147483648LL};
+    static const int64_t heights[] = {10000, 1000000, 4000000, 1 << 26, 1 << 27, 1 << 30, 2147483647LL, 2147483648LL};
     for (int64_t height : heights)
         for (int i = 0; i < 24; i++) {
             int32_t x = (int32_t)r.Range(-3, 66), y = (int32_t)r.Range(-3, 50);
@@ -381,8 +390,8 @@ TEST(GdiFidelity, WideSegmentsToFarPointsMatchGdiOrGdiLosesTheBand)
         int64_t reach = i % 3 == 0 ? 10000 : i % 3 == 1 ? 1000000 : (1 << 25) - 1;
         int32_t x = (int32_t)r.Range(-5, 68), y = (int32_t)r.Range(-5, 52);
         int32_t distant = (int32_t)(r.OneIn(2) ? reach : -reach);
-        Segment s = i % 3 != 1 ? Segment{x, y, distant, y + (int32_t)r.Range(-20, 20)}
-                               : Segment{x, y, x + distant, y + distant / (int32_t)r.Range(1, 4)};
+        Segment s = i % 3 != 1 ? Segment{x, y, distant, y + (int32_t)r.Range(-20, 20)} :
+                                 Segment{x, y, x + distant, y + distant / (int32_t)r.Range(1, 4)};
         segments.push_back(s);
     }
 
@@ -531,7 +540,7 @@ void Push(uint16_t x, int times, bool up)
 uint16_t AnchorX(Random &r, int kind)
 {
     if (kind == 0)
-        return (uint16_t)r.Range(0, 21);      // anchors 0..10
+        return (uint16_t)r.Range(0, 21);   // anchors 0..10
     if (kind == 1)
         return (uint16_t)r.Range(580, 601);   // anchors 290..300
     return (uint16_t)r.Range(0, 610);         // anywhere, some grabbing nothing
@@ -569,7 +578,7 @@ void MakeState(int scenario, uint64_t seed)
         Push(AnchorX(r, 2), (int)r.Range(1, 12), r.OneIn(2));
         DragOnce(AnchorX(r, 2), 250, {(int)r.Range(-60, 60)});
         break;
-    default:  // plateaus saturated at the int range, the integral beyond GDI's reach
+    default:   // plateaus saturated at the int range, the integral beyond GDI's reach
         Push(AnchorX(r, scenario == 5 ? 0 : 2), 100000, true);
         Push(AnchorX(r, scenario == 5 ? 1 : 2), 100000, false);
         DragOnce(AnchorX(r, 2), 250, {(int)r.Range(-60, 60)});
@@ -586,7 +595,8 @@ TEST(GdiFidelity, RepaintsAfterDragsMatchGdi)
     RasterSurface raster(width, height);
     int lostBands = 0, states = 0, failures = 0;
     for (int scenario = 0; scenario < 7; scenario++)
-        for (uint64_t seed = 1; (scenario < 5 || FarBandsAsOn32Bit) && seed <= (scenario >= 5 ? 3u : 20u) && failures < 3; seed++) {
+        for (uint64_t seed = 1;
+             (scenario < 5 || FarBandsAsOn32Bit) && seed <= (scenario >= 5 ? 3u : 20u) && failures < 3; seed++) {
             MakeState(scenario, seed * 1000 + scenario);
             char name[48];
             snprintf(name, sizeof name, "repaint-%d-%u", scenario, (unsigned)seed);
@@ -616,11 +626,11 @@ TEST(GdiFidelity, RepaintsAfterDragsMatchGdi)
                     pixels[i] = gdi.Pixel(i);
                 WritePpm(base + ".expected.ppm", pixels.data(), width, height);
                 WritePpm(base + ".actual.ppm", raster.Pixels(), width, height);
-                ADD_FAILURE() << name << ": " << n << " pixels differ (see " << base
-                              << ".expected.ppm and .actual.ppm)" << where;
+                ADD_FAILURE() << name << ": " << n << " pixels differ (see " << base << ".expected.ppm and .actual.ppm)"
+                              << where;
             }
         }
     printf("[ note     ] %d states; GDI drew only the caps of %d tall bands\n", states, lostBands);
 }
 
-}  // namespace
+}   // namespace

@@ -12,8 +12,7 @@ static const char UnknownReason[] = "unknown event (expected down, move, up or k
 static const char CoordinateReason[] = "coordinates must be whole numbers from 0 to 65535";
 static const unsigned char ByteOrderMark[3] = {0xEF, 0xBB, 0xBF};
 
-bool EventScriptParser::Feed(const char *data, size_t size, std::vector<ScriptEvent> &events,
-                             ScriptError &error)
+bool EventScriptParser::Feed(const char *data, size_t size, std::vector<ScriptEvent> &events, ScriptError &error)
 {
     for (size_t i = 0; i < size && !failed_ && !ended_; i++)
         Take((unsigned char)data[i], events);

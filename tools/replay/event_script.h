@@ -16,8 +16,8 @@ struct ScriptEvent {
 };
 
 struct ScriptError {
-    uint64_t line;       // 1-based; a stream may hold more than 2^31 lines
-    std::string text;    // the start of the offending line, safe to print
+    uint64_t line;      // 1-based; a stream may hold more than 2^31 lines
+    std::string text;   // the start of the offending line, safe to print
     std::string reason;
 };
 
@@ -53,20 +53,20 @@ private:
     const char *CountReason() const;
 
     uint64_t line_ = 1;
-    int bomMatched_ = 0;          // bytes of a byte-order mark held; 3 once past it
+    int bomMatched_ = 0;   // bytes of a byte-order mark held; 3 once past it
     bool ended_ = false, failed_ = false;
     ScriptError error_;
 
     // The line being read.
-    int fields_ = 0;              // fields begun
+    int fields_ = 0;   // fields begun
     bool inField_ = false, comment_ = false, pendingCr_ = false;
     const char *failing_ = nullptr;   // why the line is bad, once known
-    char word_[5] = {};           // the first field (longer words are unknown)
+    char word_[5] = {};               // the first field (longer words are unknown)
     size_t wordLength_ = 0;
     bool isKey_ = false;
-    char name_[4] = {};           // a key's name, enough to tell 'esc'
+    char name_[4] = {};   // a key's name, enough to tell 'esc'
     size_t nameLength_ = 0;
-    uint32_t value_ = 0;          // a coordinate, held at 65536 once past 65535
+    uint32_t value_ = 0;   // a coordinate, held at 65536 once past 65535
     ScriptEvent event_ = {};
     unsigned char echo_[MaxEchoedBytes] = {};
     size_t echoLength_ = 0;

@@ -67,8 +67,8 @@ bool EncodePng(PngSink &sink, const uint32_t *pixels, int width, int height)
         return false;
     }
     png_set_write_fn(png, &sink, WriteBytes, FlushNothing);
-    png_set_IHDR(png, info, (png_uint_32)width, (png_uint_32)height, 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, (png_uint_32)width, (png_uint_32)height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = 0; y < height; y++) {
         const uint32_t *src = pixels + (size_t)y * (size_t)width;
@@ -160,8 +160,7 @@ bool Fail(std::string &error, const std::string &what, const std::string &reason
     return false;
 }
 
-bool WriteStraight(int fd, const std::string &name, const uint32_t *pixels, int width, int height,
-                   std::string &error)
+bool WriteStraight(int fd, const std::string &name, const uint32_t *pixels, int width, int height, std::string &error)
 {
     PngSink sink = {fd, 0, ""};
     if (!EncodePng(sink, pixels, width, height))
@@ -169,10 +168,9 @@ bool WriteStraight(int fd, const std::string &name, const uint32_t *pixels, int 
     return true;
 }
 
-}  // namespace
+}   // namespace
 
-bool PngOutput::Write(const std::string &path, const uint32_t *pixels, int width, int height,
-                      std::string &error)
+bool PngOutput::Write(const std::string &path, const uint32_t *pixels, int width, int height, std::string &error)
 {
     Discard();
     if (path == "-")
@@ -222,8 +220,8 @@ bool PngOutput::Write(const std::string &path, const uint32_t *pixels, int width
 
 // The picture, complete and on disk, in a temporary file beside TARGET. Its
 // name is short, so that any name that may exist may have one beside it.
-bool PngOutput::Replace(const std::string &target, const struct stat *existing,
-                        const uint32_t *pixels, int width, int height, std::string &error)
+bool PngOutput::Replace(const std::string &target, const struct stat *existing, const uint32_t *pixels, int width,
+                        int height, std::string &error)
 {
     size_t slash = target.rfind('/');
     std::string temp = (slash == std::string::npos ? "" : target.substr(0, slash + 1)) + ".brisqual-XXXXXX";
@@ -253,8 +251,7 @@ bool PngOutput::Replace(const std::string &target, const struct stat *existing,
     if (existing) {
         // Owner and group as before where that is allowed; the mode always.
         if (existing->st_uid != geteuid() || existing->st_gid != getegid()) {
-            if (fchown(fd, existing->st_uid, existing->st_gid) != 0) {
-            }
+            if (fchown(fd, existing->st_uid, existing->st_gid) != 0) {}
         }
         mode = existing->st_mode & 07777;
     } else {
@@ -306,15 +303,13 @@ void PngOutput::Discard()
     pending_ = false;
 }
 
-bool WritePngFile(const std::string &path, const uint32_t *pixels, int width, int height,
-                  std::string &error)
+bool WritePngFile(const std::string &path, const uint32_t *pixels, int width, int height, std::string &error)
 {
     PngOutput output;
     return output.Write(path, pixels, width, height, error) && output.Commit(error);
 }
 
-bool ReadPngFile(const std::string &path, std::vector<uint32_t> &pixels, int &width, int &height,
-                 std::string &error)
+bool ReadPngFile(const std::string &path, std::vector<uint32_t> &pixels, int &width, int &height, std::string &error)
 {
     png_image image;
     memset(&image, 0, sizeof image);

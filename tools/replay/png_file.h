@@ -23,24 +23,21 @@ public:
     PngOutput &operator=(const PngOutput &) = delete;
     ~PngOutput() { Discard(); }
 
-    bool Write(const std::string &path, const uint32_t *pixels, int width, int height,
-               std::string &error);
+    bool Write(const std::string &path, const uint32_t *pixels, int width, int height, std::string &error);
     // The rename, last, once every other output has succeeded.
     bool Commit(std::string &error);
     void Discard();
 
 private:
-    bool Replace(const std::string &target, const struct stat *existing, const uint32_t *pixels,
-                 int width, int height, std::string &error);
+    bool Replace(const std::string &target, const struct stat *existing, const uint32_t *pixels, int width, int height,
+                 std::string &error);
 
     std::string target_;   // where the temporary file goes
     bool pending_ = false;
 };
 
 // Write and Commit in one.
-bool WritePngFile(const std::string &path, const uint32_t *pixels, int width, int height,
-                  std::string &error);
+bool WritePngFile(const std::string &path, const uint32_t *pixels, int width, int height, std::string &error);
 
 // Reads an 8-bit RGB or RGBA PNG into 0x00RRGGBB pixels (alpha dropped).
-bool ReadPngFile(const std::string &path, std::vector<uint32_t> &pixels, int &width, int &height,
-                 std::string &error);
+bool ReadPngFile(const std::string &path, std::vector<uint32_t> &pixels, int &width, int &height, std::string &error);

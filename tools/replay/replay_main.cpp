@@ -98,9 +98,8 @@ static std::string OpsListing(const RecordingSurface &surface)
             // Only a freshly created pen starts a pass; putting the previous
             // object back is not listed.
             if (created && c.object != 0 && c.object == created->result) {
-                snprintf(line, sizeof line, "pen %s %d 0x%08X\n",
-                         created->a == PlotPenDash ? "DASH" : "SOLID", (int)created->b,
-                         (unsigned)created->colour);
+                snprintf(line, sizeof line, "pen %s %d 0x%08X\n", created->a == PlotPenDash ? "DASH" : "SOLID",
+                         (int)created->b, (unsigned)created->colour);
                 out += line;
             }
         } else if (c.kind == CallMoveToEx) {
@@ -245,13 +244,13 @@ static int Run(int argc, char **argv)
     if (!fromStdin)
         fclose(file);
     if (!parsed) {
-        fprintf(stderr, "brisqual-replay: %s:%llu: %s: %s\n", scriptName,
-                (unsigned long long)error.line, error.reason.c_str(), error.text.c_str());
+        fprintf(stderr, "brisqual-replay: %s:%llu: %s: %s\n", scriptName, (unsigned long long)error.line,
+                error.reason.c_str(), error.text.c_str());
         return 2;
     }
     if (readFailed) {
-        fprintf(stderr, "brisqual-replay: cannot read %s: %s\n",
-                fromStdin ? "standard input" : scriptPath, strerror(readErrno));
+        fprintf(stderr, "brisqual-replay: cannot read %s: %s\n", fromStdin ? "standard input" : scriptPath,
+                strerror(readErrno));
         return 1;
     }
     ComputeRunningIntegral();

@@ -7,8 +7,8 @@
 const UINT ProbeMessage = WM_APP + 0x51;
 
 enum ProbeQuery {
-    ProbeLivePens = 0,       // pens created by the program and not yet deleted
-    ProbePensCreated = 1,    // all pens the program ever created
-    ProbePrivateKiB = 2,     // the process's private memory, in KiB
-    ProbeGdiObjects = 3,     // GDI objects as the system counts them (0 where unknown)
+    ProbeLivePens = 0,      // pens created by the program and not yet deleted
+    ProbePensCreated = 1,   // all pens the program ever created
+    ProbePrivateKiB = 2,    // the process's private memory, in KiB
+    ProbeGdiObjects = 3,    // GDI objects as the system counts them (0 where unknown)
 };

@@ -11,7 +11,10 @@ int main()
         fprintf(stderr, "probe_query: no window of class hobrin\n");
         return 1;
     }
-    static const struct { ProbeQuery query; const char *name; } queries[] = {
+    static const struct {
+        ProbeQuery query;
+        const char *name;
+    } queries[] = {
         {ProbeLivePens, "live_pens"},
         {ProbePensCreated, "pens_created"},
         {ProbePrivateKiB, "private_kib"},

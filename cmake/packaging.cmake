@@ -1,0 +1,130 @@
+# What `cmake --install` puts where, and the packages CPack makes from it:
+# on Linux a Debian package (the Qt window with its menu entry, icons and
+# manual pages, the replay tool, and the browser page when its tree is
+# given), from the Windows build a zip of brisqual.exe and its read-me.
+# The version is the project's; the application id names the desktop entry,
+# the icons and the AppStream file alike.
+include(GNUInstallDirs)
+
+set(CPACK_PACKAGE_NAME brisqual)
+set(CPACK_PACKAGE_VENDOR "The Brisqual developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "teaching program for the mean value theorem for integrals")
+set(CPACK_PACKAGE_HOMEPAGE_URL ${BRISQUAL_HOMEPAGE})
+set(CPACK_PACKAGE_CONTACT ${BRISQUAL_MAINTAINER})
+# Versions and file names come from project(VERSION) alone.
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/package)
+
+# The release date, from one number of seconds: CMake's timestamps follow
+# SOURCE_DATE_EPOCH, which gives both the ISO and the changelog's form.
+set(saved_epoch "$ENV{SOURCE_DATE_EPOCH}")
+set(ENV{SOURCE_DATE_EPOCH} ${BRISQUAL_RELEASE_EPOCH})
+string(TIMESTAMP BRISQUAL_RELEASE_DATE "%Y-%m-%d" UTC)
+string(TIMESTAMP BRISQUAL_RELEASE_DAY "%a, %d %b %Y %H:%M:%S +0000" UTC)
+set(ENV{SOURCE_DATE_EPOCH} "${saved_epoch}")
+
+set(packaging ${PROJECT_SOURCE_DIR}/packaging)
+set(staged ${PROJECT_BINARY_DIR}/packaging)
+
+if(WIN32)
+    # The zip: the program as built (already stripped; CPack must not touch
+    # it) and the read-me in CR LF lines for Notepad.
+    install(TARGETS brisqual RUNTIME DESTINATION .)
+    configure_file(${packaging}/windows/LEEME-README.txt ${staged}/LEEME-README.txt
+                   @ONLY NEWLINE_STYLE CRLF)
+    install(FILES ${staged}/LEEME-README.txt DESTINATION .)
+    set(CPACK_GENERATOR ZIP)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        set(CPACK_SYSTEM_NAME win64)
+    else()
+        set(CPACK_SYSTEM_NAME win32)
+    endif()
+    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+    set(CPACK_STRIP_FILES OFF)
+    include(CPack)
+    return()
+endif()
+
+if(BRISQUAL_WEB)
+    install(FILES ${PROJECT_BINARY_DIR}/brisqual.html DESTINATION ${CMAKE_INSTALL_DATADIR}/brisqual)
+    return()
+endif()
+
+find_program(BRISQUAL_GZIP gzip REQUIRED)
+install(TARGETS brisqual-replay RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+set(manuals brisqual-replay.1)
+
+if(TARGET brisqual-qt)
+    install(TARGETS brisqual-qt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    list(APPEND manuals brisqual-qt.1)
+
+    configure_file(${packaging}/linux/brisqual.desktop.in ${staged}/${BRISQUAL_APP_ID}.desktop @ONLY)
+    configure_file(${packaging}/linux/brisqual.metainfo.xml.in ${staged}/${BRISQUAL_APP_ID}.metainfo.xml @ONLY)
+    install(FILES ${staged}/${BRISQUAL_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES ${staged}/${BRISQUAL_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+    # The theme's icons: the 32 x 32 picture, each pixel enlarged to a square.
+    set(icons)
+    foreach(size 32 64 128 256)
+        set(icon ${staged}/icons/${size}/${BRISQUAL_APP_ID}.png)
+        add_custom_command(OUTPUT ${icon}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${staged}/icons/${size}
+            COMMAND ${BRISQUAL_QT_PYTHON3} ${PROJECT_SOURCE_DIR}/tools/make_icon.py --size ${size}
+                    ${PROJECT_SOURCE_DIR}/resources/icon.txt ${icon}
+            DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_icon.py ${PROJECT_SOURCE_DIR}/resources/icon.txt
+            COMMENT "Drawing the ${size} x ${size} icon")
+        install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+        list(APPEND icons ${icon})
+    endforeach()
+    add_custom_target(brisqual-icons ALL DEPENDS ${icons})
+endif()
+
+# Manual pages and the changelog, compressed without a time stamp so that
+# the package's bytes depend on the sources alone.
+configure_file(${packaging}/linux/changelog.in ${staged}/changelog @ONLY)
+set(compressed ${staged}/changelog.gz)
+add_custom_command(OUTPUT ${staged}/changelog.gz
+    COMMAND ${BRISQUAL_GZIP} -9nkf ${staged}/changelog
+    DEPENDS ${staged}/changelog)
+foreach(manual ${manuals})
+    configure_file(${packaging}/linux/${manual}.in ${staged}/${manual} @ONLY)
+    add_custom_command(OUTPUT ${staged}/${manual}.gz
+        COMMAND ${BRISQUAL_GZIP} -9nkf ${staged}/${manual}
+        DEPENDS ${staged}/${manual})
+    install(FILES ${staged}/${manual}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    list(APPEND compressed ${staged}/${manual}.gz)
+endforeach()
+add_custom_target(brisqual-docs ALL DEPENDS ${compressed})
+install(FILES ${packaging}/linux/copyright ${staged}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/brisqual)
+
+# The browser page comes from its own build tree, when that tree has built
+# it by the time CPack runs (so the check is CPack's, not this configure's).
+set(BRISQUAL_WEB_TREE "" CACHE PATH "A browser-page tree (build/web) whose page the package also installs")
+set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};Brisqual;ALL;/")
+set(BRISQUAL_WEB_PACKAGE_TREE ${BRISQUAL_WEB_TREE})
+configure_file(${packaging}/linux/cpack_project.cmake.in ${staged}/cpack_project.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${staged}/cpack_project.cmake)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION education)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The About box is drawn in Wine's MS Sans Serif; Qt needs a platform
+# plugin (xcb or wayland) to open any window.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine, qt6-qpa-plugins")
+# CPack puts the summary above this as the synopsis line.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Brisqual shows a sampled curve (red), its running integral (yellow) and
+its mean level (green). Drag the curve up or down with the mouse and watch
+the green line move so that the area between it and the curve always
+balances out. It is meant for students and teachers.
+.
+The package holds the program's window (brisqual-qt, with a menu entry),
+brisqual-replay, a command-line tool that replays mouse events from a
+script and writes the same picture as a PNG file, and, where built, the
+program as a single offline web page.")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
