@@ -27,7 +27,7 @@ ensure_packages() {
 }
 
 NATIVE_PACKAGES=(cmake make g++ pkg-config libpng-dev googletest libgtest-dev libbenchmark-dev python3
-    qt6-base-dev qt6-qpa-plugins fonts-liberation fonts-wine)
+    qt6-base-dev qt6-qpa-plugins fonts-liberation fonts-wine clang-format git)
 WINDOWS_PACKAGES=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick x11-utils python3-pefile)
 # Where 32-bit programs cannot run, the Windows program is also built for
 # 64-bit Windows and run under 64-bit Wine.

@@ -184,10 +184,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::vector<ScriptEvent> streamed;
     ScriptError streamError;
     const bool streamedParsed = ParseInPieces(text, streamed, streamError);
-    Check(parsed == streamedParsed && Same(events, streamed) &&
-              (parsed || (streamError.line == error.line && streamError.reason == error.reason &&
-                          streamError.text == error.text)),
-          "the text in pieces parses otherwise than whole");
+    Check(
+        parsed == streamedParsed && Same(events, streamed) &&
+            (parsed ||
+             (streamError.line == error.line && streamError.reason == error.reason && streamError.text == error.text)),
+        "the text in pieces parses otherwise than whole");
     if (!parsed) {
         CheckFailure(text, error);
         return 0;
