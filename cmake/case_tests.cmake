@@ -1,0 +1,23 @@
+# brisqual_case_tests(PREFIX SCRIPT [ARGS args...] [LABELS labels...]): one
+# ctest test PREFIX.CASE for each case of a shell test script written with
+# tests/harness/cases.sh, so that one failing case hides no other. The test
+# names are left in ${PREFIX}_TESTS for further properties.
+function(brisqual_case_tests prefix script)
+    cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "ARGS;LABELS")
+    execute_process(COMMAND bash ${script} --list OUTPUT_VARIABLE names RESULT_VARIABLE status)
+    if(NOT status EQUAL 0 OR names STREQUAL "")
+        message(FATAL_ERROR "${script} --list gave no cases (status ${status})")
+    endif()
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${script})
+    string(STRIP "${names}" names)
+    string(REPLACE "\n" ";" names "${names}")
+    set(tests)
+    foreach(name IN LISTS names)
+        add_test(NAME ${prefix}.${name} COMMAND bash ${script} ${name} ${arg_ARGS})
+        list(APPEND tests ${prefix}.${name})
+    endforeach()
+    if(arg_LABELS)
+        set_tests_properties(${tests} PROPERTIES LABELS "${arg_LABELS}")
+    endif()
+    set(${prefix}_TESTS ${tests} PARENT_SCOPE)
+endfunction()
