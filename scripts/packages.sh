@@ -41,3 +41,28 @@ BROWSER_TEST_PACKAGES=(chromium chromium-driver python3-selenium imagemagick)
 # The packages' checks: the Debian package's linter and validators, and the
 # tools that open the zip and look at the icons and the window.
 PACKAGE_TEST_PACKAGES=(lintian desktop-file-utils appstream dpkg-dev fakeroot zip unzip imagemagick xdotool xvfb)
+
+# The npm modules of the browser suite and the page's benchmark (axe-core,
+# Lighthouse), exactly as tests/web/package-lock.json pins them, into
+# tests/web/node_modules. Node.js and npm come from Debian when missing;
+# Debian 12's Node.js 18 is new enough for both. A copy of the lock file in
+# node_modules says the install is complete and current, so that later runs
+# neither reinstall nor reach the registry.
+NPM_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../tests/web" && pwd)
+NODE_MIN_VERSION=18.16
+ensure_npm_packages() {
+    local stamp=$NPM_DIR/node_modules/.installed-lock.json version
+    if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+        ensure_packages nodejs npm || return 1
+    fi
+    version=$(node -p 'process.versions.node' 2>/dev/null) || { echo "node does not run" >&2; return 1; }
+    if [ "$(printf '%s\n%s\n' "$NODE_MIN_VERSION" "$version" | sort -V | head -n 1)" != "$NODE_MIN_VERSION" ]; then
+        echo "Node.js $version is too old for Lighthouse and axe-core: $NODE_MIN_VERSION or later is needed" >&2
+        return 1
+    fi
+    cmp -s "$NPM_DIR/package-lock.json" "$stamp" && return 0
+    echo "Installing the npm modules of $NPM_DIR/package-lock.json"
+    (cd "$NPM_DIR" && npm ci --no-audit --no-fund --loglevel=error >/dev/null) &&
+        cp "$NPM_DIR/package-lock.json" "$stamp" ||
+        { echo "npm ci failed in $NPM_DIR" >&2; return 1; }
+}
