@@ -1,29 +1,41 @@
 #!/usr/bin/python3
-"""Figures of the browser page in headless Chromium: its size with and
-without the embedded dialog font, navigation to the first frame, and one
-drag step from the input event to the pixels on the canvas.
+"""Figures of the browser page in headless Chromium, for both of its views
+(the classroom view and the classic one): the page's size with and without
+the embedded dialog font, navigation to the first frame, one drag step from
+the input event to the pixels on the canvas at device scale 2, at full speed
+and with the CPU slowed four times, and Lighthouse's four scores with the
+page served over http from 127.0.0.1.
 
-usage: web_bench.py --page HTML --font TTF --make-page-args FILE... (see scripts/bench)
+usage: web_bench.py --page HTML --lighthouse BIN --make-page MAKE_PAGE PAGE_HTML
+                    MODULE TEMPLATE_JS ICON_JS FONT   (see scripts/bench)
 
 The page's size with the font comes from shell/web/make_page.py run on the
 build's own parts. Times are medians: first frame over 30 loads, drag step
-over 1,000 moves, each a real input event sent by WebDriver.
+over 1,000 moves, each a trusted input event sent through the DevTools
+protocol.
 """
 import argparse
+import functools
 import gzip
+import http.server
+import json
 import os
+import shutil
 import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 
 from selenium import webdriver
 from selenium.webdriver.chrome.options import Options
-from selenium.webdriver.common.action_chains import ActionBuilder
-from selenium.webdriver.common.actions.mouse_button import MouseButton
 
 LOADS = 30
 STEPS = 1000
+VIEWS = ("classroom", "classic")
+# A laptop with a high-density screen: 1280 x 800 CSS pixels at scale 2.
+SCREEN = {"width": 1280, "height": 800, "deviceScaleFactor": 2, "mobile": False}
+CATEGORIES = ("performance", "accessibility", "best-practices", "seo")
 
 
 def sizes(path):
@@ -32,71 +44,162 @@ def sizes(path):
     return len(data), len(gzip.compress(data, 9))
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--page", required=True)
-    parser.add_argument("--make-page", required=True, nargs=6,
-                        metavar=("MAKE_PAGE", "PAGE_HTML", "MODULE", "TEMPLATE_JS", "ICON_JS", "FONT"))
-    args = parser.parse_args()
-    make_page, template, module, about, icon, font = args.make_page
+def page_sizes(page, make_page_args):
+    make_page, template, module, about, icon, font = make_page_args
     with tempfile.TemporaryDirectory() as scratch:
         with_font = os.path.join(scratch, "with-font.html")
         subprocess.run([sys.executable, make_page, template, module, about, icon, font, "6", "13", with_font],
                        check=True)
         size_font = sizes(with_font)
-    size = sizes(args.page)
+    size = sizes(page)
     print("page size without the font: %d bytes (%.1f KiB), %d gzipped" % (size[0], size[0] / 1024, size[1]))
-    print("page size with the font:    %d bytes (%.1f KiB), %d gzipped" % (size_font[0], size_font[0] / 1024, size_font[1]))
+    print("page size with the font:    %d bytes (%.1f KiB), %d gzipped"
+          % (size_font[0], size_font[0] / 1024, size_font[1]))
 
+
+def start_chromium():
     options = Options()
-    for flag in ("--headless=new", "--no-sandbox", "--force-device-scale-factor=1",
-                 "--force-color-profile=srgb", "--window-size=900,900"):
+    for flag in ("--headless=new", "--no-sandbox", "--force-color-profile=srgb", "--window-size=1280,900"):
         options.add_argument(flag)
-    driver = webdriver.Chrome(options=options)
-    url = "file://" + os.path.abspath(args.page)
-    try:
-        first = []
-        for _ in range(LOADS):
-            driver.get("about:blank")
-            driver.get(url)
-            first.append(driver.execute_async_script("""
-                const done = arguments[arguments.length - 1];
-                (function wait() { if (brisqual.firstFrame) done(brisqual.firstFrame); else setTimeout(wait, 5); })();"""))
-        print("navigation to first frame: median %.1f ms over %d loads (min %.1f, max %.1f)"
-              % (statistics.median(first), LOADS, min(first), max(first)))
+    return webdriver.Chrome(options=options)
 
-        # Listeners on the window hear each move before the canvas's own
-        # handler (capture) and after it has painted (bubble): dispatch to
-        # pixels in the canvas. The event's time stamp also gives the wait
-        # before dispatch, which the browser spends aligning moves to frames.
-        driver.execute_script("""
-            window.benchSteps = []; window.benchWaits = []; let start = 0;
-            window.addEventListener('pointermove', e => { start = performance.now(); }, true);
-            window.addEventListener('pointermove', e => {
-                const now = performance.now();
-                benchSteps.push(now - start); benchWaits.push(now - e.timeStamp); });""")
-        box = driver.execute_script("const b = document.getElementById('plot').getBoundingClientRect();"
-                                    "return [b.left, b.top];")
-        x, y0 = int(box[0]) + 300, int(box[1]) + 250
-        builder = ActionBuilder(driver, duration=0)
-        builder.pointer_action.move_to_location(x, y0)
-        builder.pointer_action.pointer_down(MouseButton.LEFT)
-        builder.perform()
-        for chunk in range(0, STEPS, 100):
-            builder = ActionBuilder(driver, duration=0)
-            for i in range(chunk, chunk + 100):
-                builder.pointer_action.move_to_location(x, y0 + 1 + i % 40)
-            builder.perform()
-        steps = driver.execute_script("return benchSteps")
-        waits = driver.execute_script("return benchWaits")
-        repaints = driver.execute_script("return brisqual.repaints")
-        print("drag step, event dispatch to canvas pixels: median %.3f ms over %d moves, %d repaints"
-              " (90th percentile %.3f ms)" % (statistics.median(steps), len(steps), repaints - 1,
-                                             sorted(steps)[int(len(steps) * 0.9)]))
-        print("  the same from the event's time stamp, with the browser's wait for a frame: median %.1f ms"
-              % statistics.median(waits))
+
+def wait_ready(driver):
+    ok = driver.execute_async_script("""
+        const done = arguments[arguments.length - 1], start = performance.now();
+        (function wait() {
+            if (window.brisqual && brisqual.firstFrame) done(true);
+            else if (performance.now() - start > 5000) done(false);
+            else setTimeout(wait, 5);
+        })();""")
+    if not ok:
+        raise SystemExit("the page did not report its first frame (window.brisqual.firstFrame)")
+
+
+def first_frame(driver, url):
+    times = []
+    for _ in range(LOADS):
+        driver.get("about:blank")
+        driver.get(url)
+        wait_ready(driver)
+        times.append(driver.execute_script("return brisqual.firstFrame"))
+    return times
+
+
+def mouse(driver, kind, x, y, buttons):
+    params = {"type": kind, "x": x, "y": y, "buttons": buttons}
+    if kind != "mouseMoved":
+        params.update(button="left", clickCount=1)
+    driver.execute_cdp_cmd("Input.dispatchMouseEvent", params)
+
+
+def drag_steps(driver, url, throttle):
+    """Times of one drag step each: from the start of the move's dispatch to
+    the end of the repaint it causes, whether the page paints in its handler
+    or in the animation frame that Chromium runs right after the input."""
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", SCREEN)
+    driver.get("about:blank")
+    driver.get(url)
+    wait_ready(driver)
+    driver.execute_script("""
+        window.benchSteps = []; let start = 0, before = 0;
+        window.addEventListener('pointermove', () => { start = performance.now(); before = brisqual.repaints; }, true);
+        window.addEventListener('pointermove', () => {
+            const s = start, b = before;
+            const done = () => { if (brisqual.repaints !== b) benchSteps.push(performance.now() - s); };
+            if (brisqual.repaints !== b) done(); else requestAnimationFrame(done);
+        });""")
+    box = driver.execute_script("const p = document.getElementById('plot'); p.scrollIntoView({block: 'center'});"
+                                "const b = p.getBoundingClientRect(); return [b.left, b.top, b.width, b.height];")
+    # The middle of the plot, in CSS pixels; steps of 3 pixels change the
+    # curve at any scale the view may give the plot.
+    x, y0 = box[0] + box[2] * 300 / 602, box[1] + box[3] * 200 / 504
+    driver.execute_cdp_cmd("Emulation.setCPUThrottlingRate", {"rate": throttle})
+    try:
+        mouse(driver, "mouseMoved", x, y0, 0)
+        mouse(driver, "mousePressed", x, y0, 1)
+        for i in range(STEPS):
+            mouse(driver, "mouseMoved", x, y0 + 3 * (1 + i % 20), 1)
+        mouse(driver, "mouseReleased", x, y0, 0)
+        steps = driver.execute_async_script("const done = arguments[arguments.length - 1];"
+                                            "requestAnimationFrame(() => done(benchSteps));")
+    finally:
+        driver.execute_cdp_cmd("Emulation.setCPUThrottlingRate", {"rate": 1})
+        driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+    if not steps:
+        raise SystemExit("no move repainted the plot (window.brisqual.repaints) in %s" % url)
+    return steps
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+def lighthouse(binary, page, view):
+    """Lighthouse's scores for one view, the page served by a plain http
+    server on 127.0.0.1 for the run's length; with the audits that lost
+    points, so that a score below 1 says why."""
+    with tempfile.TemporaryDirectory() as root:
+        shutil.copy(page, os.path.join(root, "brisqual.html"))
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0),
+                                                 functools.partial(QuietHandler, directory=root))
+        thread = threading.Thread(target=server.serve_forever, daemon=True)
+        thread.start()
+        try:
+            url = "http://127.0.0.1:%d/brisqual.html?view=%s" % (server.server_address[1], view)
+            report = os.path.join(root, "report.json")
+            env = dict(os.environ, CHROME_PATH=shutil.which("chromium") or "/usr/bin/chromium")
+            run = subprocess.run([binary, url, "--quiet", "--output=json", "--output-path=" + report,
+                                  "--chrome-flags=--headless=new --no-sandbox"],
+                                 env=env, capture_output=True, text=True, timeout=300)
+            if run.returncode != 0 or not os.path.exists(report):
+                raise SystemExit("lighthouse failed on %s:\n%s" % (url, run.stderr[-2000:]))
+            with open(report) as f:
+                result = json.load(f)
+        finally:
+            server.shutdown()
+            server.server_close()
+    scores = {c: result["categories"][c]["score"] for c in CATEGORIES}
+    lost = []
+    for category in CATEGORIES:
+        for ref in result["categories"][category]["auditRefs"]:
+            audit = result["audits"][ref["id"]]
+            if ref["weight"] > 0 and audit["score"] is not None and audit["score"] < 1:
+                lost.append("%s: %s (%s)" % (category, ref["id"], audit.get("displayValue") or audit["score"]))
+    return scores, lost
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--page", required=True)
+    parser.add_argument("--lighthouse", required=True)
+    parser.add_argument("--make-page", required=True, nargs=6,
+                        metavar=("MAKE_PAGE", "PAGE_HTML", "MODULE", "TEMPLATE_JS", "ICON_JS", "FONT"))
+    args = parser.parse_args()
+    page_sizes(args.page, args.make_page)
+
+    driver = start_chromium()
+    try:
+        for view in VIEWS:
+            url = "file://%s?view=%s" % (os.path.abspath(args.page), view)
+            first = first_frame(driver, url)
+            print("%s view: navigation to first frame: median %.1f ms over %d loads (min %.1f, max %.1f)"
+                  % (view, statistics.median(first), LOADS, min(first), max(first)))
+            for throttle in (1, 4):
+                steps = drag_steps(driver, url, throttle)
+                print("%s view: drag step, event to pixels, device scale 2, CPU %s: median %.1f ms over %d"
+                      " repaints of %d moves (90th percentile %.1f ms)"
+                      % (view, "at full speed" if throttle == 1 else "slowed %dx" % throttle,
+                         statistics.median(steps), len(steps), STEPS, sorted(steps)[int(len(steps) * 0.9)]))
     finally:
         driver.quit()
+
+    for view in VIEWS:
+        scores, lost = lighthouse(args.lighthouse, args.page, view)
+        print("%s view: Lighthouse %s" % (view, ", ".join("%s %.2f" % (c, scores[c]) for c in CATEGORIES)))
+        for line in lost:
+            print("  below 1: " + line)
     return 0
 
 
