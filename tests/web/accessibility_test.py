@@ -4,12 +4,13 @@ of both views, with the help panel open and closed, and the curve made with
 the keyboard alone, checked against the same steps made as drags.
 
 usage: accessibility_test.py --list
-       accessibility_test.py CASE --page HTML --replay BRISQUAL_REPLAY --axe AXE_MIN_JS --out DIR
+       accessibility_test.py CASE --page HTML --replay BRISQUAL_REPLAY --data DIR --axe AXE_MIN_JS --out DIR
 
 Each case is a row of one of two tables and a ctest test of its own. Key
 presses are trusted input (the DevTools protocol's Input.dispatchKeyEvent).
 The keyboard's pictures come from the replay tool alone: the link that the
-keys leave in the address bar against the drags that the keys stand for.
+keys leave in the address bar against a kept script (the page opens on its
+link) followed by the drags that the keys stand for.
 """
 import argparse
 import os
@@ -173,9 +174,12 @@ def settled_url():
     return last
 
 
-def keyboard_case(name, keys):
+def keyboard_case(name, script, keys):
     def run():
-        open_page()
+        path = os.path.join(ARGS.data, "scripts", script)
+        start = subprocess.run([ARGS.replay, "--link", path], check=True, capture_output=True,
+                               text=True).stdout.strip()
+        open_page(start)
         for _ in range(40):
             press("Tab")
             if DRIVER.execute_script("return document.activeElement && document.activeElement.id") == "plot":
@@ -186,7 +190,9 @@ def keyboard_case(name, keys):
             press(key)
         label = "keyboard-" + name
         made = link_lines(settled_url())
-        expected = drags_for(keys)
+        with open(path) as f:
+            expected = [line.strip() for line in f if line.strip() and not line.lstrip().startswith("#")]
+        expected += drags_for(keys)
         points = image.compare(replay_png(made, label + "-link"), replay_png(expected, label + "-drags"),
                                ARGS.out, label)
         if points:
@@ -195,14 +201,17 @@ def keyboard_case(name, keys):
     return "keyboard." + name, run
 
 
-# Rows: what the keys do, then the keys, after Tab has reached the plot.
+# Rows: what the keys do, the kept script whose link the page opens on, and
+# the keys pressed once Tab has reached the plot.
 KEYBOARD_CASES = [keyboard_case(*row) for row in [
-    ("first-focus-selects-the-middle", ["Up", "Down", "Up"]),
-    ("arrows-move-the-selection", ["Right", "Up", "Shift+Left", "Shift+Left", "PageDown", "Left", "Shift+Up"]),
-    ("home-and-end-stop-at-the-ends", ["Home", "Left", "Shift+Left", "Shift+Up", "End", "Right",
-                                       "Shift+Right", "PageUp", "Shift+Down"]),
-    ("undo-and-redo-whole-steps", ["Up", "Right", "PageUp", "Down", "Ctrl+Z", "Ctrl+Z", "Ctrl+Y",
-                                   "Shift+Right", "Down", "Ctrl+Y", "Ctrl+Z", "Ctrl+Shift+Z"]),
+    ("first-focus-selects-the-middle", "drag-example.txt", ["Up", "Down", "Up"]),
+    ("arrows-move-the-selection", "steep.txt",
+     ["Right", "Up", "Shift+Left", "Shift+Left", "PageDown", "Left", "Shift+Up"]),
+    ("home-and-end-stop-at-the-ends", "left-end.txt",
+     ["Home", "Left", "Shift+Left", "Shift+Up", "End", "Right", "Shift+Right", "PageUp", "Shift+Down"]),
+    ("undo-and-redo-whole-steps", "many-small.txt",
+     ["Up", "Right", "PageUp", "Down", "Ctrl+Z", "Ctrl+Z", "Ctrl+Y", "Shift+Right", "Down", "Ctrl+Y",
+      "Ctrl+Z", "Ctrl+Shift+Z"]),
 ]]
 
 CASES = dict(AXE_CASES + KEYBOARD_CASES)
@@ -215,7 +224,7 @@ def main():
         return 0
     parser = argparse.ArgumentParser()
     parser.add_argument("case", choices=sorted(CASES))
-    for option in ("--page", "--replay", "--axe", "--out"):
+    for option in ("--page", "--replay", "--data", "--axe", "--out"):
         parser.add_argument(option, required=True)
     ARGS = parser.parse_args()
     if not os.path.exists(ARGS.axe):
