@@ -352,12 +352,22 @@ def mean_text(link, lang="en"):
     return text.replace(".", ",") if lang == "es" else text
 
 
+def canvas_pixels(name):
+    """The canvas's own pixels, whatever the screen's density."""
+    import base64
+    data = DRIVER.execute_script("return document.getElementById('plot').toDataURL('image/png')")
+    path = os.path.join(ARGS.out, name + ".canvas.png")
+    with open(path, "wb") as f:
+        f.write(base64.b64decode(data.split(",", 1)[1]))
+    return image.Image.load(path)
+
+
 def expect_link_picture(link, name):
     """The link opened in the classic view draws the replay tool's picture."""
     open_page("#" + link)
     path = os.path.join(ARGS.out, name + ".expected.png")
     replay(link, "--png", path)
-    differ(canvas_image(name), image.Image.load(path), name, "the replay of the page's link")
+    differ(canvas_pixels(name), image.Image.load(path), name, "the replay of the page's link")
 
 
 def expect_ops(link, name):
@@ -418,10 +428,11 @@ def css_point(box, x, y, frame):
     pixel, in the top-level viewport."""
     import math
     def near(origin, size, full, v):
-        c = math.floor(origin + (v + 0.5) * size / full)
-        while ((c - origin) * full / size) % 1 < 0.2 or ((c - origin) * full / size) % 1 > 0.8:
-            c += 1
-        return c
+        first = math.floor(origin + (v + 0.5) * size / full)
+        for c in range(first, first + 8):
+            if 0.2 <= ((c - origin) * full / size) % 1 <= 0.8:
+                return c
+        return first   # a whole number of CSS pixels per client pixel
     return near(box["left"], box["width"], 602, x) + frame[0], near(box["top"], box["height"], 504, y) + frame[1]
 
 
@@ -451,6 +462,7 @@ def device_case(name, width, height, scale, touch, framed):
                 course = os.path.join(ARGS.out, "course.html")
                 with open(course, "w") as f:
                     f.write(COURSE_PAGE % page_url("#", "classroom"))
+                course = os.path.abspath(course)
                 DRIVER.get("about:blank")
                 DRIVER.get("file://" + course)
                 lesson = DRIVER.find_element("id", "lesson")
@@ -484,8 +496,9 @@ def device_case(name, width, height, scale, touch, framed):
             # The plateau lies where the operations put it: red at its middle.
             ops = [line.split() for line in replay(link, "--ops").splitlines()]
             red = next(i for i, op in enumerate(ops) if op[0] == "pen")
-            flat = [op for op in ops[red + 1:red + 302] if op[2] == op[4] and op[2] != "250"]
-            cx, cy = int(flat[len(flat) // 2][1]) + 1, int(flat[0][2])
+            flat = [op for op in ops[red + 1:red + 301] if op[2] == op[4] and op[2] != "250"]
+            middle = min(flat, key=lambda op: abs(int(op[1]) - 250))   # away from the grid
+            cx, cy = int(middle[1]) + 1, int(middle[2])
             pixel = DRIVER.execute_script("""
                 const c = document.getElementById('plot'), g = c.getContext('2d');
                 return Array.from(g.getImageData(Math.floor(arguments[0] * c.width / 602),
@@ -643,7 +656,8 @@ def languages():
     decimal separator of the mean value."""
     link = script_link(os.path.join(ARGS.data, "scripts", "steep.txt"))
     for locale, first, second in (("es-AR", "es", "en"), ("en-GB", "en", "es")):
-        cdp("Emulation.setLocaleOverride", locale=locale)
+        agent = DRIVER.execute_script("return navigator.userAgent")
+        cdp("Emulation.setUserAgentOverride", userAgent=agent, acceptLanguage=locale)
         try:
             DRIVER.execute_script("try { localStorage.clear(); } catch (e) {}")
             open_page("#" + link, "classroom")
@@ -654,7 +668,7 @@ def languages():
                     raise AssertionError("%s: the page reads %r, not %r" % (locale, page, [lang, mean_text(link, lang)]))
                 click("language")
         finally:
-            cdp("Emulation.setLocaleOverride")
+            cdp("Emulation.setUserAgentOverride", userAgent=agent)
             DRIVER.execute_script("try { localStorage.clear(); } catch (e) {}")
 
 
@@ -663,6 +677,7 @@ def main():
     parser = argparse.ArgumentParser()
     for option in ("--page", "--replay", "--data", "--out"):
         parser.add_argument(option, required=True)
+    parser.add_argument("--only", default="", help="run only the cases whose name holds this text")
     ARGS = parser.parse_args()
     os.makedirs(ARGS.out, exist_ok=True)
     scripts = sorted(os.path.join(ARGS.data, "scripts", n)
@@ -684,6 +699,7 @@ def main():
         ("the language follows the browser's and can be switched", languages),
         ("screenshot of the page", screenshot),
     ]
+    cases = [case for case in cases if ARGS.only in case[0]]
     DRIVER = start_chromium()
     failed = 0
     try:
@@ -694,6 +710,9 @@ def main():
             except Exception as e:
                 failed += 1
                 print("FAILED  %s: %s" % (name, e))
+                if os.environ.get("BROWSER_TEST_TRACE"):
+                    import traceback
+                    traceback.print_exc()
     finally:
         DRIVER.quit()
     print("%d of %d cases failed" % (failed, len(cases)))
