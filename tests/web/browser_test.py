@@ -461,7 +461,7 @@ def device_case(name, width, height, scale, touch, framed):
             if framed:
                 course = os.path.join(ARGS.out, "course.html")
                 with open(course, "w") as f:
-                    f.write(COURSE_PAGE % page_url("#", "classroom"))
+                    f.write(COURSE_PAGE % page_url("", "classroom"))
                 course = os.path.abspath(course)
                 DRIVER.get("about:blank")
                 DRIVER.get("file://" + course)
@@ -472,7 +472,12 @@ def device_case(name, width, height, scale, touch, framed):
                 DRIVER.switch_to.frame(lesson)
                 wait_ready()
             else:
-                open_page("#", "classroom")
+                open_page("", "classroom")
+            # Without a fragment the page opens on a prepared curve, so that
+            # the red curve shows; its link is in the address bar.
+            before = page_link()
+            if not before:
+                raise AssertionError("the first screen is the flat curve, where the red line is hidden")
             box = plot_box()
             vw, vh = box["viewport"]
             if box["scroll"] > vw:
@@ -489,14 +494,14 @@ def device_case(name, width, height, scale, touch, framed):
             inner = lambda p: (p[0] - frame[0], p[1] - frame[1])
             (x0, y0), (x1, y1) = client_pixel(box, *inner(start)), client_pixel(box, *inner(stop))
             link = page_link()
-            expected = "d%d.%dm%d.%du%d.%d" % (x0, y0, x0, y1, x0, y1)
+            expected = before + "d%d.%dm%d.%du%d.%d" % (x0, y0, x0, y1, x0, y1)
             if link != expected:
                 raise AssertionError("the drag at client pixels (%d, %d) to (%d, %d) made the link %r"
                                      % (x0, y0, x0, y1, link))
             # The plateau lies where the operations put it: red at its middle.
             ops = [line.split() for line in replay(link, "--ops").splitlines()]
             red = next(i for i, op in enumerate(ops) if op[0] == "pen")
-            flat = [op for op in ops[red + 1:red + 301] if op[2] == op[4] and op[2] != "250"]
+            flat = [op for op in ops[red + 1:red + 301] if op[2] == op[4] and int(op[2]) > 250]
             middle = min(flat, key=lambda op: abs(int(op[1]) - 250))   # away from the grid
             cx, cy = int(middle[1]) + 1, int(middle[2])
             pixel = DRIVER.execute_script("""
@@ -570,6 +575,20 @@ def keeping_the_work():
     press_drag(first)
     if page_link() == steep:
         raise AssertionError("a drag after Esc changed nothing")
+    # Once the drag has settled, the live region says the mean value.
+    DRIVER.execute_async_script("setTimeout(arguments[0], 700)")
+    spoken = DRIVER.find_element("id", "announce").get_attribute("textContent")
+    if spoken != "mean value " + mean_text(page_link()):
+        raise AssertionError("the live region says %r" % spoken)
+    # The view switch opens the same curve in the classic view.
+    link = page_link()
+    click("view-switch")
+    wait_ready()
+    if state("view") != "classic":
+        raise AssertionError("the view switch did not open the classic view")
+    path = os.path.join(ARGS.out, "view-switch.expected.png")
+    replay(link, "--png", path)
+    differ(canvas_pixels("view-switch"), image.Image.load(path), "view-switch", "the replay of the link")
 
 
 def mid_drag_link():
