@@ -53,15 +53,7 @@ def page_url(fragment="", view="classic"):
 def open_page(fragment="", view="classic"):
     DRIVER.get("about:blank")
     DRIVER.get(page_url(fragment, view))
-    ready = DRIVER.execute_async_script("""
-        const done = arguments[arguments.length - 1], start = performance.now();
-        (function wait() {
-            if (window.brisqual && (brisqual.ready || brisqual.message)) done(brisqual.ready);
-            else if (performance.now() - start > 5000) done(false);
-            else setTimeout(wait, 5);
-        })();""")
-    if not ready:
-        raise AssertionError("the page did not start: %r" % state("message"))
+    wait_ready()
 
 
 def state(key):
