@@ -411,6 +411,13 @@ def plot_box():
                 scroll: document.documentElement.scrollWidth};""")
 
 
+def expect_device_pixels(box):
+    want = [round(box["width"] * box["ratio"]), round(box["height"] * box["ratio"])]
+    if any(abs(a - b) > 1 for a, b in zip(box["backing"], want)):
+        raise AssertionError("the canvas holds %r pixels for %r device pixels at scale %s"
+                             % (box["backing"], want, box["ratio"]))
+
+
 def client_pixel(box, css_x, css_y):
     return (int((css_x - box["left"]) * 602 // box["width"]), int((css_y - box["top"]) * 504 // box["height"]))
 
@@ -476,9 +483,16 @@ def device_case(name, width, height, scale, touch, framed):
                 raise AssertionError("the page is %d px wide in a %d px viewport" % (box["scroll"], vw))
             if box["left"] < 0 or box["top"] < 0 or box["left"] + box["width"] > vw or box["top"] + box["height"] > vh:
                 raise AssertionError("the plot %r is not all within the %dx%d viewport" % (box, vw, vh))
-            want = [round(box["width"] * box["ratio"]), round(box["height"] * box["ratio"])]
-            if any(abs(a - b) > 1 for a, b in zip(box["backing"], want)):
-                raise AssertionError("the canvas holds %r pixels for %r device pixels" % (box["backing"], want))
+            expect_device_pixels(box)
+            # Another density, as on a move to another screen: drawn again at it.
+            cdp("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=scale * 2,
+                mobile=touch)
+            DRIVER.execute_async_script("setTimeout(arguments[0], 700)")
+            expect_device_pixels(plot_box())
+            cdp("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=scale,
+                mobile=touch)
+            DRIVER.execute_async_script("setTimeout(arguments[0], 700)")
+            box = plot_box()
             # A drag from the column of sample 100, down by about 40 client pixels.
             start = css_point(box, 201, 300, frame)
             stop = css_point(box, 201, 340, frame)
