@@ -573,6 +573,13 @@ def keeping_the_work():
         if page_link() != link:
             raise AssertionError("step %d: the address holds %r, not %r" % (i + 1, page_link(), link))
         expect_ops(link, "work step %d" % (i + 1))
+    # "Copy link" puts the address, which holds the curve, on the clipboard.
+    cdp("Browser.grantPermissions", permissions=["clipboardReadWrite", "clipboardSanitizedWrite"])
+    click("copy-link")
+    copied = DRIVER.execute_async_script("""const done = arguments[0];
+        setTimeout(() => navigator.clipboard.readText().then(done, e => done(String(e))), 200);""")
+    if copied != DRIVER.current_url or not copied.endswith("#" + two):
+        raise AssertionError("copy link copied %r" % copied)
     # A fragment changed by hand replays the new curve; Esc did not end input.
     steep = script_link(os.path.join(ARGS.data, "scripts", "steep.txt"))
     DRIVER.execute_script("location.hash = arguments[0]", steep)
@@ -716,7 +723,7 @@ def main():
     ] + [bad_link(f) for f in ("#garbage", "#d1.2m", "#d200.70000", "#d1.2%E0%A4%A", "#u1.1x")] + [
         ("opened from file://, the page fetches nothing", no_network),
     ] + [classroom_ops_case(p) for p in scripts] + [device_case(*d) for d in DEVICES] + [
-        ("undo, redo, reset, reload and a changed fragment keep the work", keeping_the_work),
+        ("undo, redo, reset, reload, copy link and a changed fragment keep the work", keeping_the_work),
         ("a link that ends inside a drag ends the drag", mid_drag_link),
         ("the wheel scrolls the page; Esc closes the help", wheel_and_help),
         ("save picture downloads the plot in its proportions", saved_picture),
