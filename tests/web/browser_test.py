@@ -613,6 +613,8 @@ def mid_drag_link():
         x, y = css_point(box, 300, 100, (0, 0))
         cdp("Input.dispatchMouseEvent", type="mouseMoved", x=x, y=y, button="none", buttons=0)
         if view == "classroom":
+            if page_link() != "d200.300m200.320u200.320":
+                raise AssertionError("the address holds %r, without the release" % page_link())
             expect_ops("d200.300m200.320u200.320", "mid-drag link")
         else:
             expect_picture("mid-drag-link", ["down 200 300", "move 200 320"], "the link")
