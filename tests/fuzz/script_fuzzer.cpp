@@ -78,7 +78,7 @@ NO_COVERAGE std::string Canonical(const std::vector<ScriptEvent> &events)
     char line[32];
     for (const ScriptEvent &e : events) {
         if (e.kind == EventKey) {
-            out += e.escape ? "key esc\n" : "key other\n";
+            out += e.escape ? "key esc\n" : "key a\n";
             continue;
         }
         const char *word = e.kind == EventDown ? "down" : e.kind == EventMove ? "move" : "up";

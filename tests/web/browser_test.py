@@ -53,15 +53,7 @@ def page_url(fragment="", view="classic"):
 def open_page(fragment="", view="classic"):
     DRIVER.get("about:blank")
     DRIVER.get(page_url(fragment, view))
-    ready = DRIVER.execute_async_script("""
-        const done = arguments[arguments.length - 1], start = performance.now();
-        (function wait() {
-            if (window.brisqual && (brisqual.ready || brisqual.message)) done(brisqual.ready);
-            else if (performance.now() - start > 5000) done(false);
-            else setTimeout(wait, 5);
-        })();""")
-    if not ready:
-        raise AssertionError("the page did not start: %r" % state("message"))
+    wait_ready()
 
 
 def state(key):
@@ -352,12 +344,22 @@ def mean_text(link, lang="en"):
     return text.replace(".", ",") if lang == "es" else text
 
 
+def canvas_pixels(name):
+    """The canvas's own pixels, whatever the screen's density."""
+    import base64
+    data = DRIVER.execute_script("return document.getElementById('plot').toDataURL('image/png')")
+    path = os.path.join(ARGS.out, name + ".canvas.png")
+    with open(path, "wb") as f:
+        f.write(base64.b64decode(data.split(",", 1)[1]))
+    return image.Image.load(path)
+
+
 def expect_link_picture(link, name):
     """The link opened in the classic view draws the replay tool's picture."""
     open_page("#" + link)
     path = os.path.join(ARGS.out, name + ".expected.png")
     replay(link, "--png", path)
-    differ(canvas_image(name), image.Image.load(path), name, "the replay of the page's link")
+    differ(canvas_pixels(name), image.Image.load(path), name, "the replay of the page's link")
 
 
 def expect_ops(link, name):
@@ -409,6 +411,13 @@ def plot_box():
                 scroll: document.documentElement.scrollWidth};""")
 
 
+def expect_device_pixels(box):
+    want = [round(box["width"] * box["ratio"]), round(box["height"] * box["ratio"])]
+    if any(abs(a - b) > 1 for a, b in zip(box["backing"], want)):
+        raise AssertionError("the canvas holds %r pixels for %r device pixels at scale %s"
+                             % (box["backing"], want, box["ratio"]))
+
+
 def client_pixel(box, css_x, css_y):
     return (int((css_x - box["left"]) * 602 // box["width"]), int((css_y - box["top"]) * 504 // box["height"]))
 
@@ -418,10 +427,11 @@ def css_point(box, x, y, frame):
     pixel, in the top-level viewport."""
     import math
     def near(origin, size, full, v):
-        c = math.floor(origin + (v + 0.5) * size / full)
-        while ((c - origin) * full / size) % 1 < 0.2 or ((c - origin) * full / size) % 1 > 0.8:
-            c += 1
-        return c
+        first = math.floor(origin + (v + 0.5) * size / full)
+        for c in range(first, first + 8):
+            if 0.2 <= ((c - origin) * full / size) % 1 <= 0.8:
+                return c
+        return first   # a whole number of CSS pixels per client pixel
     return near(box["left"], box["width"], 602, x) + frame[0], near(box["top"], box["height"], 504, y) + frame[1]
 
 
@@ -450,7 +460,8 @@ def device_case(name, width, height, scale, touch, framed):
             if framed:
                 course = os.path.join(ARGS.out, "course.html")
                 with open(course, "w") as f:
-                    f.write(COURSE_PAGE % page_url("#", "classroom"))
+                    f.write(COURSE_PAGE % page_url("", "classroom"))
+                course = os.path.abspath(course)
                 DRIVER.get("about:blank")
                 DRIVER.get("file://" + course)
                 lesson = DRIVER.find_element("id", "lesson")
@@ -460,16 +471,28 @@ def device_case(name, width, height, scale, touch, framed):
                 DRIVER.switch_to.frame(lesson)
                 wait_ready()
             else:
-                open_page("#", "classroom")
+                open_page("", "classroom")
+            # Without a fragment the page opens on a prepared curve, so that
+            # the red curve shows; its link is in the address bar.
+            before = page_link()
+            if not before:
+                raise AssertionError("the first screen is the flat curve, where the red line is hidden")
             box = plot_box()
             vw, vh = box["viewport"]
             if box["scroll"] > vw:
                 raise AssertionError("the page is %d px wide in a %d px viewport" % (box["scroll"], vw))
             if box["left"] < 0 or box["top"] < 0 or box["left"] + box["width"] > vw or box["top"] + box["height"] > vh:
                 raise AssertionError("the plot %r is not all within the %dx%d viewport" % (box, vw, vh))
-            want = [round(box["width"] * box["ratio"]), round(box["height"] * box["ratio"])]
-            if any(abs(a - b) > 1 for a, b in zip(box["backing"], want)):
-                raise AssertionError("the canvas holds %r pixels for %r device pixels" % (box["backing"], want))
+            expect_device_pixels(box)
+            # Another density, as on a move to another screen: drawn again at it.
+            cdp("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=scale * 2,
+                mobile=touch)
+            DRIVER.execute_async_script("setTimeout(arguments[0], 700)")
+            expect_device_pixels(plot_box())
+            cdp("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=scale,
+                mobile=touch)
+            DRIVER.execute_async_script("setTimeout(arguments[0], 700)")
+            box = plot_box()
             # A drag from the column of sample 100, down by about 40 client pixels.
             start = css_point(box, 201, 300, frame)
             stop = css_point(box, 201, 340, frame)
@@ -477,15 +500,16 @@ def device_case(name, width, height, scale, touch, framed):
             inner = lambda p: (p[0] - frame[0], p[1] - frame[1])
             (x0, y0), (x1, y1) = client_pixel(box, *inner(start)), client_pixel(box, *inner(stop))
             link = page_link()
-            expected = "d%d.%dm%d.%du%d.%d" % (x0, y0, x0, y1, x0, y1)
+            expected = before + "d%d.%dm%d.%du%d.%d" % (x0, y0, x0, y1, x0, y1)
             if link != expected:
                 raise AssertionError("the drag at client pixels (%d, %d) to (%d, %d) made the link %r"
                                      % (x0, y0, x0, y1, link))
             # The plateau lies where the operations put it: red at its middle.
             ops = [line.split() for line in replay(link, "--ops").splitlines()]
             red = next(i for i, op in enumerate(ops) if op[0] == "pen")
-            flat = [op for op in ops[red + 1:red + 302] if op[2] == op[4] and op[2] != "250"]
-            cx, cy = int(flat[len(flat) // 2][1]) + 1, int(flat[0][2])
+            flat = [op for op in ops[red + 1:red + 301] if op[2] == op[4] and int(op[2]) > 250]
+            middle = min(flat, key=lambda op: abs(int(op[1]) - 250))   # away from the grid
+            cx, cy = int(middle[1]) + 1, int(middle[2])
             pixel = DRIVER.execute_script("""
                 const c = document.getElementById('plot'), g = c.getContext('2d');
                 return Array.from(g.getImageData(Math.floor(arguments[0] * c.width / 602),
@@ -549,6 +573,13 @@ def keeping_the_work():
         if page_link() != link:
             raise AssertionError("step %d: the address holds %r, not %r" % (i + 1, page_link(), link))
         expect_ops(link, "work step %d" % (i + 1))
+    # "Copy link" puts the address, which holds the curve, on the clipboard.
+    cdp("Browser.grantPermissions", permissions=["clipboardReadWrite", "clipboardSanitizedWrite"])
+    click("copy-link")
+    copied = DRIVER.execute_async_script("""const done = arguments[0];
+        setTimeout(() => navigator.clipboard.readText().then(done, e => done(String(e))), 200);""")
+    if copied != DRIVER.current_url or not copied.endswith("#" + two):
+        raise AssertionError("copy link copied %r" % copied)
     # A fragment changed by hand replays the new curve; Esc did not end input.
     steep = script_link(os.path.join(ARGS.data, "scripts", "steep.txt"))
     DRIVER.execute_script("location.hash = arguments[0]", steep)
@@ -557,6 +588,20 @@ def keeping_the_work():
     press_drag(first)
     if page_link() == steep:
         raise AssertionError("a drag after Esc changed nothing")
+    # Once the drag has settled, the live region says the mean value.
+    DRIVER.execute_async_script("setTimeout(arguments[0], 700)")
+    spoken = DRIVER.find_element("id", "announce").get_attribute("textContent")
+    if spoken != "mean value " + mean_text(page_link()):
+        raise AssertionError("the live region says %r" % spoken)
+    # The view switch opens the same curve in the classic view.
+    link = page_link()
+    click("view-switch")
+    wait_ready()
+    if state("view") != "classic":
+        raise AssertionError("the view switch did not open the classic view")
+    path = os.path.join(ARGS.out, "view-switch.expected.png")
+    replay(link, "--png", path)
+    differ(canvas_pixels("view-switch"), image.Image.load(path), "view-switch", "the replay of the link")
 
 
 def mid_drag_link():
@@ -568,6 +613,8 @@ def mid_drag_link():
         x, y = css_point(box, 300, 100, (0, 0))
         cdp("Input.dispatchMouseEvent", type="mouseMoved", x=x, y=y, button="none", buttons=0)
         if view == "classroom":
+            if page_link() != "d200.300m200.320u200.320":
+                raise AssertionError("the address holds %r, without the release" % page_link())
             expect_ops("d200.300m200.320u200.320", "mid-drag link")
         else:
             expect_picture("mid-drag-link", ["down 200 300", "move 200 320"], "the link")
@@ -643,7 +690,8 @@ def languages():
     decimal separator of the mean value."""
     link = script_link(os.path.join(ARGS.data, "scripts", "steep.txt"))
     for locale, first, second in (("es-AR", "es", "en"), ("en-GB", "en", "es")):
-        cdp("Emulation.setLocaleOverride", locale=locale)
+        agent = DRIVER.execute_script("return navigator.userAgent")
+        cdp("Emulation.setUserAgentOverride", userAgent=agent, acceptLanguage=locale)
         try:
             DRIVER.execute_script("try { localStorage.clear(); } catch (e) {}")
             open_page("#" + link, "classroom")
@@ -654,7 +702,7 @@ def languages():
                     raise AssertionError("%s: the page reads %r, not %r" % (locale, page, [lang, mean_text(link, lang)]))
                 click("language")
         finally:
-            cdp("Emulation.setLocaleOverride")
+            cdp("Emulation.setUserAgentOverride", userAgent=agent)
             DRIVER.execute_script("try { localStorage.clear(); } catch (e) {}")
 
 
@@ -663,6 +711,7 @@ def main():
     parser = argparse.ArgumentParser()
     for option in ("--page", "--replay", "--data", "--out"):
         parser.add_argument(option, required=True)
+    parser.add_argument("--only", default="", help="run only the cases whose name holds this text")
     ARGS = parser.parse_args()
     os.makedirs(ARGS.out, exist_ok=True)
     scripts = sorted(os.path.join(ARGS.data, "scripts", n)
@@ -676,7 +725,7 @@ def main():
     ] + [bad_link(f) for f in ("#garbage", "#d1.2m", "#d200.70000", "#d1.2%E0%A4%A", "#u1.1x")] + [
         ("opened from file://, the page fetches nothing", no_network),
     ] + [classroom_ops_case(p) for p in scripts] + [device_case(*d) for d in DEVICES] + [
-        ("undo, redo, reset, reload and a changed fragment keep the work", keeping_the_work),
+        ("undo, redo, reset, reload, copy link and a changed fragment keep the work", keeping_the_work),
         ("a link that ends inside a drag ends the drag", mid_drag_link),
         ("the wheel scrolls the page; Esc closes the help", wheel_and_help),
         ("save picture downloads the plot in its proportions", saved_picture),
@@ -684,6 +733,7 @@ def main():
         ("the language follows the browser's and can be switched", languages),
         ("screenshot of the page", screenshot),
     ]
+    cases = [case for case in cases if ARGS.only in case[0]]
     DRIVER = start_chromium()
     failed = 0
     try:
@@ -694,6 +744,9 @@ def main():
             except Exception as e:
                 failed += 1
                 print("FAILED  %s: %s" % (name, e))
+                if os.environ.get("BROWSER_TEST_TRACE"):
+                    import traceback
+                    traceback.print_exc()
     finally:
         DRIVER.quit()
     print("%d of %d cases failed" % (failed, len(cases)))
