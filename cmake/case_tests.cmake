@@ -1,9 +1,10 @@
 # brisqual_case_tests(PREFIX SCRIPT [RUNNER program] [ARGS args...]
-#                     [LABELS labels...]): one ctest test PREFIX.CASE for each
-# case of a test script written with tests/harness/cases.sh, so that one
-# failing case hides no other. A script in another language (RUNNER, bash by
-# default) takes the same `--list` and `CASE ARGS...`. The test names are
-# left in ${PREFIX}_TESTS for further properties.
+# [LABELS labels...]): one ctest test PREFIX.CASE for each case of a test
+# script, so that one failing case hides no other. `RUNNER SCRIPT --list`
+# names the cases and `RUNNER SCRIPT CASE ARGS...` runs one; a case that
+# skips itself exits 77. The runner is bash, for the scripts written with
+# tests/harness/cases.sh, unless given. The test names are left in
+# ${PREFIX}_TESTS for further properties.
 function(brisqual_case_tests prefix script)
     cmake_parse_arguments(PARSE_ARGV 2 arg "" "RUNNER" "ARGS;LABELS")
     if(NOT arg_RUNNER)
@@ -21,6 +22,7 @@ function(brisqual_case_tests prefix script)
         add_test(NAME ${prefix}.${name} COMMAND ${arg_RUNNER} ${script} ${name} ${arg_ARGS})
         list(APPEND tests ${prefix}.${name})
     endforeach()
+    set_tests_properties(${tests} PROPERTIES SKIP_RETURN_CODE 77)
     if(arg_LABELS)
         set_tests_properties(${tests} PROPERTIES LABELS "${arg_LABELS}")
     endif()
