@@ -585,6 +585,13 @@ def keeping_the_work():
     DRIVER.execute_script("location.hash = arguments[0]", steep)
     DRIVER.execute_async_script("setTimeout(arguments[0], 100)")
     expect_ops(steep, "hashchange")
+    # One that cannot be read changes nothing, says so, and leaves the
+    # curve's own link in the address.
+    DRIVER.execute_script("location.hash = 'd1.2m'")
+    DRIVER.execute_async_script("setTimeout(arguments[0], 100)")
+    if not state("message") or page_link() != steep:
+        raise AssertionError("after a bad fragment: message %r, address %r" % (state("message"), page_link()))
+    expect_ops(steep, "bad fragment")
     press_drag(first)
     if page_link() == steep:
         raise AssertionError("a drag after Esc changed nothing")
