@@ -3,6 +3,7 @@
 // the same pixels, and input the Windows program never sees (other buttons,
 // keys, a release or moves away from the client area) must change nothing.
 #include "shell/qt/plot_widget.h"
+#include "tests/harness/fresh_model.h"
 #include "tests/qt/qt_test_support.h"
 
 #include <QEvent>
@@ -26,7 +27,7 @@ private:
     // A fresh client area of the Windows program's size, shown (offscreen).
     bool Open(PlotWidget &plot, int width = ClientWidth, int height = ClientHeight)
     {
-        ResetModelForNewProgram();
+        StartFresh();
         plot.resize(width, height);
         plot.show();
         return QTest::qWaitForWindowExposed(&plot);

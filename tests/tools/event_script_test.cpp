@@ -2,6 +2,7 @@
 // that replaying follows the window's handling of each event.
 #include "model/curve.h"
 #include "model/drag.h"
+#include "tests/harness/fresh_model.h"
 #include "tools/replay/event_script.h"
 
 #include <gtest/gtest.h>
@@ -125,9 +126,7 @@ TEST(EventScript, RefusesBadLinesNamingTheLine)
 
 TEST(EventScript, ReplayDragsAsTheWindowDoesAndStopsAtEscape)
 {
-    Curve = CurveState{};
-    Drag = DragState{};
-    ResetCurve();
+    StartFresh();
     std::vector<ScriptEvent> events;
     ScriptError error;
     ASSERT_TRUE(

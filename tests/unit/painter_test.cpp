@@ -2,6 +2,7 @@
 // mappings, the exact call sequence of a repaint, and pictures of states.
 #include "model/curve.h"
 #include "model/drag.h"
+#include "tests/harness/fresh_model.h"
 #include "render/painter.h"
 #include "render/recording_surface.h"
 
@@ -20,13 +21,6 @@ struct Pass {
     std::vector<Line> lines;
 };
 
-void StartFresh()
-{
-    Curve = CurveState{};
-    Drag = DragState{};
-    ResetCurve();
-}
-
 // Paints one repaint and splits it into passes, checking on the way that
 // every pass is create, select, draw, select back, delete.
 std::vector<Pass> Repaint()
@@ -35,7 +29,7 @@ std::vector<Pass> Repaint()
     PaintContent(dc);
     EXPECT_EQ(dc.faults, 0);
     EXPECT_EQ(dc.livePens, 0);
-    EXPECT_EQ(dc.selected, RecordingSurface::StockPen);
+    EXPECT_EQ(dc.selected, StockPen);
 
     std::vector<Pass> passes;
     size_t i = 0;
@@ -43,8 +37,8 @@ std::vector<Pass> Repaint()
     while (i < c.size()) {
         Pass pass;
         EXPECT_EQ(c[i].kind, CallCreatePen);
-        pass.style = c[i].a;
-        pass.width = c[i].b;
+        pass.style = c[i].style;
+        pass.width = c[i].width;
         pass.colour = c[i].colour;
         PlotObject pen = c[i].result;
         i++;
@@ -54,7 +48,7 @@ std::vector<Pass> Repaint()
         i++;
         while (i + 1 < c.size() && c[i].kind == CallMoveToEx) {
             EXPECT_EQ(c[i + 1].kind, CallLineTo);
-            pass.lines.push_back(Line{c[i].a, c[i].b, c[i + 1].a, c[i + 1].b});
+            pass.lines.push_back(Line{c[i].x, c[i].y, c[i + 1].x, c[i + 1].y});
             i += 2;
         }
         EXPECT_EQ(c[i].kind, CallSelectObject);

@@ -2,6 +2,7 @@
 // follows, and whole repaints against golden images.
 #include "model/curve.h"
 #include "model/drag.h"
+#include "tests/harness/fresh_model.h"
 #include "render/painter.h"
 #include "render/raster_surface.h"
 
@@ -331,9 +332,7 @@ TEST(RasterSurface, EightPassesOfPensNeverRunOut)
 TEST(RasterSurface, PlateausOfHugeValuesRunOffTheWindow)
 {
     for (double value : {1e4, -1e4, 1e300, -1e300}) {
-        Curve = CurveState{};
-        Drag = DragState{};
-        ResetCurve();
+        StartFresh();
         for (int i = 50; i <= 150; i++)
             Curve.CurveValues[i] = value;
         Surface s(ClientWidth, ClientHeight);
@@ -362,13 +361,6 @@ TEST(RasterSurface, PlateausOfHugeValuesRunOffTheWindow)
 }
 
 #ifdef BRISQUAL_HAVE_PNG
-
-void StartFresh()
-{
-    Curve = CurveState{};
-    Drag = DragState{};
-    ResetCurve();
-}
 
 // Compares a repaint of the current state with tests/data/golden/NAME.png. On a
 // mismatch it writes NAME.actual.png and NAME.diff.png (differences in

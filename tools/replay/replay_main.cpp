@@ -98,18 +98,18 @@ static std::string OpsListing(const RecordingSurface &surface)
             // Only a freshly created pen starts a pass; putting the previous
             // object back is not listed.
             if (created && c.object != 0 && c.object == created->result) {
-                snprintf(line, sizeof line, "pen %s %d 0x%08X\n", created->a == PlotPenDash ? "DASH" : "SOLID",
-                         (int)created->b, (unsigned)created->colour);
+                snprintf(line, sizeof line, "pen %s %d 0x%08X\n", created->style == PlotPenDash ? "DASH" : "SOLID",
+                         (int)created->width, (unsigned)created->colour);
                 out += line;
             }
         } else if (c.kind == CallMoveToEx) {
-            fromX = c.a;
-            fromY = c.b;
+            fromX = c.x;
+            fromY = c.y;
         } else if (c.kind == CallLineTo) {
-            snprintf(line, sizeof line, "line %d %d %d %d\n", (int)fromX, (int)fromY, (int)c.a, (int)c.b);
+            snprintf(line, sizeof line, "line %d %d %d %d\n", (int)fromX, (int)fromY, (int)c.x, (int)c.y);
             out += line;
-            fromX = c.a;
-            fromY = c.b;
+            fromX = c.x;
+            fromY = c.y;
         }
     }
     return out;
