@@ -67,12 +67,7 @@ if(TARGET brisqual-qt)
     set(icons)
     foreach(size 32 64 128 256)
         set(icon ${staged}/icons/${size}/${BRISQUAL_APP_ID}.png)
-        add_custom_command(OUTPUT ${icon}
-            COMMAND ${CMAKE_COMMAND} -E make_directory ${staged}/icons/${size}
-            COMMAND ${BRISQUAL_QT_PYTHON3} ${PROJECT_SOURCE_DIR}/tools/make_icon.py --size ${size}
-                    ${PROJECT_SOURCE_DIR}/resources/icon.txt ${icon}
-            DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_icon.py ${PROJECT_SOURCE_DIR}/resources/icon.txt
-            COMMENT "Drawing the ${size} x ${size} icon")
+        brisqual_make_icon(${icon} --size ${size})
         install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
         list(APPEND icons ${icon})
     endforeach()
