@@ -1,7 +1,8 @@
 # brisqual_case_tests(PREFIX SCRIPT [ARGS args...] [LABELS labels...]): one
 # ctest test PREFIX.CASE for each case of a shell test script written with
-# tests/harness/cases.sh, so that one failing case hides no other. The test
-# names are left in ${PREFIX}_TESTS for further properties.
+# tests/harness/cases.sh, so that one failing case hides no other; a case
+# that skips itself exits 77. The test names are left in ${PREFIX}_TESTS for
+# further properties.
 function(brisqual_case_tests prefix script)
     cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "ARGS;LABELS")
     execute_process(COMMAND bash ${script} --list OUTPUT_VARIABLE names RESULT_VARIABLE status)
@@ -16,6 +17,7 @@ function(brisqual_case_tests prefix script)
         add_test(NAME ${prefix}.${name} COMMAND bash ${script} ${name} ${arg_ARGS})
         list(APPEND tests ${prefix}.${name})
     endforeach()
+    set_tests_properties(${tests} PROPERTIES SKIP_RETURN_CODE 77)
     if(arg_LABELS)
         set_tests_properties(${tests} PROPERTIES LABELS "${arg_LABELS}")
     endif()
