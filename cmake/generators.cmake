@@ -1,5 +1,8 @@
 # The generators in tools/ that build the icon and read the resource script
 # at build time. Python runs them, and the test suites written in it.
+# The system's interpreter comes first, ahead of any other on the PATH: it
+# has the modules that scripts/packages.sh installs for the test suites.
+set(Python3_ROOT_DIR /usr CACHE PATH "Where the Python 3 that runs the generators and suites lives")
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 # brisqual_make_icon(OUTPUT [--size N]): resources/icon.txt drawn as OUTPUT,
