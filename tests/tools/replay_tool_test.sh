@@ -29,7 +29,8 @@ png_size() {   # WxH from the header, or nothing when it is no PNG
 }
 
 no_temporary_left() {
-    ls -A | grep -q '^\.brisqual-' && fail "temporary file left behind"
+    local left=(.brisqual-*)
+    [ -e "${left[0]}" ] && fail "temporary file left behind: ${left[*]}"
 }
 
 # The three outputs on their own: JSON of the expected shape, listed drawing
