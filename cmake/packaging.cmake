@@ -1,15 +1,18 @@
 # What `cmake --install` puts where, and the packages CPack makes from it:
 # on Linux a Debian package (the Qt window with its menu entry, icons and
-# manual pages, the replay tool, and the browser page when its tree is
-# given), from the Windows build a zip of brisqual.exe and its read-me.
-# The version is the project's; the application id names the desktop entry,
-# the icons and the AppStream file alike.
+# manual pages, the replay tool, and the browser page with a menu entry of
+# its own when its tree is given), from the Windows build a zip of
+# brisqual.exe and its read-me. The version is the project's; the
+# application id names the desktop entries, the icons and the AppStream
+# file alike; the licence is LICENSE's.
 include(GNUInstallDirs)
 
 set(CPACK_PACKAGE_NAME brisqual)
 set(CPACK_PACKAGE_VENDOR "The Brisqual developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "teaching program for the mean value theorem for integrals")
-set(CPACK_PACKAGE_HOMEPAGE_URL ${BRISQUAL_HOMEPAGE})
+if(BRISQUAL_HOMEPAGE)
+    set(CPACK_PACKAGE_HOMEPAGE_URL ${BRISQUAL_HOMEPAGE})
+endif()
 set(CPACK_PACKAGE_CONTACT ${BRISQUAL_MAINTAINER})
 # Versions and file names come from project(VERSION) alone.
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -26,11 +29,27 @@ set(ENV{SOURCE_DATE_EPOCH} "${saved_epoch}")
 set(packaging ${PROJECT_SOURCE_DIR}/packaging)
 set(staged ${PROJECT_BINARY_DIR}/packaging)
 
+# LICENSE, whole for the read-me, and as its copyright line and its terms
+# for Debian's copyright file (each line indented, blank lines as " .").
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE BRISQUAL_LICENSE)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
+string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" copyright_line "${BRISQUAL_LICENSE}")
+set(BRISQUAL_COPYRIGHT ${CMAKE_MATCH_1})
+string(FIND "${BRISQUAL_LICENSE}" "Permission" terms_start)
+string(SUBSTRING "${BRISQUAL_LICENSE}" ${terms_start} -1 terms)
+string(STRIP "${terms}" terms)
+string(REPLACE "\n\n" "\n.\n" terms "${terms}")
+string(REPLACE "\n" "\n " BRISQUAL_LICENSE_TEXT " ${terms}")
+
 if(WIN32)
     # The zip: the program as built (already stripped; CPack must not touch
     # it) and the read-me in CR LF lines for Notepad.
     install(TARGETS brisqual RUNTIME DESTINATION .)
-    configure_file(${packaging}/windows/LEEME-README.txt ${staged}/LEEME-README.txt
+    # NEWLINE_STYLE ends the template's lines; the licence's own lines are
+    # given their CR LF here.
+    string(STRIP "${BRISQUAL_LICENSE}" BRISQUAL_LICENSE)
+    string(REPLACE "\n" "\r\n" BRISQUAL_LICENSE "${BRISQUAL_LICENSE}")
+    configure_file(${packaging}/windows/LEEME-README.txt.in ${staged}/LEEME-README.txt
                    @ONLY NEWLINE_STYLE CRLF)
     install(FILES ${staged}/LEEME-README.txt DESTINATION .)
     set(CPACK_GENERATOR ZIP)
@@ -45,8 +64,13 @@ if(WIN32)
     return()
 endif()
 
+# The browser page, and the menu entry that opens it in the default
+# browser: both come with the page's tree.
+set(BRISQUAL_PAGE_PATH /usr/${CMAKE_INSTALL_DATADIR}/brisqual/brisqual.html)
 if(BRISQUAL_WEB)
     install(FILES ${PROJECT_BINARY_DIR}/brisqual.html DESTINATION ${CMAKE_INSTALL_DATADIR}/brisqual)
+    configure_file(${packaging}/linux/brisqual-page.desktop.in ${staged}/${BRISQUAL_APP_ID}.Page.desktop @ONLY)
+    install(FILES ${staged}/${BRISQUAL_APP_ID}.Page.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     return()
 endif()
 
@@ -59,16 +83,40 @@ if(TARGET brisqual-qt)
     list(APPEND manuals brisqual-qt.1)
 
     configure_file(${packaging}/linux/brisqual.desktop.in ${staged}/${BRISQUAL_APP_ID}.desktop @ONLY)
+    # A home page and its screenshots only where a publisher has one.
+    set(BRISQUAL_METAINFO_HOMEPAGE "")
+    set(BRISQUAL_METAINFO_SCREENSHOTS "")
+    if(BRISQUAL_HOMEPAGE)
+        set(BRISQUAL_METAINFO_HOMEPAGE "  <url type=\"homepage\">${BRISQUAL_HOMEPAGE}</url>\n")
+        set(BRISQUAL_METAINFO_SCREENSHOTS "  <screenshots>
+    <screenshot type=\"default\">
+      <caption>The curve after two drags, with its integral and mean level</caption>
+      <image>${BRISQUAL_HOMEPAGE}/screenshots/qt-main.png</image>
+    </screenshot>
+    <screenshot>
+      <caption>The About box</caption>
+      <image>${BRISQUAL_HOMEPAGE}/screenshots/qt-about.png</image>
+    </screenshot>
+  </screenshots>\n")
+    endif()
     configure_file(${packaging}/linux/brisqual.metainfo.xml.in ${staged}/${BRISQUAL_APP_ID}.metainfo.xml @ONLY)
     install(FILES ${staged}/${BRISQUAL_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     install(FILES ${staged}/${BRISQUAL_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-    # The theme's icons: the 32 x 32 picture, each pixel enlarged to a square.
+    # The theme's icons: the 32 x 32 picture, each pixel enlarged to a
+    # block, and the same squares as a scalable SVG.
     set(icons)
-    foreach(size 32 64 128 256)
-        set(icon ${staged}/icons/${size}/${BRISQUAL_APP_ID}.png)
-        brisqual_make_icon(${icon} --size ${size})
-        install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+    foreach(size 32 48 64 128 256 scalable)
+        if(size STREQUAL scalable)
+            set(icon ${staged}/icons/${size}/${BRISQUAL_APP_ID}.svg)
+            brisqual_make_icon(${icon})
+            set(folder scalable)
+        else()
+            set(icon ${staged}/icons/${size}/${BRISQUAL_APP_ID}.png)
+            brisqual_make_icon(${icon} --size ${size})
+            set(folder ${size}x${size})
+        endif()
+        install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${folder}/apps)
         list(APPEND icons ${icon})
     endforeach()
     add_custom_target(brisqual-icons ALL DEPENDS ${icons})
@@ -77,6 +125,7 @@ endif()
 # Manual pages and the changelog, compressed without a time stamp so that
 # the package's bytes depend on the sources alone.
 configure_file(${packaging}/linux/changelog.in ${staged}/changelog @ONLY)
+configure_file(${packaging}/linux/copyright.in ${staged}/copyright @ONLY)
 set(compressed ${staged}/changelog.gz)
 add_custom_command(OUTPUT ${staged}/changelog.gz
     COMMAND ${BRISQUAL_GZIP} -9nkf ${staged}/changelog
@@ -90,7 +139,7 @@ foreach(manual ${manuals})
     list(APPEND compressed ${staged}/${manual}.gz)
 endforeach()
 add_custom_target(brisqual-docs ALL DEPENDS ${compressed})
-install(FILES ${packaging}/linux/copyright ${staged}/changelog.gz
+install(FILES ${staged}/copyright ${staged}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/brisqual)
 
 # The browser page comes from its own build tree, when that tree has built
@@ -111,15 +160,15 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The About box is drawn in Wine's MS Sans Serif; Qt needs a platform
 # plugin (xcb or wayland) to open any window.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine, qt6-qpa-plugins")
-# CPack puts the summary above this as the synopsis line.
+# CPack puts the summary above this as the synopsis line; the paragraph on
+# the browser page is added when the page goes in (cpack_project.cmake).
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Brisqual shows a sampled curve (red), its running integral (yellow) and
 its mean level (green). Drag the curve up or down with the mouse and watch
 the green line move so that the area between it and the curve always
 balances out. It is meant for students and teachers.
 .
-The package holds the program's window (brisqual-qt, with a menu entry),
-brisqual-replay, a command-line tool that replays mouse events from a
-script and writes the same picture as a PNG file, and, where built, the
-program as a single offline web page.")
+This package installs the program's window, brisqual-qt, with a menu
+entry, and brisqual-replay, a command-line tool that replays mouse events
+from a script or a link and draws the same picture as a PNG file.")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -2,13 +2,15 @@
 """Builds the program's icon from its text picture (resources/icon.txt): the
 one reader of that picture.
 
-usage: make_icon.py [--size N] ICON_TXT OUTPUT.ico|OUTPUT.cpp|OUTPUT.js|OUTPUT.png
+usage: make_icon.py [--size N] ICON_TXT OUTPUT.ico|.cpp|.js|.png|.svg
 
 An .ico for the Windows program's resources, or pixel data (0x00RRGGBB, top
 row first) for the front ends that draw it themselves: C++ for the Qt
-window, a JavaScript statement for the browser page; or a PNG for the Linux
-desktop's icon theme, N x N pixels (32 by default; a multiple of 32, each
-pixel of the picture enlarged to a square, never smoothed).
+window, a JavaScript statement for the browser page; or, for the Linux
+desktop's icon theme, a PNG of N x N pixels (32 by default, at least 32;
+each pixel of the picture enlarged to a block, never smoothed: squares for
+a multiple of 32, and at other sizes blocks whose sides differ by one
+pixel at most) or a scalable SVG of the same squares.
 
 The text holds a legend (letter, palette index, RRGGBB colour) and a 32 x 32
 grid of letters, top row first. The .ico gets one 32 x 32 image at 4 bits per
@@ -116,14 +118,15 @@ def js_source(rows):
 
 
 def png_file(rows, size):
-    """A size x size PNG: 8-bit palette, every picture pixel a square of
-    size / 32 pixels. No time or text chunks, so the bytes depend on the
-    picture alone and the package is reproducible."""
-    scale = size // SIZE
+    """A size x size PNG: 8-bit palette, each output pixel taking the
+    picture pixel it falls in (nearest neighbour). No time or text chunks,
+    so the bytes depend on the picture alone and the package is
+    reproducible."""
+    source = [x * SIZE // size for x in range(size)]
     raw = bytearray()
-    for row in rows:
-        line = b"\0" + bytes(i for i in row for _ in range(scale))  # filter type 0
-        raw += line * scale
+    for y in range(size):
+        row = rows[source[y]]
+        raw += b"\0" + bytes(row[source[x]] for x in range(size))  # filter type 0
 
     def chunk(kind, data):
         return (struct.pack(">I", len(data)) + kind + data
@@ -137,16 +140,36 @@ def png_file(rows, size):
             + chunk(b"IEND", b""))
 
 
-OUTPUTS = {".ico": encode_ico, ".cpp": cpp_source, ".js": js_source, ".png": png_file}
-USAGE = "usage: make_icon.py [--size N] ICON_TXT OUTPUT.ico|OUTPUT.cpp|OUTPUT.js|OUTPUT.png\n"
+def svg_file(rows):
+    """The picture as a 32 x 32 SVG that scales without smoothing: one path
+    a colour, a rectangle for each run of equal pixels in a row."""
+    runs = {}
+    for y, row in enumerate(rows):
+        x = 0
+        while x < SIZE:
+            end = x
+            while end < SIZE and row[end] == row[x]:
+                end += 1
+            runs.setdefault(row[x], []).append("M%d %dh%dv1h-%dz" % (x, y, end - x, end - x))
+            x = end
+    paths = "".join('<path fill="#%06X" d="%s"/>\n' % (STANDARD_PALETTE[i], "".join(runs[i]))
+                    for i in sorted(runs))
+    return ('<?xml version="1.0" encoding="UTF-8"?>\n'
+            "<!-- Made from resources/icon.txt by tools/make_icon.py. -->\n"
+            '<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" viewBox="0 0 %d %d" '
+            'shape-rendering="crispEdges">\n%s</svg>\n' % (SIZE, SIZE, SIZE, SIZE, paths)).encode("ascii")
+
+
+OUTPUTS = {".ico": encode_ico, ".cpp": cpp_source, ".js": js_source, ".png": png_file, ".svg": svg_file}
+USAGE = "usage: make_icon.py [--size N] ICON_TXT OUTPUT.ico|.cpp|.js|.png|.svg\n"
 
 
 def main(argv):
     args = argv[1:]
     size = SIZE
     if len(args) >= 2 and args[0] == "--size":
-        if not args[1].isdigit() or int(args[1]) < SIZE or int(args[1]) % SIZE:
-            sys.stderr.write("make_icon.py: --size takes a multiple of %d, not %r\n" % (SIZE, args[1]))
+        if not args[1].isdigit() or not SIZE <= int(args[1]) <= 1024:
+            sys.stderr.write("make_icon.py: --size takes %d to 1024 pixels, not %r\n" % (SIZE, args[1]))
             return 2
         size = int(args[1])
         args = args[2:]

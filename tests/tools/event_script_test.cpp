@@ -4,7 +4,9 @@
 #include "model/drag.h"
 #include "tests/harness/fresh_model.h"
 #include "tools/replay/event_script.h"
+#include "tools/replay/link.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -99,6 +101,9 @@ TEST(EventScript, RefusesBadLinesNamingTheLine)
         {"down +5 2", ""},
         {"key", ""},
         {"key esc now", ""},
+        {"key ESC", ""},
+        {"key ab", ""},
+        {"# a\rb", "# a\\x0Db"},
         {"DOWN 1 2", ""},
         {"move 1 2.0", ""},
         {"down 99999999999999999999 1", ""},
@@ -139,6 +144,35 @@ TEST(EventScript, ReplayDragsAsTheWindowDoesAndStopsAtEscape)
     EXPECT_EQ(Drag.DragActive, 1);   // the press before Esc
     EXPECT_EQ(Drag.AnchorIndex, 200);
     EXPECT_EQ(Drag.LastPointerY, 10);   // nothing after Esc
+}
+
+// A link read whole or a byte at a time gives the events of the script it
+// spells, however the address before '#' and the fragment are written.
+TEST(Link, ReadsEverySpellingAsItsScriptInPiecesOfAnySize)
+{
+    std::vector<ScriptEvent> expected;
+    ScriptError scriptError;
+    ASSERT_TRUE(Parse("down 200 300\nmove 200 310\nup 7 65535\n", expected, scriptError));
+    const std::string spellings[] = {
+        "#d200.300m200.310u7.65535",
+        "file:///usr/share/brisqual/brisqual.html?a=%zz#d200.300m200.310u7.65535\n",
+        " \t#%64200.3%300m200.310\nu00007.65535 \r\n",
+    };
+    for (const std::string &link : spellings)
+        for (size_t piece : {link.size(), (size_t)1}) {
+            LinkParser parser;
+            std::vector<ScriptEvent> events;
+            std::string error;
+            for (size_t at = 0; at < link.size(); at += piece)
+                ASSERT_TRUE(parser.Feed(link.data() + at, std::min(piece, link.size() - at), events, error)) << error;
+            ASSERT_TRUE(parser.Finish(events, error)) << link << ": " << error;
+            ASSERT_EQ(events.size(), expected.size()) << link;
+            for (size_t i = 0; i < expected.size(); i++) {
+                EXPECT_EQ(events[i].kind, expected[i].kind) << link;
+                EXPECT_EQ(events[i].x, expected[i].x) << link;
+                EXPECT_EQ(events[i].y, expected[i].y) << link;
+            }
+        }
 }
 
 }   // namespace

@@ -5,11 +5,11 @@
 #include "model/curve.h"
 #include "model/drag.h"
 
-#include <stdio.h>
 #include <string.h>
 
 static const char UnknownReason[] = "unknown event (expected down, move, up or key)";
 static const char CoordinateReason[] = "coordinates must be whole numbers from 0 to 65535";
+static const char KeyReason[] = "unknown key (expected esc, or one lower-case letter or digit)";
 static const unsigned char ByteOrderMark[3] = {0xEF, 0xBB, 0xBF};
 
 bool EventScriptParser::Feed(const char *data, size_t size, std::vector<ScriptEvent> &events, ScriptError &error)
@@ -65,7 +65,7 @@ void EventScriptParser::TakeInLine(unsigned char c, std::vector<ScriptEvent> &ev
         }
         // A CR inside a line is no separator: "down 1\r2" is not "down 1 2".
         Echo('\r');
-        if (!failing_ && !comment_)
+        if (!failing_)
             Fail("a carriage return inside the line");
     }
     if (c == '\r') {
@@ -154,6 +154,8 @@ void EventScriptParser::EndLine(std::vector<ScriptEvent> &events)
         EndField();
         if (!failing_ && fields_ > 0 && fields_ != (isKey_ ? 2 : 3))
             Fail(CountReason());
+        if (!failing_ && isKey_ && fields_ == 2 && !KnownKey())
+            Fail(KeyReason);
     }
     if (failing_) {
         Report();
@@ -171,6 +173,15 @@ void EventScriptParser::EndLine(std::vector<ScriptEvent> &events)
     value_ = 0;
     event_ = ScriptEvent{};
     echoCut_ = false;
+}
+
+bool EventScriptParser::KnownKey() const
+{
+    if (nameLength_ == 1) {
+        char c = name_[0];
+        return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+    }
+    return nameLength_ == 3 && memcmp(name_, "esc", 3) == 0;
 }
 
 const char *EventScriptParser::CountReason() const
@@ -205,17 +216,7 @@ void EventScriptParser::Report()
 {
     error_.line = line_;
     error_.reason = failing_;
-    error_.text.clear();
-    for (size_t i = 0; i < echoLength_; i++) {
-        unsigned char c = echo_[i];
-        if (c >= 0x20 && c < 0x7F && c != '\\') {
-            error_.text += (char)c;
-        } else {
-            char escaped[8];
-            snprintf(escaped, sizeof escaped, "\\x%02X", c);
-            error_.text += escaped;
-        }
-    }
+    error_.text = Printable((const char *)echo_, echoLength_);
     if (echoCut_)
         error_.text += "...";
     failed_ = true;
@@ -228,23 +229,27 @@ bool ParseEventScript(const std::string &text, std::vector<ScriptEvent> &events,
     return parser.Feed(text.data(), text.size(), events, error) && parser.Finish(events, error);
 }
 
+bool ReplayEvent(const ScriptEvent &e)
+{
+    switch (e.kind) {
+    case EventDown:
+        BeginDrag(e.x, e.y);
+        break;
+    case EventMove:
+        ContinueDrag(e.y);   // the window repaints; the replay paints once at the end
+        break;
+    case EventUp:
+        EndDrag();
+        break;
+    case EventKey:
+        return !e.escape;
+    }
+    return true;
+}
+
 void ReplayEvents(const std::vector<ScriptEvent> &events)
 {
-    for (const ScriptEvent &e : events) {
-        switch (e.kind) {
-        case EventDown:
-            BeginDrag(e.x, e.y);
-            break;
-        case EventMove:
-            ContinueDrag(e.y);   // the window repaints; the replay paints once at the end
-            break;
-        case EventUp:
-            EndDrag();
-            break;
-        case EventKey:
-            if (e.escape)
-                return;
-            break;
-        }
-    }
+    for (const ScriptEvent &e : events)
+        if (!ReplayEvent(e))
+            return;
 }

@@ -2,6 +2,8 @@
 // receive them, for replaying a session without a window.
 #pragma once
 
+#include "tools/replay/io.h"
+
 #include <stddef.h>
 #include <stdint.h>
 #include <string>
@@ -21,16 +23,14 @@ struct ScriptError {
     std::string reason;
 };
 
-// At most this many bytes of a bad line are shown, so that a huge line
-// cannot flood the terminal; bytes other than printable ASCII are shown as
-// \xNN, so that a script cannot send control sequences to it.
-const size_t MaxEchoedBytes = 80;
-
 // Reads a script as it arrives, in pieces of any size, in memory that does
 // not grow with the script: each line is checked byte by byte and only its
-// first MaxEchoedBytes are kept, for the message. A UTF-8 byte-order mark
-// before the first line is skipped; a line may end in CR LF. 'key esc' ends
-// the program, so the lines after it are not read.
+// first MaxEchoedBytes are kept, for the message (as Printable shows it). A
+// UTF-8 byte-order mark before the first line is skipped; a line may end in
+// CR LF, and a CR anywhere else, comments included, makes the line bad. A
+// key is 'esc' or one lower-case letter or digit: a misspelt Esc must not
+// pass as some other key. 'key esc' ends the program, so the lines after it
+// are not read.
 class EventScriptParser {
 public:
     // Appends the events completed in DATA; false at the first bad line
@@ -51,6 +51,7 @@ private:
     void Report();
     void Echo(unsigned char c);
     const char *CountReason() const;
+    bool KnownKey() const;
 
     uint64_t line_ = 1;
     int bomMatched_ = 0;   // bytes of a byte-order mark held; 3 once past it
@@ -64,7 +65,7 @@ private:
     char word_[5] = {};               // the first field (longer words are unknown)
     size_t wordLength_ = 0;
     bool isKey_ = false;
-    char name_[4] = {};   // a key's name, enough to tell 'esc'
+    char name_[4] = {};   // a key's name, one byte more than the longest
     size_t nameLength_ = 0;
     uint32_t value_ = 0;   // a coordinate, held at 65536 once past 65535
     ScriptEvent event_ = {};
@@ -76,5 +77,7 @@ private:
 // A whole text at once: the events up to 'key esc', or the first bad line.
 bool ParseEventScript(const std::string &text, std::vector<ScriptEvent> &events, ScriptError &error);
 
-// Feeds the events to the model as the window procedure does; stops at Esc.
-void ReplayEvents(const std::vector<ScriptEvent> &events);
+// Feeds an event to the model as the window procedure does; false for Esc,
+// after which the window takes no more events.
+bool ReplayEvent(const ScriptEvent &event);
+void ReplayEvents(const std::vector<ScriptEvent> &events);   // up to Esc

@@ -4,6 +4,8 @@
 // damages what was there.
 #include "tools/replay/png_file.h"
 
+#include "tools/replay/io.h"
+
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -28,16 +30,9 @@ struct PngSink {
 void WriteBytes(png_structp png, png_bytep data, size_t length)
 {
     PngSink *sink = (PngSink *)png_get_io_ptr(png);
-    while (length > 0) {
-        ssize_t n = write(sink->fd, data, length);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            sink->writeErrno = n < 0 ? errno : EIO;
-            png_error(png, "write failed");
-        }
-        data += n;
-        length -= (size_t)n;
+    if (!WriteAll(sink->fd, data, length)) {
+        sink->writeErrno = errno;
+        png_error(png, "write failed");
     }
 }
 
@@ -91,7 +86,7 @@ std::string SinkReason(const PngSink &sink)
 
 // The temporary file while it exists, for the signal handler: a fixed
 // buffer, as a handler may not allocate.
-const int CleanupSignals[] = {SIGHUP, SIGINT, SIGPIPE, SIGTERM};
+const int CleanupSignals[] = {SIGHUP, SIGINT, SIGPIPE, SIGQUIT, SIGTERM};
 const int SignalCount = sizeof CleanupSignals / sizeof CleanupSignals[0];
 char PendingTemp[PATH_MAX];
 volatile sig_atomic_t PendingArmed = 0;
@@ -160,57 +155,94 @@ bool Fail(std::string &error, const std::string &what, const std::string &reason
     return false;
 }
 
-bool WriteStraight(int fd, const std::string &name, const uint32_t *pixels, int width, int height, std::string &error)
+bool ParseDescriptor(const char *digits, int &fd)
 {
-    PngSink sink = {fd, 0, ""};
-    if (!EncodePng(sink, pixels, width, height))
-        return Fail(error, "cannot write " + name, SinkReason(sink));
+    long value = 0;
+    if (!*digits)
+        return false;
+    for (const char *c = digits; *c; c++) {
+        if (*c < '0' || *c > '9' || value > INT_MAX / 10)
+            return false;
+        value = value * 10 + (*c - '0');
+    }
+    if (value > INT_MAX)
+        return false;
+    fd = (int)value;
     return true;
 }
 
 }   // namespace
 
+int DescriptorNamed(const std::string &path)
+{
+    if (path == "-" || path == "/dev/stdout")
+        return STDOUT_FILENO;
+    if (path == "/dev/stdin")
+        return STDIN_FILENO;
+    if (path == "/dev/stderr")
+        return STDERR_FILENO;
+    int fd;
+    for (const char *folder : {"/dev/fd/", "/proc/self/fd/"}) {
+        size_t length = strlen(folder);
+        if (path.compare(0, length, folder) == 0 && ParseDescriptor(path.c_str() + length, fd))
+            return fd;
+    }
+    return -1;
+}
+
 bool PngOutput::Write(const std::string &path, const uint32_t *pixels, int width, int height, std::string &error)
 {
     Discard();
-    if (path == "-")
-        return WriteStraight(STDOUT_FILENO, "standard output", pixels, width, height, error);
+    const std::string shown = Printable(path);
+    pixels_ = pixels;
+    width_ = width;
+    height_ = height;
+    int named = DescriptorNamed(path);
+    if (named >= 0) {
+        int flags = fcntl(named, F_GETFL);
+        if (flags < 0 || (flags & O_ACCMODE) == O_RDONLY)
+            return Fail(error, "cannot write " + (path == "-" ? std::string("standard output") : shown),
+                        strerror(EBADF));
+        streamFd_ = named;
+        streamName_ = named == STDOUT_FILENO ? "standard output" : shown;
+        return true;
+    }
 
     struct stat st, link;
     if (stat(path.c_str(), &st) != 0) {
         if (errno != ENOENT)
-            return Fail(error, "cannot write " + path, strerror(errno));
+            return Fail(error, "cannot write " + shown, strerror(errno));
         if (lstat(path.c_str(), &link) == 0)
-            return Fail(error, "cannot write " + path, "a symbolic link to nothing");
+            return Fail(error, "cannot write " + shown, "a symbolic link to nothing");
         return Replace(path, NULL, pixels, width, height, error);
     }
     if (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode)) {
         // Opening a pipe waits for its reader. Never truncate: this is no file.
         int fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         if (fd < 0)
-            return Fail(error, "cannot open " + path, strerror(errno));
+            return Fail(error, "cannot open " + shown, strerror(errno));
         struct stat opened;
-        bool ok = fstat(fd, &opened) == 0 && (S_ISCHR(opened.st_mode) || S_ISFIFO(opened.st_mode));
-        if (!ok)
-            Fail(error, "cannot write " + path, "it was replaced while being opened");
-        else
-            ok = WriteStraight(fd, path, pixels, width, height, error);
-        if (close(fd) != 0 && ok)
-            ok = Fail(error, "cannot write " + path, strerror(errno));
-        return ok;
+        if (fstat(fd, &opened) != 0 || !(S_ISCHR(opened.st_mode) || S_ISFIFO(opened.st_mode))) {
+            close(fd);
+            return Fail(error, "cannot write " + shown, "it was replaced while being opened");
+        }
+        streamFd_ = fd;
+        ownsStream_ = true;
+        streamName_ = shown;
+        return true;
     }
     if (S_ISDIR(st.st_mode))
-        return Fail(error, "cannot write " + path, strerror(EISDIR));
+        return Fail(error, "cannot write " + shown, strerror(EISDIR));
     if (!S_ISREG(st.st_mode))
-        return Fail(error, "cannot write " + path, "not a regular file, a character device or a pipe");
+        return Fail(error, "cannot write " + shown, "not a regular file, a character device or a pipe");
     // A file the user may not write stays as it is, though its folder would
     // let the rename replace it.
     if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
-        return Fail(error, "cannot write " + path, strerror(errno));
+        return Fail(error, "cannot write " + shown, strerror(errno));
     if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
         char *real = realpath(path.c_str(), NULL);
         if (!real)
-            return Fail(error, "cannot write " + path, strerror(errno));
+            return Fail(error, "cannot write " + shown, strerror(errno));
         std::string target = real;
         free(real);
         return Replace(target, &st, pixels, width, height, error);
@@ -225,7 +257,8 @@ bool PngOutput::Replace(const std::string &target, const struct stat *existing, 
 {
     size_t slash = target.rfind('/');
     std::string temp = (slash == std::string::npos ? "" : target.substr(0, slash + 1)) + ".brisqual-XXXXXX";
-    std::string what = "cannot create " + temp + " (for " + target + ")";
+    const std::string shownTemp = Printable(temp), forTarget = " (for " + Printable(target) + ")";
+    std::string what = "cannot create " + shownTemp + forTarget;
     if (temp.size() >= sizeof PendingTemp)
         return Fail(error, what, strerror(ENAMETOOLONG));
     int fd;
@@ -262,15 +295,15 @@ bool PngOutput::Replace(const std::string &target, const struct stat *existing, 
     PngSink sink = {fd, 0, ""};
     bool ok = false;
     if (fchmod(fd, mode) != 0)
-        Fail(error, "cannot set the mode of " + temp, strerror(errno));
+        Fail(error, "cannot set the mode of " + shownTemp, strerror(errno));
     else if (!EncodePng(sink, pixels, width, height))
-        Fail(error, "cannot write " + temp + " (for " + target + ")", SinkReason(sink));
+        Fail(error, "cannot write " + shownTemp + forTarget, SinkReason(sink));
     else if (fsync(fd) != 0)
-        Fail(error, "cannot write " + temp + " (for " + target + ")", strerror(errno));
+        Fail(error, "cannot write " + shownTemp + forTarget, strerror(errno));
     else
         ok = true;
     if (close(fd) != 0 && ok)
-        ok = Fail(error, "cannot write " + temp + " (for " + target + ")", strerror(errno));
+        ok = Fail(error, "cannot write " + shownTemp + forTarget, strerror(errno));
     if (!ok)
         Discard();
     return ok;
@@ -278,12 +311,24 @@ bool PngOutput::Replace(const std::string &target, const struct stat *existing, 
 
 bool PngOutput::Commit(std::string &error)
 {
+    if (streamFd_ >= 0) {
+        PngSink sink = {streamFd_, 0, ""};
+        bool ok = EncodePng(sink, pixels_, width_, height_);
+        if (!ok)
+            Fail(error, "cannot write " + streamName_, SinkReason(sink));
+        if (ownsStream_ && close(streamFd_) != 0 && ok)
+            ok = Fail(error, "cannot write " + streamName_, strerror(errno));
+        streamFd_ = -1;
+        ownsStream_ = false;
+        return ok;
+    }
     if (!pending_)
         return true;
     SignalsBlocked blocked;
     bool ok = rename(PendingTemp, target_.c_str()) == 0;
     if (!ok) {
-        Fail(error, std::string("cannot rename ") + PendingTemp + " to " + target_, strerror(errno));
+        Fail(error, "cannot rename " + Printable(PendingTemp, strlen(PendingTemp)) + " to " + Printable(target_),
+             strerror(errno));
         unlink(PendingTemp);
     }
     PendingArmed = 0;
@@ -294,6 +339,10 @@ bool PngOutput::Commit(std::string &error)
 
 void PngOutput::Discard()
 {
+    if (ownsStream_)
+        close(streamFd_);
+    streamFd_ = -1;
+    ownsStream_ = false;
     if (!pending_)
         return;
     SignalsBlocked blocked;

@@ -8,14 +8,22 @@
 
 struct stat;
 
+// The descriptor a name stands for, or -1: "-" and /dev/stdout are
+// standard output; /dev/stdin, /dev/stderr, /dev/fd/N and /proc/self/fd/N
+// are descriptors 0, 2 and N. Such a name is written to the descriptor,
+// never replaced, whatever file it is open on.
+int DescriptorNamed(const std::string &path);
+
 // A PNG on its way to a name. A regular file, or a name not yet taken, gets
-// the picture through a temporary file in the same folder, renamed over it
-// by Commit (through a symbolic link, the file it names); the file keeps
-// its mode, or a new one takes the mode a new file gets. A character
-// device, a named pipe or "-" (standard output) is written straight
-// through. Anything else is refused. Until Commit, SIGHUP, SIGINT, SIGPIPE
-// and SIGTERM remove the temporary file before ending the program, and so
-// does the destructor: only one PngOutput may be pending at a time.
+// the picture through a temporary file in the same folder, written by Write
+// and renamed over it by Commit (through a symbolic link, the file it
+// names); the file keeps its mode, or a new one takes the mode a new file
+// gets. A character device, a named pipe or a descriptor's name is opened
+// or checked by Write and written straight through by Commit, so that
+// every other output can go first. Anything else is refused. Until Commit,
+// SIGHUP, SIGINT, SIGPIPE, SIGQUIT and SIGTERM remove the temporary file
+// before ending the program, and so does the destructor: only one
+// PngOutput may be pending at a time. The pixels must outlive Commit.
 class PngOutput {
 public:
     PngOutput() = default;
@@ -24,7 +32,7 @@ public:
     ~PngOutput() { Discard(); }
 
     bool Write(const std::string &path, const uint32_t *pixels, int width, int height, std::string &error);
-    // The rename, last, once every other output has succeeded.
+    // The rename or the stream, last, once every other output has succeeded.
     bool Commit(std::string &error);
     void Discard();
 
@@ -34,6 +42,13 @@ private:
 
     std::string target_;   // where the temporary file goes
     bool pending_ = false;
+    // A stream: its descriptor (closed by Commit or Discard when opened
+    // here), its name for messages, and the picture it is to get.
+    int streamFd_ = -1;
+    bool ownsStream_ = false;
+    std::string streamName_;
+    const uint32_t *pixels_ = nullptr;
+    int width_ = 0, height_ = 0;
 };
 
 // Write and Commit in one.

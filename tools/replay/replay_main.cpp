@@ -7,21 +7,31 @@
 #include "render/raster_surface.h"
 #include "render/recording_surface.h"
 #include "tools/replay/event_script.h"
+#include "tools/replay/io.h"
+#include "tools/replay/link.h"
 #include "tools/replay/png_file.h"
 
 #include <charconv>
 #include <errno.h>
+#include <fcntl.h>
+#include <memory>
 #include <new>
+#include <signal.h>
 #include <stdio.h>
 #include <string.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 // The largest side of a picture: at 4 bytes a pixel, 1 GiB at most.
 static const int MaxSide = 16384;
 
+// The one text of the tool's usage: README and the manual page are checked
+// against it.
 static const char Usage[] =
-    "usage: brisqual-replay [--state] [--ops] [--link] [--png FILE] [--size WxH] [--] [SCRIPT]\n"
+    "usage: brisqual-replay [--state] [--ops] [--link] [--png FILE] [--size WxH]\n"
+    "                       [--from-link] [--] [SCRIPT]\n"
+    "       brisqual-replay --help | --version\n"
     "\n"
     "Replays mouse and key events through the curve as the main window does,\n"
     "then paints one repaint.\n"
@@ -31,21 +41,31 @@ static const char Usage[] =
     "  --ops        print the drawing operations of the repaint, one a line\n"
     "  --link       print the events as the fragment of a link to the browser\n"
     "               page (brisqual.html#d200.300m200.310u200.310): d press,\n"
-    "               m move, u release, each with x.y; keys are left out\n"
+    "               m move, u release, each with x.y; keys, and moves that\n"
+    "               change nothing, are left out. A fragment longer than\n"
+    "               2,095,104 characters is refused: browsers open addresses\n"
+    "               of up to 2,097,152, and the page's own needs the rest\n"
     "  --png FILE   write the picture of the client area as a PNG; '-' is\n"
-    "               standard output (alone: not with --state, --ops or --link)\n"
+    "               standard output (alone: not with --state, --ops or --link),\n"
+    "               and so are /dev/stdout, /dev/fd/1 and /proc/self/fd/1\n"
     "  --size WxH   size of the picture (default 602x504), each side from 1 to\n"
     "               16384; it takes 4 bytes a pixel of memory, 1 GiB at most\n"
+    "  --from-link  SCRIPT holds a link instead: a whole address, or its '#'\n"
+    "               and the fragment after it, percent-decoded and read as\n"
+    "               the page reads it. A link that ends in the middle of a\n"
+    "               drag ends the drag there, as the page does\n"
+    "  -h, --help   print this and exit\n"
+    "  --version    print the version and exit\n"
     "  --           ends the options\n"
     "  SCRIPT       event script; standard input when absent or '-'\n"
     "\n"
     "Script lines: 'down X Y', 'move X Y', 'up X Y' (client pixels 0..65535)\n"
-    "and 'key NAME' ('key esc' ends the program: later lines are not read).\n"
-    "'#' starts a comment.\n"
+    "and 'key NAME', NAME being esc or one lower-case letter or digit ('key\n"
+    "esc' ends the program: later lines are not read). '#' starts a comment.\n"
     "\n"
     "Exit status: 0 done; 1 a file could not be read or written, or memory ran\n"
-    "out; 2 a bad option or script line. Unless it is 0, no file was created\n"
-    "or replaced.\n";
+    "out; 2 a bad option, script line or link, or a link too long to open.\n"
+    "Unless it is 0, no file was created or replaced.\n";
 
 static void AppendDouble(std::string &out, double v)
 {
@@ -115,20 +135,23 @@ static std::string OpsListing(const RecordingSurface &surface)
     return out;
 }
 
-// The page reads the events after '#' in its address, one letter and x.y
-// each: the compact form of a script for a link.
-static void AppendLink(std::string &out, const std::vector<ScriptEvent> &events)
-{
-    for (const ScriptEvent &e : events) {
-        const char letter = e.kind == EventDown ? 'd' : e.kind == EventMove ? 'm' : e.kind == EventUp ? 'u' : 0;
-        if (!letter)
-            continue;   // Esc ends the parse before it; other keys do nothing
-        out += letter;
-        out += std::to_string(e.x);
-        out += '.';
-        out += std::to_string(e.y);
+// The --link text as the events are replayed: a move that changes nothing
+// (no drag, or no vertical motion) is left out, so it must be told before
+// the move is replayed. Past the longest fragment only the length counts.
+struct LinkText {
+    std::string text = "#";
+    size_t length = 1;
+
+    void Add(const ScriptEvent &e)
+    {
+        if (e.kind == EventMove && (!Drag.DragActive || e.y == Drag.LastPointerY))
+            return;
+        std::string piece = LinkEvent(e);
+        length += piece.size();
+        if (length <= MaxFragmentLength)
+            text += piece;
     }
-}
+};
 
 static bool ParseSize(const char *text, int &width, int &height)
 {
@@ -152,15 +175,24 @@ static bool ParseSize(const char *text, int &width, int &height)
     return true;
 }
 
-static int UsageError(const char *message)
+static int UsageError(const std::string &message)
 {
-    fprintf(stderr, "brisqual-replay: %s\n%s", message, Usage);
+    fprintf(stderr, "brisqual-replay: %s\n%s", message.c_str(), Usage);
     return 2;
+}
+
+// Standard output, written whole; a failure is reported and is exit 1.
+static int WriteOut(const std::string &text)
+{
+    if (WriteAll(STDOUT_FILENO, text.data(), text.size()))
+        return 0;
+    fprintf(stderr, "brisqual-replay: cannot write standard output: %s\n", strerror(errno));
+    return 1;
 }
 
 static int Run(int argc, char **argv)
 {
-    bool wantState = false, wantOps = false, wantLink = false, options = true;
+    bool wantState = false, wantOps = false, wantLink = false, fromLink = false, sized = false, options = true;
     const char *pngPath = NULL;
     const char *scriptPath = NULL;
     int width = ClientWidth, height = ClientHeight;
@@ -174,14 +206,17 @@ static int Run(int argc, char **argv)
         } else if (strcmp(arg, "--") == 0) {
             options = false;
         } else if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
-            fputs(Usage, stdout);
-            return fflush(stdout) == 0 ? 0 : 1;
+            return WriteOut(Usage);
+        } else if (strcmp(arg, "--version") == 0) {
+            return WriteOut("brisqual-replay " BRISQUAL_VERSION "\n");
         } else if (strcmp(arg, "--state") == 0) {
             wantState = true;
         } else if (strcmp(arg, "--ops") == 0) {
             wantOps = true;
         } else if (strcmp(arg, "--link") == 0) {
             wantLink = true;
+        } else if (strcmp(arg, "--from-link") == 0) {
+            fromLink = true;
         } else if (strcmp(arg, "--png") == 0) {
             if (++i >= argc || argv[i][0] == '\0')
                 return UsageError("--png needs a file name");
@@ -191,78 +226,98 @@ static int Run(int argc, char **argv)
         } else if (strcmp(arg, "--size") == 0) {
             if (++i >= argc || !ParseSize(argv[i], width, height))
                 return UsageError("--size needs WxH, each from 1 to 16384");
+            if (sized)
+                return UsageError("--size given twice");
+            sized = true;
         } else {
-            std::string message = std::string("unknown option ") + arg;
-            return UsageError(message.c_str());
+            return UsageError("unknown option " + Printable(arg, strlen(arg)));
         }
     }
-    bool pngToStdout = pngPath && strcmp(pngPath, "-") == 0;
-    if (pngToStdout && (wantState || wantOps || wantLink))
-        return UsageError("--png - takes standard output for itself: not with --state, --ops or --link");
+    if (pngPath && DescriptorNamed(pngPath) == STDOUT_FILENO && (wantState || wantOps || wantLink))
+        return UsageError("--png " + Printable(pngPath, strlen(pngPath)) +
+                          " takes standard output for itself: not with --state, --ops or --link");
     if (!wantOps && !wantLink && !pngPath)
         wantState = true;
 
     bool fromStdin = !scriptPath || strcmp(scriptPath, "-") == 0;
-    const char *scriptName = fromStdin ? "<stdin>" : scriptPath;
-    FILE *file = fromStdin ? stdin : fopen(scriptPath, "rb");
-    if (!file) {
-        fprintf(stderr, "brisqual-replay: cannot open %s: %s\n", scriptPath, strerror(errno));
+    const std::string scriptName = fromStdin ? "<stdin>" : Printable(scriptPath, strlen(scriptPath));
+    int input = fromStdin ? STDIN_FILENO : open(scriptPath, O_RDONLY | O_NOCTTY | O_CLOEXEC);
+    if (input < 0) {
+        fprintf(stderr, "brisqual-replay: cannot open %s: %s\n", scriptName.c_str(), strerror(errno));
         return 1;
     }
 
     // As the window does: reset at creation, then the events as they are
-    // read (in memory that does not grow with the script), then one
-    // repaint. Nothing is written before the last line has been checked.
+    // read (in memory that does not grow with the input), then one
+    // repaint. Nothing is written before the last byte has been checked.
     ResetCurve();
-    EventScriptParser parser;
+    EventScriptParser script;
+    LinkParser link;
     std::vector<ScriptEvent> events;
     ScriptError error;
+    LinkText linkText;
     static char buffer[65536];
-    std::string link = "#";
-    bool parsed = true, readFailed = false;
+    bool parsed = true, readFailed = false, more = true;
     int readErrno = 0;
-    while (parsed && !parser.Ended()) {
-        size_t n = fread(buffer, 1, sizeof buffer, file);
-        if (n == 0) {
-            readFailed = ferror(file) != 0;
+    while (parsed && more) {
+        ssize_t n = ReadSome(input, buffer, sizeof buffer);
+        events.clear();
+        if (n < 0) {
+            readFailed = true;
             readErrno = errno;
             break;
+        } else if (n == 0) {
+            parsed = fromLink ? link.Finish(events, error.reason) : script.Finish(events, error);
+            more = false;
+        } else {
+            parsed = fromLink ? link.Feed(buffer, (size_t)n, events, error.reason) :
+                                script.Feed(buffer, (size_t)n, events, error);
+            more = !script.Ended();
         }
-        events.clear();
-        parsed = parser.Feed(buffer, n, events, error);
-        if (wantLink)
-            AppendLink(link, events);
-        ReplayEvents(events);
-    }
-    if (parsed && !readFailed) {
-        events.clear();
-        parsed = parser.Finish(events, error);
-        if (wantLink)
-            AppendLink(link, events);
-        ReplayEvents(events);
+        for (const ScriptEvent &e : events) {
+            if (wantLink)
+                linkText.Add(e);
+            ReplayEvent(e);
+        }
     }
     if (!fromStdin)
-        fclose(file);
+        close(input);
+    if (!parsed && fromLink) {
+        fprintf(stderr, "brisqual-replay: %s: a link the page cannot read: %s\n", scriptName.c_str(),
+                error.reason.c_str());
+        return 2;
+    }
     if (!parsed) {
-        fprintf(stderr, "brisqual-replay: %s:%llu: %s: %s\n", scriptName, (unsigned long long)error.line,
+        fprintf(stderr, "brisqual-replay: %s:%llu: %s: %s\n", scriptName.c_str(), (unsigned long long)error.line,
                 error.reason.c_str(), error.text.c_str());
         return 2;
     }
     if (readFailed) {
-        fprintf(stderr, "brisqual-replay: cannot read %s: %s\n", fromStdin ? "standard input" : scriptPath,
+        fprintf(stderr, "brisqual-replay: cannot read %s: %s\n", fromStdin ? "standard input" : scriptName.c_str(),
                 strerror(readErrno));
         return 1;
     }
+    // The page lets go of a drag that a link leaves held.
+    if (fromLink)
+        EndDrag();
+    if (wantLink && linkText.length > MaxFragmentLength) {
+        fprintf(stderr,
+                "brisqual-replay: the link's fragment would be %zu characters long, more than the %zu that leave "
+                "room for the page's address in the %zu characters a browser opens\n",
+                linkText.length, MaxFragmentLength, MaxUrlLength);
+        return 2;
+    }
     ComputeRunningIntegral();
 
-    // Every output that can fail comes first, and the rename of the PNG
-    // over its file last: an exit status other than 0 means that nothing
-    // was replaced.
+    // Every output that can fail comes first: the PNG's temporary file,
+    // then standard output, and last the rename of the file, or the PNG
+    // written through to a stream. An exit status other than 0 means that
+    // nothing was replaced.
     std::string out;
     if (wantState)
         out += StateJson();
     if (wantLink)
-        out += link + "\n";
+        out += linkText.text + "\n";
     if (wantOps) {
         RecordingSurface recording;
         PaintContent(recording);
@@ -270,18 +325,17 @@ static int Run(int argc, char **argv)
     }
     PngOutput png;
     std::string message;
+    std::unique_ptr<RasterSurface> raster;
     if (pngPath) {
-        RasterSurface raster(width, height);
-        PaintContent(raster);
-        if (!png.Write(pngPath, raster.Pixels(), width, height, message)) {
+        raster.reset(new RasterSurface(width, height));
+        PaintContent(*raster);
+        if (!png.Write(pngPath, raster->Pixels(), width, height, message)) {
             fprintf(stderr, "brisqual-replay: %s\n", message.c_str());
             return 1;
         }
     }
-    if (fwrite(out.data(), 1, out.size(), stdout) != out.size() || fflush(stdout) != 0) {
-        fprintf(stderr, "brisqual-replay: cannot write standard output: %s\n", strerror(errno));
+    if (!out.empty() && WriteOut(out) != 0)
         return 1;
-    }
     if (!png.Commit(message)) {
         fprintf(stderr, "brisqual-replay: %s\n", message.c_str());
         return 1;
@@ -291,6 +345,9 @@ static int Run(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
+    // Past a file-size limit a write fails, and is reported, instead of the
+    // signal ending the program with its temporary file left behind.
+    signal(SIGXFSZ, SIG_IGN);
     try {
         return Run(argc, argv);
     } catch (const std::bad_alloc &) {

@@ -1,0 +1,147 @@
+// Links: an event script's presses, moves and releases as the page's
+// fragment, and the fragment read back exactly as the page's parseLink
+// reads it after decodeURIComponent, so that the tool draws any link the
+// page opens and refuses any it refuses.
+#include "tools/replay/link.h"
+
+#include <stdio.h>
+
+std::string LinkEvent(const ScriptEvent &e)
+{
+    const char letter = e.kind == EventDown ? 'd' : e.kind == EventMove ? 'm' : e.kind == EventUp ? 'u' : 0;
+    if (!letter)
+        return std::string();
+    return letter + std::to_string(e.x) + '.' + std::to_string(e.y);
+}
+
+bool LinkParser::Feed(const char *data, size_t size, std::vector<ScriptEvent> &events, std::string &error)
+{
+    for (size_t i = 0; i < size && !failed_; i++)
+        TakeRaw((unsigned char)data[i], events);
+    if (failed_)
+        error = error_;
+    return !failed_;
+}
+
+bool LinkParser::Finish(std::vector<ScriptEvent> &events, std::string &error)
+{
+    if (!failed_) {
+        if (stage_ == BeforeHash)
+            error_ = "no '#' (the events of a link follow its '#')", failed_ = true;
+        else if (escapeDigits_ >= 0)
+            Fail("an unfinished % escape", escapeAt_);
+        else if (field_ != Letter)
+            EndEvent(events);
+    }
+    if (failed_)
+        error = error_;
+    return !failed_;
+}
+
+void LinkParser::Fail(const char *what, uint64_t at)
+{
+    char where[48];
+    snprintf(where, sizeof where, " at character %llu of the fragment", (unsigned long long)at);
+    error_ = what + std::string(where);
+    failed_ = true;
+}
+
+void LinkParser::TakeRaw(unsigned char c, std::vector<ScriptEvent> &events)
+{
+    if (stage_ == BeforeHash) {
+        if (c == '#')
+            stage_ = InFragment;
+        return;
+    }
+    if (c == '\t' || c == '\n' || c == '\r')
+        return;   // a browser drops these anywhere in an address
+    if (c <= ' ') {
+        // Blanks and control characters end an address; inside it they are
+        // characters of the fragment, and no event's.
+        if (!blankAt_)
+            blankAt_ = decoded_ + 1;
+        return;
+    }
+    if (blankAt_) {
+        Fail("no event", blankAt_);
+        return;
+    }
+    if (escapeDigits_ >= 0) {
+        int digit = c >= '0' && c <= '9' ? c - '0' :
+            c >= 'a' && c <= 'f'         ? c - 'a' + 10 :
+            c >= 'A' && c <= 'F'         ? c - 'A' + 10 :
+                                           -1;
+        if (digit < 0) {
+            Fail("a malformed % escape", escapeAt_);
+            return;
+        }
+        escapeValue_ = escapeValue_ * 16 + (unsigned)digit;
+        if (++escapeDigits_ == 2) {
+            escapeDigits_ = -1;
+            TakeDecoded((unsigned char)escapeValue_, events);
+        }
+    } else if (c == '%') {
+        escapeDigits_ = 0;
+        escapeValue_ = 0;
+        escapeAt_ = decoded_ + 1;
+    } else {
+        TakeDecoded(c, events);
+    }
+}
+
+// One character of the decoded fragment. Every event is a letter, one to
+// five digits, '.', and one to five digits; a sixth digit starts the next
+// event (which then fails), as the page's pattern matches.
+void LinkParser::TakeDecoded(unsigned char c, std::vector<ScriptEvent> &events)
+{
+    const uint64_t at = ++decoded_;
+    const bool digit = c >= '0' && c <= '9';
+    if (field_ == Y && (!digit || digits_ == 5)) {
+        if (digits_ == 0) {
+            Fail("no event", eventAt_);
+            return;
+        }
+        EndEvent(events);
+        if (failed_)
+            return;
+    }
+    if (field_ == Letter) {
+        if (c != 'd' && c != 'm' && c != 'u') {
+            Fail("no event", at);
+            return;
+        }
+        event_ = ScriptEvent{};
+        event_.kind = c == 'd' ? EventDown : c == 'm' ? EventMove : EventUp;
+        eventAt_ = at;
+        field_ = X;
+        digits_ = 0;
+        value_ = 0;
+    } else if (digit && digits_ < 5) {
+        value_ = value_ * 10 + (uint32_t)(c - '0');
+        digits_++;
+    } else if (field_ == X && c == '.' && digits_ > 0) {
+        x_ = value_;
+        field_ = Y;
+        digits_ = 0;
+        value_ = 0;
+    } else {
+        Fail("no event", eventAt_);
+    }
+}
+
+void LinkParser::EndEvent(std::vector<ScriptEvent> &events)
+{
+    if (field_ != Y || digits_ == 0) {
+        Fail("no event", eventAt_);
+        return;
+    }
+    // Checked once the event is whole, as the page checks a match.
+    if (x_ > 65535 || value_ > 65535) {
+        Fail("a coordinate beyond 65535", eventAt_);
+        return;
+    }
+    event_.x = (uint16_t)x_;
+    event_.y = (uint16_t)value_;
+    events.push_back(event_);
+    field_ = Letter;
+}
