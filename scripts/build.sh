@@ -29,7 +29,7 @@ runs_32bit_programs() {
     /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
-# fuzz_target event|script SEED LIBFUZZER-OPTION...: one fuzzer from its kept
+# fuzz_target event|event_file SEED LIBFUZZER-OPTION...: one fuzzer from its kept
 # seeds and the corpus earlier runs grew in build/fuzz/long-NAME, one worker.
 # A fixed seed repeats a run exactly; 0 explores anew. Prints executions,
 # executions a second, time, coverage and findings; fails with findings.

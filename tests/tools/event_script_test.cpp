@@ -3,8 +3,8 @@
 #include "model/curve.h"
 #include "model/drag.h"
 #include "tests/harness/fresh_model.h"
-#include "tools/replay/event_script.h"
-#include "tools/replay/link.h"
+#include "shell/replay/event_script.h"
+#include "shell/replay/link.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -11,8 +11,8 @@
 #include <vector>
 
 #ifdef BRISQUAL_HAVE_PNG
-#include "tools/replay/event_script.h"
-#include "tools/replay/png_file.h"
+#include "shell/replay/event_script.h"
+#include "shell/replay/png_file.h"
 
 #include <stdio.h>
 #endif
@@ -392,11 +392,11 @@ void ExpectGolden(const std::string &name)
     EXPECT_EQ(differing, 0u) << name << ": see " << name << ".actual.png and " << name << ".diff.png";
 }
 
-// Replays a kept event script (tests/data/scripts) from a fresh start.
+// Replays a kept event script (tests/data/events) from a fresh start.
 void ReplayScript(const std::string &name)
 {
     StartFresh();
-    std::string path = std::string(BRISQUAL_SCRIPT_DIR) + "/" + name + ".txt";
+    std::string path = std::string(BRISQUAL_EVENTS_DIR) + "/" + name + ".events";
     FILE *file = fopen(path.c_str(), "rb");
     ASSERT_NE(file, nullptr) << path;
     std::string text;

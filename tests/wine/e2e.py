@@ -52,7 +52,7 @@ class Context:
         """Draws a script with brisqual-replay; returns the picture."""
         folder = self.suite.out / self.suite.group
         folder.mkdir(parents=True, exist_ok=True)
-        script_path = folder / (name + ".txt")
+        script_path = folder / (name + ".events")
         script_path.write_text(script)
         png = folder / (name + "-replay.png")
         cmd = [str(self.replay), "--png", str(png)]

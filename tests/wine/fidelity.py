@@ -1,4 +1,4 @@
-# The pixel-comparison suite: each kept event script (tests/data/scripts/*.txt) is
+# The pixel-comparison suite: each kept event script (tests/data/events/*.events) is
 # played on brisqual.exe under Wine with real X input, and the client area
 # must equal brisqual-replay's picture for the same script, pixel for pixel.
 import subprocess
@@ -9,7 +9,7 @@ from app import App
 from locate import NotFound
 from session import SessionError
 
-SCRIPTS = Path(__file__).resolve().parents[1] / "data" / "scripts"
+SCRIPTS = Path(__file__).resolve().parents[1] / "data" / "events"
 PACE = 0.08   # seconds given to a move whose repaint shows nothing new
 
 
@@ -72,7 +72,7 @@ def cases():
     """The kept scripts by case name, fidelity-NAME. A script without events
     is left out: the start's picture is checked by the main session against
     a picture drawn without the replay tool."""
-    return {"fidelity-" + path.stem: path for path in sorted(SCRIPTS.glob("*.txt")) if read_script(path)}
+    return {"fidelity-" + path.stem: path for path in sorted(SCRIPTS.glob("*.events")) if read_script(path)}
 
 
 def run(ctx, name, path):

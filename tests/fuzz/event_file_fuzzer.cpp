@@ -7,8 +7,8 @@
 #include "model/curve.h"
 #include "model/drag.h"
 #include "tests/fuzz/model_checks.h"
-#include "tools/replay/event_script.h"
-#include "tools/replay/link.h"
+#include "shell/replay/event_script.h"
+#include "shell/replay/link.h"
 
 #include <stdint.h>
 #include <stdio.h>
