@@ -12,10 +12,22 @@ browser's Arial or its like, as Wine does without its own fonts.
 """
 import base64
 import os
+import re
 import sys
 
 
+def shrink(page):
+    """The template without its comments and indentation: the page's size
+    is part of its start-up time. Only whole comment lines go, so that no
+    string or regular expression can be cut; the licence notice stays."""
+    page = re.sub(r"<!--(?:(?!Copyright).)*?-->\n?", "", page, flags=re.S)
+    page = re.sub(r"/\*.*?\*/", "", page, flags=re.S)
+    lines = (line.strip() for line in page.split("\n"))
+    return "\n".join(line for line in lines if line and not line.startswith("//"))
+
+
 def build(page, module, template_js, icon_js, font, base_x, base_y):
+    page = shrink(page)
     if font is None:
         face = ""
     else:

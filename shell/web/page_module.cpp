@@ -11,10 +11,53 @@
 
 #define PAGE_EXPORT(name) extern "C" __attribute__((export_name(name)))
 
-// One surface for the whole run, as the window keeps one client area, and
-// the canvas's pixels beside it: ImageData wants R, G, B, A bytes.
+// One raster surface for the whole run, made on the classic view's first
+// repaint, as the window keeps one client area, and the canvas's pixels
+// beside it: ImageData wants R, G, B, A bytes.
 static RasterSurface *Surface;
 static uint32_t CanvasPixels[ClientWidth * ClientHeight];
+
+// The classroom view's repaint as operations, in records of five
+// integers: a pen (style, width, colour as 0x00BBGGRR) when a freshly made
+// pen is selected, and each line from the current position. Putting the
+// previous pen back is not a pass of its own; nothing is allocated.
+enum { OpPen = 0, OpLine = 1, OpFields = 5, MaxOps = 2 * SampleCount + 64 };
+static int32_t Ops[1 + MaxOps * OpFields];
+
+class OpsSurface final : public PlotSurface {
+public:
+    PlotObject CreatePen(int style, int width, PlotColour colour) override
+    {
+        pen_[0] = style, pen_[1] = width, pen_[2] = (int32_t)colour;
+        return ++pens_;
+    }
+    PlotObject SelectObject(PlotObject object) override
+    {
+        if (object == pens_ && object != 0)
+            Put(OpPen, pen_[0], pen_[1], pen_[2], 0);
+        PlotObject previous = selected_;
+        selected_ = object;
+        return previous;
+    }
+    void MoveToEx(int32_t x, int32_t y) override { x_ = x, y_ = y; }
+    void LineTo(int32_t x, int32_t y) override
+    {
+        Put(OpLine, x_, y_, x, y);
+        x_ = x, y_ = y;
+    }
+    void DeleteObject(PlotObject) override {}
+
+private:
+    void Put(int32_t kind, int32_t a, int32_t b, int32_t c, int32_t d)
+    {
+        if (Ops[0] == MaxOps)
+            return;
+        int32_t *op = &Ops[1 + Ops[0]++ * OpFields];
+        op[0] = kind, op[1] = a, op[2] = b, op[3] = c, op[4] = d;
+    }
+    int32_t pen_[3] = {0, 0, 0}, x_ = 0, y_ = 0;
+    PlotObject pens_ = 0, selected_ = 0x10000;
+};
 
 PAGE_EXPORT("width") int32_t PageWidth()
 {
@@ -28,8 +71,6 @@ PAGE_EXPORT("height") int32_t PageHeight()
 // Window creation.
 PAGE_EXPORT("reset") void PageReset()
 {
-    if (!Surface)
-        Surface = new RasterSurface(ClientWidth, ClientHeight);
     ResetCurve();
 }
 
@@ -47,10 +88,20 @@ PAGE_EXPORT("release") void PageRelease()
 {
     EndDrag();
 }
+PAGE_EXPORT("dragging") int32_t PageDragging()
+{
+    return Drag.DragActive;
+}
+PAGE_EXPORT("lastY") int32_t PageLastY()
+{
+    return Drag.LastPointerY;
+}
 
 // One repaint: erase, paint, and hand back the pixels as RGBA bytes.
 PAGE_EXPORT("paint") const uint32_t *PagePaint()
 {
+    if (!Surface)
+        Surface = new RasterSurface(ClientWidth, ClientHeight);
     Surface->Clear();
     PaintContent(*Surface);
     const uint32_t *from = Surface->Pixels();
@@ -59,4 +110,43 @@ PAGE_EXPORT("paint") const uint32_t *PagePaint()
         CanvasPixels[i] = 0xFF000000u | (p & 0xFFu) << 16 | (p & 0xFF00u) | (p >> 16 & 0xFFu);
     }
     return CanvasPixels;
+}
+
+// One repaint as operations: a pen (style, width, colour as 0x00BBGGRR)
+// when a freshly made pen is selected, and each line from the current
+// position. Putting the previous pen back is not a pass of its own.
+PAGE_EXPORT("ops") const int32_t *PageOps()
+{
+    OpsSurface surface;
+    Ops[0] = 0;
+    PaintContent(surface);
+    return Ops;
+}
+
+// What the page tells in words: the samples, the mean level by the model's
+// own rule, and where a sample is drawn.
+PAGE_EXPORT("samples") const double *PageSamples()
+{
+    return Curve.CurveValues;
+}
+PAGE_EXPORT("sampleCount") int32_t PageSampleCount()
+{
+    return SampleCount;
+}
+PAGE_EXPORT("mean") double PageMean()
+{
+    ComputeRunningIntegral();
+    return MeanLevel();
+}
+PAGE_EXPORT("sampleX") int32_t PageSampleX(int32_t k)
+{
+    return ToScreenX(k);
+}
+PAGE_EXPORT("sampleY") int32_t PageSampleY(int32_t k)
+{
+    return k >= 0 && k <= SampleCount ? CurveY(Curve.CurveValues[k]) : 0;
+}
+PAGE_EXPORT("stepWidth") double PageStepWidth()
+{
+    return Curve.StepWidth;
 }

@@ -5,7 +5,7 @@ WebDriver actions; the native replay tool is the oracle for every picture.
 usage: browser_test.py --page HTML --replay BRISQUAL_REPLAY --data DIR --out DIR
 
 Cases, each a row of a table:
-- every kept script (DIR/scripts) played with real events: the canvas equals
+- every kept event file (DIR/events) played with real events: the canvas equals
   the replay of the events the page received and the replay of the script
   (no move lost), and the Wine golden image where one exists;
 - the same script opened as a shared link (brisqual-replay --link);
@@ -46,22 +46,14 @@ def start_chromium():
         raise SystemExit("browser suite: Chromium cannot be started (%s): FAILED" % str(e).strip())
 
 
-def page_url(fragment=""):
-    return "file://" + os.path.abspath(ARGS.page) + fragment
+def page_url(fragment="", view="classic"):
+    return "file://" + os.path.abspath(ARGS.page) + "?view=" + view + fragment
 
 
-def open_page(fragment=""):
+def open_page(fragment="", view="classic"):
     DRIVER.get("about:blank")
-    DRIVER.get(page_url(fragment))
-    ready = DRIVER.execute_async_script("""
-        const done = arguments[arguments.length - 1], start = performance.now();
-        (function wait() {
-            if (window.brisqual && (brisqual.ready || brisqual.message)) done(brisqual.ready);
-            else if (performance.now() - start > 5000) done(false);
-            else setTimeout(wait, 5);
-        })();""")
-    if not ready:
-        raise AssertionError("the page did not start: %r" % state("message"))
+    DRIVER.get(page_url(fragment, view))
+    wait_ready()
 
 
 def state(key):
@@ -198,7 +190,7 @@ def release_outside():
 def touch_drag():
     """One finger drags as the left button does, and scrolls nothing."""
     open_page()
-    lines = script_lines(os.path.join(ARGS.data, "scripts", "steep.txt"))
+    lines = script_lines(os.path.join(ARGS.data, "events", "steep.events"))
     play(lines, "touch")
     expect_picture("touch", lines, "script")
     if DRIVER.execute_script("return window.scrollY") != 0:
@@ -267,7 +259,7 @@ def bad_link(fragment):
         open_page(fragment)
         if not state("message"):
             raise AssertionError("no line says that the link was not read")
-        lines = script_lines(os.path.join(ARGS.data, "scripts", "drag-example.txt"))
+        lines = script_lines(os.path.join(ARGS.data, "events", "drag-example.events"))
         play(lines)
         expect_picture("bad-link", lines, "a drag after it")
     return "bad link " + fragment, run
@@ -295,11 +287,430 @@ def no_network():
 
 def screenshot():
     """The README's picture of the page: a prepared curve by link, in Chromium."""
-    path = os.path.join(ARGS.data, "scripts", "steep.txt")
+    path = os.path.join(ARGS.data, "events", "steep.events")
     link = subprocess.run([ARGS.replay, "--link", path], check=True, capture_output=True,
                           text=True).stdout.strip()
     open_page(link)
     DRIVER.find_element("id", "window").screenshot(os.path.join(ARGS.out, "web-page.png"))
+
+
+# The classroom view. Every picture and number is checked against the replay
+# tool: the page's link, opened in the classic view, must draw exactly
+# brisqual-replay's picture of the same link.
+
+def replay(link, *options):
+    """brisqual-replay run on a link: with --from-link when the tool reads
+    links, else on the script lines that the link stands for."""
+    global FROM_LINK
+    if FROM_LINK is None:
+        usage = subprocess.run([ARGS.replay, "--help"], capture_output=True, text=True).stdout
+        FROM_LINK = "--from-link" in usage
+    if FROM_LINK:
+        command, text = [ARGS.replay, "--from-link"] + list(options) + ["-"], "#" + link + "\n"
+    else:
+        import re
+        kinds = {"d": "down", "m": "move", "u": "up"}
+        lines = ["%s %s %s" % (kinds[k], x, y) for k, x, y in re.findall(r"([dmu])(\d+)\.(\d+)", link)]
+        command, text = [ARGS.replay] + list(options) + ["-"], "\n".join(lines) + "\n"
+    return subprocess.run(command, input=text, check=True, capture_output=True, text=True).stdout
+
+
+FROM_LINK = None
+
+
+def script_link(path):
+    return subprocess.run([ARGS.replay, "--link", path], check=True, capture_output=True,
+                          text=True).stdout.strip()[1:]
+
+
+def page_link():
+    """The curve's link in the address bar, without the '#'."""
+    from urllib.parse import unquote
+    return unquote(DRIVER.execute_script("return location.hash").lstrip("#"))
+
+
+def cdp(command, **params):
+    return DRIVER.execute_cdp_cmd(command, params)
+
+
+def mean_text(link, lang="en"):
+    """The mean value to two decimals, half away from zero, from the replay
+    tool's state: what the page must show."""
+    import decimal
+    import json
+    mean = json.loads(replay(link, "--state"))["mean"]
+    text = str(decimal.Decimal(mean).quantize(decimal.Decimal("0.01"), decimal.ROUND_HALF_UP))
+    text = "0.00" if text == "-0.00" else text
+    return text.replace(".", ",") if lang == "es" else text
+
+
+def canvas_pixels(name):
+    """The canvas's own pixels, whatever the screen's density."""
+    import base64
+    data = DRIVER.execute_script("return document.getElementById('plot').toDataURL('image/png')")
+    path = os.path.join(ARGS.out, name + ".canvas.png")
+    with open(path, "wb") as f:
+        f.write(base64.b64decode(data.split(",", 1)[1]))
+    return image.Image.load(path)
+
+
+def expect_link_picture(link, name):
+    """The link opened in the classic view draws the replay tool's picture."""
+    open_page("#" + link)
+    path = os.path.join(ARGS.out, name + ".expected.png")
+    replay(link, "--png", path)
+    differ(canvas_pixels(name), image.Image.load(path), name, "the replay of the page's link")
+
+
+def expect_ops(link, name):
+    """The classroom view strokes exactly the replay tool's operations, and
+    shows its mean value."""
+    ops = DRIVER.execute_script("return brisqual.ops()")
+    expected = replay(link, "--ops").splitlines()
+    if ops != expected:
+        first = next(i for i in range(min(len(ops), len(expected)) + 1)
+                     if i == len(ops) or i == len(expected) or ops[i] != expected[i])
+        raise AssertionError("%s: operation %d is %r, the replay tool's %r" % (
+            name, first, ops[first:first + 1], expected[first:first + 1]))
+    shown = DRIVER.find_element("id", "mean-value").text
+    if shown != mean_text(link):
+        raise AssertionError("%s: the mean value reads %r, not %r" % (name, shown, mean_text(link)))
+
+
+def classroom_ops_case(path):
+    name = os.path.splitext(os.path.basename(path))[0]
+
+    def run():
+        link = script_link(path)
+        open_page("#" + link, "classroom")
+        expect_ops(link, "classroom-" + name)
+    return "classroom view draws " + name + " as the replay tool does", run
+
+
+def press_drag(points, touch=False):
+    """Trusted input through DevTools, in viewport CSS pixels: press at the
+    first point, move through the others, release at the last."""
+    if touch:
+        for i, (x, y) in enumerate(points):
+            cdp("Input.dispatchTouchEvent", type="touchStart" if i == 0 else "touchMove",
+                touchPoints=[{"x": x, "y": y}])
+        cdp("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
+        return
+    for i, (x, y) in enumerate(points):
+        cdp("Input.dispatchMouseEvent", type="mousePressed" if i == 0 else "mouseMoved", x=x, y=y,
+            button="left", buttons=1, clickCount=1)
+    x, y = points[-1]
+    cdp("Input.dispatchMouseEvent", type="mouseReleased", x=x, y=y, button="left", buttons=0, clickCount=1)
+
+
+def plot_box():
+    return DRIVER.execute_script("""
+        const c = document.getElementById('plot'), b = c.getBoundingClientRect();
+        return {left: b.left, top: b.top, width: b.width, height: b.height, backing: [c.width, c.height],
+                ratio: devicePixelRatio, viewport: [innerWidth, innerHeight],
+                scroll: document.documentElement.scrollWidth};""")
+
+
+def expect_device_pixels(box):
+    want = [round(box["width"] * box["ratio"]), round(box["height"] * box["ratio"])]
+    if any(abs(a - b) > 1 for a, b in zip(box["backing"], want)):
+        raise AssertionError("the canvas holds %r pixels for %r device pixels at scale %s"
+                             % (box["backing"], want, box["ratio"]))
+
+
+def client_pixel(box, css_x, css_y):
+    return (int((css_x - box["left"]) * 602 // box["width"]), int((css_y - box["top"]) * 504 // box["height"]))
+
+
+def css_point(box, x, y, frame):
+    """A whole CSS pixel near client pixel (x, y), well inside one client
+    pixel, in the top-level viewport."""
+    import math
+    def near(origin, size, full, v):
+        first = math.floor(origin + (v + 0.5) * size / full)
+        for c in range(first, first + 8):
+            if 0.2 <= ((c - origin) * full / size) % 1 <= 0.8:
+                return c
+        return first   # a whole number of CSS pixels per client pixel
+    return near(box["left"], box["width"], 602, x) + frame[0], near(box["top"], box["height"], 504, y) + frame[1]
+
+
+COURSE_PAGE = """<!DOCTYPE html><html lang="en"><head><meta charset="utf-8">
+<meta name="viewport" content="width=device-width, initial-scale=1"><title>A course page</title></head>
+<body style="margin: 8px"><h1>Week 3: the mean value theorem</h1><p>Try it here:</p>
+<iframe id="lesson" title="Brisqual" src="%s" width="560" height="315" style="border: 1px solid #888"></iframe>
+<div style="height: 2000px"></div></body></html>"""
+
+# Name, viewport CSS width and height, device scale, touch, in a course page's frame.
+DEVICES = [
+    ("phone", 360, 740, 3, True, False),
+    ("tablet", 768, 1024, 2, False, False),
+    ("laptop", 1366, 768, 1.25, False, False),
+    ("frame", 1280, 800, 1, False, True),
+]
+
+
+def device_case(name, width, height, scale, touch, framed):
+    def run():
+        cdp("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=scale,
+            mobile=touch)
+        cdp("Emulation.setTouchEmulationEnabled", enabled=touch, maxTouchPoints=5 if touch else 1)
+        try:
+            frame = (0, 0)
+            if framed:
+                course = os.path.join(ARGS.out, "course.html")
+                with open(course, "w") as f:
+                    f.write(COURSE_PAGE % page_url("", "classroom"))
+                course = os.path.abspath(course)
+                DRIVER.get("about:blank")
+                DRIVER.get("file://" + course)
+                lesson = DRIVER.find_element("id", "lesson")
+                offset = DRIVER.execute_script("const b = arguments[0].getBoundingClientRect();"
+                                               "return [b.left + arguments[0].clientLeft, b.top + arguments[0].clientTop];", lesson)
+                frame = (offset[0], offset[1])
+                DRIVER.switch_to.frame(lesson)
+                wait_ready()
+            else:
+                open_page("", "classroom")
+            # Without a fragment the page opens on a prepared curve, so that
+            # the red curve shows; its link is in the address bar.
+            before = page_link()
+            if not before:
+                raise AssertionError("the first screen is the flat curve, where the red line is hidden")
+            box = plot_box()
+            vw, vh = box["viewport"]
+            if box["scroll"] > vw:
+                raise AssertionError("the page is %d px wide in a %d px viewport" % (box["scroll"], vw))
+            if box["left"] < 0 or box["top"] < 0 or box["left"] + box["width"] > vw or box["top"] + box["height"] > vh:
+                raise AssertionError("the plot %r is not all within the %dx%d viewport" % (box, vw, vh))
+            expect_device_pixels(box)
+            # Another density, as on a move to another screen: drawn again at it.
+            cdp("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=scale * 2,
+                mobile=touch)
+            DRIVER.execute_async_script("setTimeout(arguments[0], 700)")
+            expect_device_pixels(plot_box())
+            cdp("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=scale,
+                mobile=touch)
+            DRIVER.execute_async_script("setTimeout(arguments[0], 700)")
+            box = plot_box()
+            # A drag from the column of sample 100, down by about 40 client pixels.
+            start = css_point(box, 201, 300, frame)
+            stop = css_point(box, 201, 340, frame)
+            press_drag([start, stop], touch)
+            inner = lambda p: (p[0] - frame[0], p[1] - frame[1])
+            (x0, y0), (x1, y1) = client_pixel(box, *inner(start)), client_pixel(box, *inner(stop))
+            link = page_link()
+            expected = before + "d%d.%dm%d.%du%d.%d" % (x0, y0, x0, y1, x0, y1)
+            if link != expected:
+                raise AssertionError("the drag at client pixels (%d, %d) to (%d, %d) made the link %r"
+                                     % (x0, y0, x0, y1, link))
+            # The plateau lies where the operations put it: red at its middle.
+            ops = [line.split() for line in replay(link, "--ops").splitlines()]
+            red = next(i for i, op in enumerate(ops) if op[0] == "pen")
+            flat = [op for op in ops[red + 1:red + 301] if op[2] == op[4] and int(op[2]) > 250]
+            middle = min(flat, key=lambda op: abs(int(op[1]) - 250))   # away from the grid
+            cx, cy = int(middle[1]) + 1, int(middle[2])
+            pixel = DRIVER.execute_script("""
+                const c = document.getElementById('plot'), g = c.getContext('2d');
+                return Array.from(g.getImageData(Math.floor(arguments[0] * c.width / 602),
+                                                 Math.floor(arguments[1] * c.height / 504), 1, 1).data);""", cx, cy)
+            if not (pixel[0] > 200 and pixel[1] < 80 and pixel[2] < 80):
+                raise AssertionError("the canvas is %r at the plateau (%d, %d), not red" % (pixel, cx, cy))
+            DRIVER.save_screenshot(os.path.join(ARGS.out, "classroom-%s.png" % name))
+            DRIVER.switch_to.default_content()
+            expect_link_picture(link, "device-" + name)
+        finally:
+            DRIVER.switch_to.default_content()
+            cdp("Emulation.clearDeviceMetricsOverride")
+            cdp("Emulation.setTouchEmulationEnabled", enabled=False)
+    return "classroom view on a %s: fits, is sharp, and a drag grabs the sample under it" % name, run
+
+
+def wait_ready():
+    ready = DRIVER.execute_async_script("""
+        const done = arguments[arguments.length - 1], start = performance.now();
+        (function wait() {
+            if (window.brisqual && (brisqual.ready || brisqual.message)) done(brisqual.ready);
+            else if (performance.now() - start > 5000) done(false);
+            else setTimeout(wait, 5);
+        })();""")
+    if not ready:
+        raise AssertionError("the page did not start: %r" % state("message"))
+
+
+def key(name, code, modifiers=0):
+    for kind in ("rawKeyDown", "keyUp"):
+        cdp("Input.dispatchKeyEvent", type=kind, key=name, code=name if len(name) > 1 else "Key" + name.upper(),
+            windowsVirtualKeyCode=code, modifiers=modifiers)
+
+
+def click(element_id):
+    DRIVER.find_element("id", element_id).click()
+
+
+def keeping_the_work():
+    """Undo and redo of whole drags, by button and by key; reset; a reload
+    and a changed fragment; Esc ends nothing."""
+    open_page("#", "classroom")
+    box = plot_box()
+    first = [css_point(box, 201, 300, (0, 0)), css_point(box, 201, 330, (0, 0))]
+    second = [css_point(box, 401, 200, (0, 0)), css_point(box, 401, 180, (0, 0))]
+    press_drag(first)
+    one = page_link()
+    press_drag(second)
+    two = page_link()
+    if not two.startswith(one) or two == one:
+        raise AssertionError("the second drag made %r after %r" % (two, one))
+    steps = [
+        (lambda: click("undo"), one), (lambda: click("redo"), two),
+        (lambda: key("z", 90, 2), one), (lambda: key("Z", 90, 2 | 8), two),
+        (lambda: key("z", 90, 2), one), (lambda: key("y", 89, 2), two),
+        (lambda: click("reset"), ""), (lambda: click("undo"), two),
+        (lambda: key("Escape", 27), two), (lambda: DRIVER.refresh() or wait_ready(), two),
+    ]
+    for i, (do, link) in enumerate(steps):
+        do()
+        if page_link() != link:
+            raise AssertionError("step %d: the address holds %r, not %r" % (i + 1, page_link(), link))
+        expect_ops(link, "work step %d" % (i + 1))
+    # "Copy link" puts the address, which holds the curve, on the clipboard.
+    cdp("Browser.grantPermissions", permissions=["clipboardReadWrite", "clipboardSanitizedWrite"])
+    click("copy-link")
+    copied = DRIVER.execute_async_script("""const done = arguments[0];
+        setTimeout(() => navigator.clipboard.readText().then(done, e => done(String(e))), 200);""")
+    if copied != DRIVER.current_url or not copied.endswith("#" + two):
+        raise AssertionError("copy link copied %r" % copied)
+    # A fragment changed by hand replays the new curve; Esc did not end input.
+    steep = script_link(os.path.join(ARGS.data, "events", "steep.events"))
+    DRIVER.execute_script("location.hash = arguments[0]", steep)
+    DRIVER.execute_async_script("setTimeout(arguments[0], 100)")
+    expect_ops(steep, "hashchange")
+    # One that cannot be read changes nothing, says so, and leaves the
+    # curve's own link in the address.
+    DRIVER.execute_script("location.hash = 'd1.2m'")
+    DRIVER.execute_async_script("setTimeout(arguments[0], 100)")
+    if not state("message") or page_link() != steep:
+        raise AssertionError("after a bad fragment: message %r, address %r" % (state("message"), page_link()))
+    expect_ops(steep, "bad fragment")
+    press_drag(first)
+    if page_link() == steep:
+        raise AssertionError("a drag after Esc changed nothing")
+    # Once the drag has settled, the live region says the mean value.
+    DRIVER.execute_async_script("setTimeout(arguments[0], 700)")
+    spoken = DRIVER.find_element("id", "announce").get_attribute("textContent")
+    if spoken != "mean value " + mean_text(page_link()):
+        raise AssertionError("the live region says %r" % spoken)
+    # The view switch opens the same curve in the classic view.
+    link = page_link()
+    click("view-switch")
+    wait_ready()
+    if state("view") != "classic":
+        raise AssertionError("the view switch did not open the classic view")
+    path = os.path.join(ARGS.out, "view-switch.expected.png")
+    replay(link, "--png", path)
+    differ(canvas_pixels("view-switch"), image.Image.load(path), "view-switch", "the replay of the link")
+
+
+def mid_drag_link():
+    """A link that ends inside a drag: the drag ends there, in both views,
+    so that hovering changes nothing."""
+    for view in ("classroom", "classic"):
+        open_page("#d200.300m200.320", view)
+        box = plot_box()
+        x, y = css_point(box, 300, 100, (0, 0))
+        cdp("Input.dispatchMouseEvent", type="mouseMoved", x=x, y=y, button="none", buttons=0)
+        if view == "classroom":
+            if page_link() != "d200.300m200.320u200.320":
+                raise AssertionError("the address holds %r, without the release" % page_link())
+            expect_ops("d200.300m200.320u200.320", "mid-drag link")
+        else:
+            expect_picture("mid-drag-link", ["down 200 300", "move 200 320"], "the link")
+
+
+def wheel_and_help():
+    """The wheel over the plot scrolls the page; Esc closes the help and
+    gives the focus back; the help names itself."""
+    cdp("Emulation.setDeviceMetricsOverride", width=360, height=640, deviceScaleFactor=1, mobile=False)
+    try:
+        open_page("#", "classroom")
+        box = plot_box()
+        cdp("Input.dispatchMouseEvent", type="mouseWheel", x=box["left"] + 50, y=box["top"] + 50,
+            deltaX=0, deltaY=200)
+        DRIVER.execute_async_script("setTimeout(arguments[0], 300)")
+        if DRIVER.execute_script("return scrollY") <= 0:
+            raise AssertionError("the wheel over the plot did not scroll the page")
+        click("help")
+        dialog = DRIVER.find_element("id", "help-dialog")
+        if not dialog.is_displayed() or not DRIVER.execute_script("return arguments[0].matches(':modal')", dialog):
+            raise AssertionError("the help is not open as a modal dialog")
+        key("Escape", 27)
+        if dialog.is_displayed() or DRIVER.execute_script("return document.activeElement.id") != "help":
+            raise AssertionError("Esc did not close the help and give the focus back to its button")
+    finally:
+        cdp("Emulation.clearDeviceMetricsOverride")
+
+
+def saved_picture():
+    """Save picture downloads a PNG whose plot has the plot's proportions."""
+    import glob
+    import time
+    folder = os.path.join(ARGS.out, "downloads")
+    os.makedirs(folder, exist_ok=True)
+    for old in glob.glob(os.path.join(folder, "*")):
+        os.remove(old)
+    cdp("Browser.setDownloadBehavior", behavior="allow", downloadPath=folder)
+    link = script_link(os.path.join(ARGS.data, "events", "steep.events"))
+    open_page("#" + link, "classroom")
+    click("save-picture")
+    deadline = time.time() + 10
+    while not glob.glob(os.path.join(folder, "*.png")) and time.time() < deadline:
+        time.sleep(0.1)
+    files = glob.glob(os.path.join(folder, "*.png"))
+    if not files:
+        raise AssertionError("no PNG was downloaded: %r" % os.listdir(folder))
+    picture = image.Image.load(files[0])
+    x0, y0, x1, y1 = picture.bbox(image.rgb(0, 128, 0))
+    if (x1 - x0) * 504 != (y1 - y0) * 602:
+        raise AssertionError("the saved plot is %dx%d, not in the plot's proportions" % (x1 - x0, y1 - y0))
+
+
+def printed_page():
+    """On paper: a light plot, with the legend and the mean value, and no buttons."""
+    open_page("#" + script_link(os.path.join(ARGS.data, "events", "steep.events")), "classroom")
+    cdp("Emulation.setEmulatedMedia", media="print")
+    try:
+        DRIVER.execute_async_script("requestAnimationFrame(() => setTimeout(arguments[0], 50))")
+        seen = DRIVER.execute_script("""
+            const shown = id => !!document.getElementById(id).getClientRects().length;
+            const c = document.getElementById('plot');
+            return {corner: Array.from(c.getContext('2d').getImageData(2, 2, 1, 1).data),
+                    legend: !!document.querySelector('.legend').getClientRects().length,
+                    mean: shown('mean-value'), buttons: shown('undo')};""")
+        if min(seen["corner"][:3]) < 200 or not seen["legend"] or not seen["mean"] or seen["buttons"]:
+            raise AssertionError("printed: %r" % seen)
+    finally:
+        cdp("Emulation.setEmulatedMedia", media="")
+
+
+def languages():
+    """The page follows the browser's language, and its switch changes the
+    decimal separator of the mean value."""
+    link = script_link(os.path.join(ARGS.data, "events", "steep.events"))
+    for locale, first, second in (("es-AR", "es", "en"), ("en-GB", "en", "es")):
+        agent = DRIVER.execute_script("return navigator.userAgent")
+        cdp("Emulation.setUserAgentOverride", userAgent=agent, acceptLanguage=locale)
+        try:
+            DRIVER.execute_script("try { localStorage.clear(); } catch (e) {}")
+            open_page("#" + link, "classroom")
+            for lang in (first, second):
+                page = DRIVER.execute_script("return [document.documentElement.lang, "
+                                             "document.getElementById('mean-value').textContent]")
+                if page != [lang, mean_text(link, lang)]:
+                    raise AssertionError("%s: the page reads %r, not %r" % (locale, page, [lang, mean_text(link, lang)]))
+                click("language")
+        finally:
+            cdp("Emulation.setUserAgentOverride", userAgent=agent)
+            DRIVER.execute_script("try { localStorage.clear(); } catch (e) {}")
 
 
 def main():
@@ -307,10 +718,11 @@ def main():
     parser = argparse.ArgumentParser()
     for option in ("--page", "--replay", "--data", "--out"):
         parser.add_argument(option, required=True)
+    parser.add_argument("--only", default="", help="run only the cases whose name holds this text")
     ARGS = parser.parse_args()
     os.makedirs(ARGS.out, exist_ok=True)
-    scripts = sorted(os.path.join(ARGS.data, "scripts", n)
-                     for n in os.listdir(os.path.join(ARGS.data, "scripts")) if n.endswith(".txt"))
+    scripts = sorted(os.path.join(ARGS.data, "events", n)
+                     for n in os.listdir(os.path.join(ARGS.data, "events")) if n.endswith(".events"))
     cases = [script_case(p) for p in scripts] + [link_case(p) for p in scripts] + [
         ("release outside the canvas keeps the drag", release_outside),
         ("other buttons and the wheel change nothing", other_buttons_and_wheel),
@@ -319,8 +731,16 @@ def main():
         ("the About dialog: modal, Enter or its button closes it, Esc does not", about_dialog),
     ] + [bad_link(f) for f in ("#garbage", "#d1.2m", "#d200.70000", "#d1.2%E0%A4%A", "#u1.1x")] + [
         ("opened from file://, the page fetches nothing", no_network),
+    ] + [classroom_ops_case(p) for p in scripts] + [device_case(*d) for d in DEVICES] + [
+        ("undo, redo, reset, reload, copy link and a changed fragment keep the work", keeping_the_work),
+        ("a link that ends inside a drag ends the drag", mid_drag_link),
+        ("the wheel scrolls the page; Esc closes the help", wheel_and_help),
+        ("save picture downloads the plot in its proportions", saved_picture),
+        ("printing gives a light plot with its legend and mean value", printed_page),
+        ("the language follows the browser's and can be switched", languages),
         ("screenshot of the page", screenshot),
     ]
+    cases = [case for case in cases if ARGS.only in case[0]]
     DRIVER = start_chromium()
     failed = 0
     try:
@@ -331,6 +751,9 @@ def main():
             except Exception as e:
                 failed += 1
                 print("FAILED  %s: %s" % (name, e))
+                if os.environ.get("BROWSER_TEST_TRACE"):
+                    import traceback
+                    traceback.print_exc()
     finally:
         DRIVER.quit()
     print("%d of %d cases failed" % (failed, len(cases)))
