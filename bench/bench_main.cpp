@@ -4,7 +4,7 @@
 #include "model/drag.h"
 #include "render/painter.h"
 #include "render/raster_surface.h"
-#include "tests/unit/reference_integral.h"
+#include "model/integral_by_definition.h"
 
 #include <benchmark/benchmark.h>
 

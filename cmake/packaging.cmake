@@ -109,19 +109,13 @@ if(TARGET brisqual-qt)
     foreach(size 32 48 64 128 256 scalable)
         if(size STREQUAL scalable)
             set(icon ${staged}/icons/${size}/${BRISQUAL_APP_ID}.svg)
-            set(size_option)
+            brisqual_make_icon(${icon})
             set(folder scalable)
         else()
             set(icon ${staged}/icons/${size}/${BRISQUAL_APP_ID}.png)
-            set(size_option --size ${size})
+            brisqual_make_icon(${icon} --size ${size})
             set(folder ${size}x${size})
         endif()
-        add_custom_command(OUTPUT ${icon}
-            COMMAND ${CMAKE_COMMAND} -E make_directory ${staged}/icons/${size}
-            COMMAND ${BRISQUAL_QT_PYTHON3} ${PROJECT_SOURCE_DIR}/tools/make_icon.py ${size_option}
-                    ${PROJECT_SOURCE_DIR}/resources/icon.txt ${icon}
-            DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_icon.py ${PROJECT_SOURCE_DIR}/resources/icon.txt
-            COMMENT "Drawing the ${size} icon")
         install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${folder}/apps)
         list(APPEND icons ${icon})
     endforeach()

@@ -19,6 +19,11 @@ extern CurveState Curve;
 const double IntervalLength = 6.283184;
 const double IntervalReciprocal = 0.15915497620314795;
 
+// The interval's width on screen, in pixels: sample i sits at column
+// (i / N) * PlotWidth, for the grab under the pointer as for the painter.
+// Held in single precision and widened exactly.
+const float PlotWidth = 600.0f;
+
 void ResetCurve();
 void ComputeRunningIntegral();
 double MeanLevel();

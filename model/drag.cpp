@@ -7,16 +7,25 @@
 #include <math.h>
 
 enum { PulseWidth = 19 };
-static const double PulseReach = 2.66;       // times PulseWidth, in samples
-static const double GrabNumerator = 450.0;   // tolerance 450/N pixels
-static const float PlotWidth = 600.0f;       // held in single precision
-static const float DragGain = 0.01f;         // held in single precision
+static const double PulseReach = 2.66;             // times PulseWidth, in samples
+static const double GrabToleranceTimesN = 450.0;   // N times 3/4 of a column step
+static const float DragGain = 0.01f;               // held in single precision
 
 DragState Drag;
 
+// Moves every sample within reach of the anchor by one step.
+static void ApplyPulse(double step)
+{
+    const double reach = PulseReach * (double)PulseWidth;
+    for (int i = 0; i <= SampleCount; i++) {
+        if (fabs((double)(i - Drag.AnchorIndex)) < reach)
+            Curve.CurveValues[i] = Curve.CurveValues[i] - step;
+    }
+}
+
 void BeginDrag(uint16_t x, uint16_t y)
 {
-    const double tolerance = GrabNumerator / (double)SampleCount;
+    const double tolerance = GrabToleranceTimesN / (double)SampleCount;
     const double n = (double)(float)SampleCount;
     const double px = (double)(float)x;
     for (int i = 0; i <= SampleCount; i++) {
@@ -44,13 +53,4 @@ bool ContinueDrag(uint16_t y)
 void EndDrag()
 {
     Drag.DragActive = 0;
-}
-
-void ApplyPulse(double step)
-{
-    const double reach = PulseReach * (double)PulseWidth;
-    for (int i = 0; i <= SampleCount; i++) {
-        if (fabs((double)(i - Drag.AnchorIndex)) < reach)
-            Curve.CurveValues[i] = Curve.CurveValues[i] - step;
-    }
 }

@@ -15,4 +15,3 @@ extern DragState Drag;
 void BeginDrag(uint16_t x, uint16_t y);
 bool ContinueDrag(uint16_t y);   // true when the curve changed: repaint
 void EndDrag();
-void ApplyPulse(double step);

@@ -6,7 +6,7 @@
 #include "model/curve.h"
 #include "render/pixel.h"
 
-static const float PlotWidth = 600.0f;   // single precision
+static const int32_t PlotRight = (int32_t)PlotWidth;   // the column of sample N
 static const double ZeroLevel = 250.0;
 static const double CurveScale = 150.0;                 // pixels per unit
 static const double IntegralScale = 70.5999984741211;   // 70.6 as a float
@@ -59,7 +59,7 @@ void PaintPlot(PlotSurface &dc)
     pen = dc.CreatePen(PlotPenSolid, 2, MeanColour);
     previous = dc.SelectObject(pen);
     int32_t meanY = MeanLineY(v[SampleCount]);
-    Segment(dc, 0, meanY, 600, meanY);
+    Segment(dc, 0, meanY, PlotRight, meanY);
     dc.SelectObject(previous);
     dc.DeleteObject(pen);
 
@@ -77,17 +77,17 @@ void PaintGrid(PlotSurface &dc)
     PlotObject pen = dc.CreatePen(PlotPenDash, 1, VerticalGridColour);
     PlotObject previous = dc.SelectObject(pen);
     Segment(dc, 0, 0, 1, 500);   // the left line leans by one pixel
-    Segment(dc, 200, 0, 200, 500);
-    Segment(dc, 400, 0, 400, 500);
-    Segment(dc, 600, 0, 600, 500);
+    Segment(dc, PlotRight / 3, 0, PlotRight / 3, 500);
+    Segment(dc, 2 * PlotRight / 3, 0, 2 * PlotRight / 3, 500);
+    Segment(dc, PlotRight, 0, PlotRight, 500);
     dc.SelectObject(previous);
     dc.DeleteObject(pen);
 
     pen = dc.CreatePen(PlotPenDash, 1, HorizontalGridColour);
     previous = dc.SelectObject(pen);
-    Segment(dc, 0, 50, 600, 50);
-    Segment(dc, 0, 250, 600, 250);
-    Segment(dc, 0, 450, 600, 450);
+    Segment(dc, 0, 50, PlotRight, 50);
+    Segment(dc, 0, 250, PlotRight, 250);
+    Segment(dc, 0, 450, PlotRight, 450);
     dc.SelectObject(previous);
     dc.DeleteObject(pen);
 }

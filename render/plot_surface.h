@@ -10,6 +10,10 @@ typedef uint32_t PlotColour;    // 0x00BBGGRR, as a COLORREF
 
 enum PlotPenStyle { PlotPenSolid = 0, PlotPenDash = 1 };   // PS_SOLID, PS_DASH
 
+// What a fresh device context has selected, GDI's default pen (black, width
+// 1), as the software surfaces name it: no pen they create has this value.
+const PlotObject StockPen = 0x10000;
+
 class PlotSurface {
 public:
     virtual PlotObject CreatePen(int style, int width, PlotColour colour) = 0;

@@ -10,7 +10,14 @@ static const int DashPeriod = 24;
 // Before stepping a slanted thin line, GDI divides (toward zero) both
 // coordinates of an end point by 8 when either reaches 2^28, to keep its
 // 32-bit sums in range. The line it draws is the one between those points.
-static const int64_t CropLimit = (int64_t)1 << 28;
+static const int64_t ShrinkLimit = (int64_t)1 << 28;
+
+// The colour of the pixel t steps from a line's start: a dashed pen draws 18
+// pixels and leaves 6 to the background, which is opaque white.
+static uint32_t DashColour(bool dashed, int64_t t, uint32_t rgb)
+{
+    return !dashed || t % DashPeriod < DashOn ? rgb : White;
+}
 
 uint32_t RgbFromColour(PlotColour colour)
 {
@@ -63,9 +70,9 @@ static bool SquareBelowThreeSquares(int64_t a, int64_t b)
     return b2 > UINT64_MAX / 3 || a2 < 3 * b2;
 }
 
-static int64_t Crop(int64_t v, bool crop)
+static int64_t DividedBy8If(bool divide, int64_t v)
 {
-    return crop ? v / 8 : v;
+    return divide ? v / 8 : v;
 }
 
 RasterSurface::RasterSurface(int width, int height)
@@ -155,7 +162,7 @@ void RasterSurface::Span(int64_t y, int64_t x0, int64_t x1, uint32_t rgb)
         return;
     x0 = Max64(x0, 0);
     x1 = Min64(x1, width_);
-    uint32_t *row = &pixels_[(size_t)y * (size_t)width_];
+    uint32_t *row = &pixels_[Index(0, y)];
     for (int64_t x = x0; x < x1; x++)
         row[x] = rgb;
 }
@@ -187,11 +194,7 @@ void RasterSurface::AxisLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, con
     int64_t lo = Max64(first, 0), hi = Min64(last, extent - 1);
     for (int64_t p = lo; p <= hi; p++) {
         int64_t t = forward ? p - first : last - p;
-        uint32_t rgb = !dashed || t % DashPeriod < DashOn ? pen.rgb : White;
-        if (horizontal)
-            pixels_[(size_t)at * (size_t)width_ + (size_t)p] = rgb;
-        else
-            pixels_[(size_t)p * (size_t)width_ + (size_t)at] = rgb;
+        pixels_[horizontal ? Index(p, at) : Index(at, p)] = DashColour(dashed, t, pen.rgb);
     }
 }
 
@@ -201,15 +204,15 @@ void RasterSurface::AxisLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, con
 void RasterSurface::CosmeticLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Pen &pen)
 {
     bool dashed = pen.style == PlotPenDash;
-    bool cropStart = Max64(Abs64(x0), Abs64(y0)) >= CropLimit;
-    bool cropEnd = Max64(Abs64(x1), Abs64(y1)) >= CropLimit;
-    x0 = Crop(x0, cropStart);
-    y0 = Crop(y0, cropStart);
-    x1 = Crop(x1, cropEnd);
-    y1 = Crop(y1, cropEnd);
-    // A dashed line whose end was cropped keeps the new end point: GDI
+    bool shrinkStart = Max64(Abs64(x0), Abs64(y0)) >= ShrinkLimit;
+    bool shrinkEnd = Max64(Abs64(x1), Abs64(y1)) >= ShrinkLimit;
+    x0 = DividedBy8If(shrinkStart, x0);
+    y0 = DividedBy8If(shrinkStart, y0);
+    x1 = DividedBy8If(shrinkEnd, x1);
+    y1 = DividedBy8If(shrinkEnd, y1);
+    // A dashed line whose end was shrunk keeps the new end point: GDI
     // compares the original end with the last pixel to leave it out.
-    bool withEnd = dashed && cropEnd;
+    bool withEnd = dashed && shrinkEnd;
 
     // Now every coordinate is within 2^28: the products below fit easily.
     int64_t dx = x1 - x0, dy = y1 - y0;
@@ -220,9 +223,9 @@ void RasterSurface::CosmeticLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1,
     int64_t minorExtent = xMajor ? height_ : width_;
     int64_t steps = Abs64(dp), sign = dp > 0 ? 1 : -1;
     if (steps == 0) {
-        // Cropping met the start: at most the one point is left.
+        // Shrinking met the start: at most the one point is left.
         if (withEnd && x0 >= 0 && x0 < width_ && y0 >= 0 && y0 < height_)
-            pixels_[(size_t)y0 * (size_t)width_ + (size_t)x0] = pen.rgb;
+            pixels_[Index(x0, y0)] = pen.rgb;
         return;
     }
 
@@ -236,11 +239,7 @@ void RasterSurface::CosmeticLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1,
         if (q < 0 || q >= minorExtent)
             continue;
         int64_t p = p0 + sign * t;
-        uint32_t rgb = !dashed || t % DashPeriod < DashOn ? pen.rgb : White;
-        if (xMajor)
-            pixels_[(size_t)q * (size_t)width_ + (size_t)p] = rgb;
-        else
-            pixels_[(size_t)p * (size_t)width_ + (size_t)q] = rgb;
+        pixels_[xMajor ? Index(p, q) : Index(q, p)] = DashColour(dashed, t, pen.rgb);
     }
 }
 

@@ -21,7 +21,7 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     const uint32_t *Pixels() const { return pixels_.data(); }
-    uint32_t PixelAt(int x, int y) const { return pixels_[(size_t)y * (size_t)width_ + (size_t)x]; }
+    uint32_t PixelAt(int x, int y) const { return pixels_[Index(x, y)]; }
 
     PlotObject CreatePen(int style, int width, PlotColour colour) override;
     PlotObject SelectObject(PlotObject object) override;
@@ -37,8 +37,8 @@ private:
         uint32_t rgb;
     };
     enum { MaxPens = 8 };
-    static constexpr PlotObject StockPen = 0x10000;   // GDI's default: black, width 1
 
+    size_t Index(int64_t x, int64_t y) const { return (size_t)y * (size_t)width_ + (size_t)x; }   // inside only
     const Pen *SelectedPen() const;
     void Span(int64_t y, int64_t x0, int64_t x1, uint32_t rgb);                 // [x0, x1)
     void Block(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t rgb);   // inclusive

@@ -22,7 +22,7 @@ PlotObject RecordingSurface::CreatePen(int style, int width, PlotColour colour)
         alive_[pen] = true;
         livePens++;
     }
-    calls.push_back(PlotCall{CallCreatePen, style, width, colour, 0, pen});
+    calls.push_back(PlotCall{CallCreatePen, 0, 0, style, width, colour, 0, pen});
     return pen;
 }
 
@@ -35,18 +35,18 @@ PlotObject RecordingSurface::SelectObject(PlotObject object)
     } else {
         faults++;
     }
-    calls.push_back(PlotCall{CallSelectObject, 0, 0, 0, object, previous});
+    calls.push_back(PlotCall{CallSelectObject, 0, 0, 0, 0, 0, object, previous});
     return previous;
 }
 
 void RecordingSurface::MoveToEx(int32_t x, int32_t y)
 {
-    calls.push_back(PlotCall{CallMoveToEx, x, y, 0, 0, 0});
+    calls.push_back(PlotCall{CallMoveToEx, x, y, 0, 0, 0, 0, 0});
 }
 
 void RecordingSurface::LineTo(int32_t x, int32_t y)
 {
-    calls.push_back(PlotCall{CallLineTo, x, y, 0, 0, 0});
+    calls.push_back(PlotCall{CallLineTo, x, y, 0, 0, 0, 0, 0});
 }
 
 void RecordingSurface::DeleteObject(PlotObject object)
@@ -57,5 +57,5 @@ void RecordingSurface::DeleteObject(PlotObject object)
     } else {
         faults++;
     }
-    calls.push_back(PlotCall{CallDeleteObject, 0, 0, 0, object, 0});
+    calls.push_back(PlotCall{CallDeleteObject, 0, 0, 0, 0, 0, object, 0});
 }

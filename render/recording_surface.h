@@ -12,16 +12,15 @@ enum PlotCallKind { CallCreatePen, CallSelectObject, CallMoveToEx, CallLineTo, C
 
 struct PlotCall {
     PlotCallKind kind;
-    int32_t a, b;        // style and width, or x and y
-    PlotColour colour;   // CreatePen only
+    int32_t x, y;        // MoveToEx and LineTo
+    int style, width;    // CreatePen
+    PlotColour colour;   // CreatePen
     PlotObject object;   // the argument of SelectObject and DeleteObject
     PlotObject result;   // what CreatePen and SelectObject returned
 };
 
 class RecordingSurface final : public PlotSurface {
 public:
-    static constexpr PlotObject StockPen = 0x10000;
-
     RecordingSurface()
     {
         calls.reserve(1024);

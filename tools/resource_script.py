@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
-"""Reads the About dialog's template from the resource script, for the front
-ends that have no resource compiler.
+"""Reads the About dialog's template and the main menu from the resource
+script, for the front ends that have no resource compiler.
 
 usage: resource_script.py RC_FILE OUTPUT.cpp|OUTPUT.js
 
 Writes the template (caption, font, position and size, and each control's
-kind, rectangle and text, in template order) as C++ data for
-shell/qt/about_template.h, or as JavaScript for the browser page, which
-also takes the main menu's items from the script. The template is the one source: the Windows program compiles the same
+kind, rectangle and text, in template order) and the menu's item texts as
+C++ data for shell/qt/about_template.h, or as JavaScript for the browser
+page. The script is the one source: the Windows program compiles the same
 script.
 """
 import json
@@ -143,7 +143,9 @@ def cpp_string(text):
     return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
-def cpp_source(dialog):
+def cpp_source(dialog, menu):
+    if len(menu) != 1:
+        raise ScriptError("the Qt window's menu bar holds one command, the script has %d items" % len(menu))
     lines = ["// Made from resources/brisqual.rc by tools/resource_script.py.",
              '#include "shell/qt/about_template.h"',
              "",
@@ -156,7 +158,9 @@ def cpp_source(dialog):
               "    %s, %s, %d, {%d, %d, %d, %d}, Controls, %d," % (
                   (cpp_string(dialog["caption"]), cpp_string(dialog["face"]), dialog["points"])
                   + tuple(dialog["rect"]) + (len(dialog["controls"]),)),
-              "};"]
+              "};",
+              "",
+              "extern const char AboutCommandText[] = %s;" % cpp_string(menu[0])]
     return "\n".join(lines) + "\n"
 
 
@@ -182,8 +186,8 @@ def main(argv):
     try:
         with open(source, encoding="ascii") as f:
             text = f.read()
-        dialog = read_dialog(text, "ABOUTBOX")
-        source_text = js_source(dialog, read_menu(text, "HOBRIN")) if target.endswith(".js") else cpp_source(dialog)
+        dialog, menu = read_dialog(text, "ABOUTBOX"), read_menu(text, "HOBRIN")
+        source_text = js_source(dialog, menu) if target.endswith(".js") else cpp_source(dialog, menu)
     except (OSError, UnicodeDecodeError) as e:
         sys.stderr.write("resource_script.py: cannot read %s: %s\n" % (source, e))
         return 1

@@ -1,5 +1,6 @@
-// The About dialog's template as the resource script gives it, generated at
-// build time by tools/resource_script.py: rectangles in dialog units.
+// The About dialog's template and the menu bar's command as the resource
+// script gives them, generated at build time by tools/resource_script.py:
+// rectangles in dialog units.
 #pragma once
 
 enum class ControlKind { DefaultButton, BlackFrame, LeftText, CentredText, IconControl, GroupBox };
@@ -24,3 +25,4 @@ struct DialogTemplate {
 };
 
 extern const DialogTemplate AboutTemplate;
+extern const char AboutCommandText[];   // the one command on the menu bar

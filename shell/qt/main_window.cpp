@@ -3,7 +3,9 @@
 #include "shell/qt/main_window.h"
 
 #include "render/client_area.h"
+#include "shell/main_window_frame.h"
 #include "shell/qt/about_dialog.h"
+#include "shell/qt/about_template.h"
 #include "shell/qt/icon.h"
 #include "shell/qt/plot_widget.h"
 
@@ -12,12 +14,9 @@
 #include <QMenuBar>
 #include <QPixmap>
 
-extern const char AboutCommandText[] = "   QUIEN  ..Y COMO ....";
-static const QChar EscapeCharacter(27);
-
 MainWindow::MainWindow()
 {
-    setWindowTitle(QStringLiteral("BRISQUAL"));
+    setWindowTitle(QString::fromLatin1(MainWindowCaption));
     setWindowIcon(QIcon(QPixmap::fromImage(BrisqualIconImage())));
 
     plot_ = new PlotWidget(this);
@@ -28,7 +27,7 @@ MainWindow::MainWindow()
     about_ = menuBar()->addAction(QString::fromLatin1(AboutCommandText));
     connect(about_, &QAction::triggered, this, &MainWindow::OpenAbout, Qt::QueuedConnection);
 
-    move(100, 10);
+    move(MainWindowX, MainWindowY);
     resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
     plot_->setFocus();
 }
@@ -38,7 +37,7 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
     // Esc, whatever else is held (the character 27, which Ctrl+[ also gives),
     // ends the program at once without closing the window first; a drag in
     // progress is simply dropped. Other keys do nothing.
-    if (event->key() == Qt::Key_Escape || event->text() == QString(EscapeCharacter))
+    if (event->key() == Qt::Key_Escape || event->text() == QString(QChar(EscapeCharacter)))
         QCoreApplication::exit(0);
     event->accept();
 }

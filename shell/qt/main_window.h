@@ -7,8 +7,6 @@
 class PlotWidget;
 class QAction;
 
-extern const char AboutCommandText[];
-
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:

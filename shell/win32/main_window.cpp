@@ -5,6 +5,7 @@
 #include "render/client_area.h"
 #include "render/painter.h"
 #include "resources/resource.h"
+#include "shell/main_window_frame.h"
 #include "shell/win32/about_dialog.h"
 #include "shell/win32/gdi_surface.h"
 
@@ -14,7 +15,6 @@ static HINSTANCE Instance;
 static HBRUSH BackgroundBrush;   // the class background, kept for the whole run
 
 static const char ClassName[] = "hobrin";
-static const WPARAM EscapeCharacter = 27;
 static const DWORD MainWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;   // 0x02CF0000
 
 static void OnPaint(HWND window)
@@ -44,7 +44,7 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
         OnPaint(window);
         return 0;
     case WM_CHAR:
-        if (wParam == EscapeCharacter)
+        if (wParam == (WPARAM)EscapeCharacter)
             PostQuitMessage(0);
         return 0;
     case WM_COMMAND:
@@ -89,8 +89,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
     windowClass.lpszClassName = ClassName;
     RegisterClassA(&windowClass);
 
-    HWND window =
-        CreateWindowExA(0, ClassName, "BRISQUAL", MainWindowStyle, 100, 10, 610, 550, NULL, NULL, instance, NULL);
+    HWND window = CreateWindowExA(0, ClassName, MainWindowCaption, MainWindowStyle, MainWindowX, MainWindowY,
+                                  MainWindowWidth, MainWindowHeight, NULL, NULL, instance, NULL);
     ShowWindow(window, showCommand);
     UpdateWindow(window);
 

@@ -7,7 +7,8 @@
 #include "render/raster_surface.h"
 #include "render/recording_surface.h"
 #include "tests/fuzz/model_checks.h"
-#include "tests/unit/reference_integral.h"
+#include "tests/harness/fresh_model.h"
+#include "model/integral_by_definition.h"
 
 #include <stdint.h>
 #include <string.h>
@@ -42,8 +43,6 @@ bool Reproducing = false;
 // calls by kind, without storing them.
 class CountingSurface final : public PlotSurface {
 public:
-    static constexpr PlotObject StockPen = RecordingSurface::StockPen;
-
     NO_COVERAGE void Clear()
     {
         pens = selects = deletes = moves = lines = faults = livePens = 0;
@@ -119,7 +118,7 @@ NO_COVERAGE void CheckRepaint(bool thorough)
     CheckIntegral();
     Check(counting.faults == 0, "a pen was selected or deleted wrongly");
     Check(counting.livePens == 0, "a pen was not deleted");
-    Check(counting.selected == CountingSurface::StockPen, "the original pen was not put back");
+    Check(counting.selected == StockPen, "the original pen was not put back");
     Check(counting.pens == PensPerRepaint && counting.selects == 2 * PensPerRepaint &&
               counting.deletes == PensPerRepaint,
           "a repaint is 5 passes of create, select, select back and delete");
@@ -130,7 +129,7 @@ NO_COVERAGE void CheckRepaint(bool thorough)
     static RecordingSurface recording;
     recording.Clear();
     PaintContent(recording);
-    Check(recording.faults == 0 && recording.livePens == 0 && recording.selected == RecordingSurface::StockPen,
+    Check(recording.faults == 0 && recording.livePens == 0 && recording.selected == StockPen,
           "the recording surface's account of pens");
     Check(recording.calls.size() == 4 * PensPerRepaint + 2 * SegmentsPerRepaint,
           "a recorded repaint is 5 passes and 608 segments");
@@ -168,9 +167,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    Curve = CurveState{};
-    Drag = DragState{};
-    ResetCurve();
+    StartFresh();
     const bool thorough = Reproducing || Fingerprint(data, size) % ThoroughShare == 0;
     const int repaintEvery = Reproducing ? 1 : RepaintEvery;
 

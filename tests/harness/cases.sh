@@ -3,10 +3,16 @@
 # `run_cases "$@"`. `SCRIPT --list` prints the case names (ctest registers
 # them at configure time); `SCRIPT NAME ARGS...` runs the script's `setup`
 # function, if it has one, with ARGS, then that one case, and exits 0 only
-# if no check failed. `fail` records a failed check and goes on.
+# if no check failed. `fail` records a failed check and goes on; `skip`
+# ends a case that cannot run here with status 77, which ctest counts as
+# skipped.
 set -u
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+skip() {
+    echo "SKIP: $*"
+    exit 77
+}
 
 run_cases() {
     if [ "${1:-}" = --list ]; then

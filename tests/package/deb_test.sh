@@ -141,7 +141,7 @@ case_licence_stated() {
 # version, and its manual names every option of its --help and all three
 # exit statuses.
 case_replay_tool_as_built() {
-    replay=$root/usr/bin/brisqual-replay script=$source_root/tests/data/scripts/drag-example.txt
+    replay=$root/usr/bin/brisqual-replay script=$source_root/tests/data/events/drag-example.events
     "$replay" --png "$work/unpacked.png" "$script" && "$tree/brisqual-replay" --png "$work/tree.png" "$script" &&
         cmp -s "$work/unpacked.png" "$work/tree.png" || fail "the unpacked brisqual-replay's picture differs"
     [ "$("$replay" --version)" = "brisqual-replay $version" ] || fail "--version: $("$replay" --version)"

@@ -185,12 +185,6 @@ void ReleaseHeldButtons(QWindow *window)
     HeldButtons = Qt::NoButton;
 }
 
-void ResetModelForNewProgram()
-{
-    Drag = DragState{};
-    ResetCurve();
-}
-
 bool PlayEvents(QWindow *window, const QString &events, QString *error)
 {
     int number = 0;

@@ -39,6 +39,3 @@ bool PlayEvents(QWindow *window, const QString &events, QString *error);
 // Lets go of every button PlayEvents left held, away from the window, so
 // that the next test starts with none held.
 void ReleaseHeldButtons(QWindow *window);
-
-// The model as a new process starts it (a window resets only the curve).
-void ResetModelForNewProgram();

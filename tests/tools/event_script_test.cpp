@@ -2,8 +2,9 @@
 // that replaying follows the window's handling of each event.
 #include "model/curve.h"
 #include "model/drag.h"
-#include "tools/replay/event_script.h"
-#include "tools/replay/link.h"
+#include "tests/harness/fresh_model.h"
+#include "shell/replay/event_script.h"
+#include "shell/replay/link.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -130,9 +131,7 @@ TEST(EventScript, RefusesBadLinesNamingTheLine)
 
 TEST(EventScript, ReplayDragsAsTheWindowDoesAndStopsAtEscape)
 {
-    Curve = CurveState{};
-    Drag = DragState{};
-    ResetCurve();
+    StartFresh();
     std::vector<ScriptEvent> events;
     ScriptError error;
     ASSERT_TRUE(

@@ -14,11 +14,11 @@
 setup() {
     replay=$(realpath "$1") version=${2:-} manual=${3:+$(realpath "$3")}
     root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-    scripts=$root/tests/data/scripts
+    scripts=$root/tests/data/events
     work=$(mktemp -d)
     trap 'rm -rf "$work"' EXIT
     cd "$work" || return 1
-    cp "$scripts/drag-example.txt" drag.txt
+    cp "$scripts/drag-example.events" drag.txt
     "$replay" --state drag.txt >state.json && "$replay" --ops drag.txt >ops.txt &&
         "$replay" --png ref.png drag.txt
 }
@@ -29,7 +29,8 @@ png_size() {   # WxH from the header, or nothing when it is no PNG
 }
 
 no_temporary_left() {
-    ls -A | grep -q '^\.brisqual-' && fail "temporary file left behind"
+    local left=(.brisqual-*)
+    [ -e "${left[0]}" ] && fail "temporary file left behind: ${left[*]}"
 }
 
 # The three outputs on their own: JSON of the expected shape, listed drawing
@@ -434,7 +435,7 @@ case_link_leaves_out_what_changes_nothing() {
 
 # Every kept script, as a link read back, draws what the script draws.
 case_kept_scripts_survive_a_link() {
-    for script in "$scripts"/*.txt; do
+    for script in "$scripts"/*.events; do
         "$replay" --link "$script" | "$replay" --from-link --ops >from-link.txt &&
             "$replay" --ops "$script" | cmp -s - from-link.txt || fail "$(basename "$script") through a link"
     done

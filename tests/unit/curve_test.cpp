@@ -1,7 +1,8 @@
 // The curve's samples, running integral and mean level.
 #include "model/curve.h"
 #include "model/drag.h"
-#include "tests/unit/reference_integral.h"
+#include "tests/harness/fresh_model.h"
+#include "model/integral_by_definition.h"
 
 #include <gtest/gtest.h>
 #include <math.h>
@@ -9,13 +10,6 @@
 #include <string.h>
 
 namespace {
-
-void StartFresh()
-{
-    Curve = CurveState{};
-    Drag = DragState{};
-    ResetCurve();
-}
 
 TEST(Curve, ResetMakesTheCurveFlatWhateverCameBefore)
 {

@@ -2,19 +2,13 @@
 // plateau of samples around it.
 #include "model/curve.h"
 #include "model/drag.h"
+#include "tests/harness/fresh_model.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 const double Gain = 0.009999999776482582;   // 0.01 held in single precision
-
-void StartFresh()
-{
-    Curve = CurveState{};
-    Drag = DragState{};
-    ResetCurve();
-}
 
 TEST(Drag, PressGrabsTheLeftmostSampleWithinOneAndAHalfPixels)
 {

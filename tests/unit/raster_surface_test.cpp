@@ -2,6 +2,7 @@
 // follows, and whole repaints against golden images.
 #include "model/curve.h"
 #include "model/drag.h"
+#include "tests/harness/fresh_model.h"
 #include "render/painter.h"
 #include "render/raster_surface.h"
 
@@ -10,8 +11,8 @@
 #include <vector>
 
 #ifdef BRISQUAL_HAVE_PNG
-#include "tools/replay/event_script.h"
-#include "tools/replay/png_file.h"
+#include "shell/replay/event_script.h"
+#include "shell/replay/png_file.h"
 
 #include <stdio.h>
 #endif
@@ -331,9 +332,7 @@ TEST(RasterSurface, EightPassesOfPensNeverRunOut)
 TEST(RasterSurface, PlateausOfHugeValuesRunOffTheWindow)
 {
     for (double value : {1e4, -1e4, 1e300, -1e300}) {
-        Curve = CurveState{};
-        Drag = DragState{};
-        ResetCurve();
+        StartFresh();
         for (int i = 50; i <= 150; i++)
             Curve.CurveValues[i] = value;
         Surface s(ClientWidth, ClientHeight);
@@ -362,13 +361,6 @@ TEST(RasterSurface, PlateausOfHugeValuesRunOffTheWindow)
 }
 
 #ifdef BRISQUAL_HAVE_PNG
-
-void StartFresh()
-{
-    Curve = CurveState{};
-    Drag = DragState{};
-    ResetCurve();
-}
 
 // Compares a repaint of the current state with tests/data/golden/NAME.png. On a
 // mismatch it writes NAME.actual.png and NAME.diff.png (differences in
@@ -400,11 +392,11 @@ void ExpectGolden(const std::string &name)
     EXPECT_EQ(differing, 0u) << name << ": see " << name << ".actual.png and " << name << ".diff.png";
 }
 
-// Replays a kept event script (tests/data/scripts) from a fresh start.
+// Replays a kept event script (tests/data/events) from a fresh start.
 void ReplayScript(const std::string &name)
 {
     StartFresh();
-    std::string path = std::string(BRISQUAL_SCRIPT_DIR) + "/" + name + ".txt";
+    std::string path = std::string(BRISQUAL_EVENTS_DIR) + "/" + name + ".events";
     FILE *file = fopen(path.c_str(), "rb");
     ASSERT_NE(file, nullptr) << path;
     std::string text;

@@ -5,7 +5,7 @@ WebDriver actions; the native replay tool is the oracle for every picture.
 usage: browser_test.py --page HTML --replay BRISQUAL_REPLAY --data DIR --out DIR
 
 Cases, each a row of a table:
-- every kept script (DIR/scripts) played with real events: the canvas equals
+- every kept event file (DIR/events) played with real events: the canvas equals
   the replay of the events the page received and the replay of the script
   (no move lost), and the Wine golden image where one exists;
 - the same script opened as a shared link (brisqual-replay --link);
@@ -190,7 +190,7 @@ def release_outside():
 def touch_drag():
     """One finger drags as the left button does, and scrolls nothing."""
     open_page()
-    lines = script_lines(os.path.join(ARGS.data, "scripts", "steep.txt"))
+    lines = script_lines(os.path.join(ARGS.data, "events", "steep.events"))
     play(lines, "touch")
     expect_picture("touch", lines, "script")
     if DRIVER.execute_script("return window.scrollY") != 0:
@@ -259,7 +259,7 @@ def bad_link(fragment):
         open_page(fragment)
         if not state("message"):
             raise AssertionError("no line says that the link was not read")
-        lines = script_lines(os.path.join(ARGS.data, "scripts", "drag-example.txt"))
+        lines = script_lines(os.path.join(ARGS.data, "events", "drag-example.events"))
         play(lines)
         expect_picture("bad-link", lines, "a drag after it")
     return "bad link " + fragment, run
@@ -287,7 +287,7 @@ def no_network():
 
 def screenshot():
     """The README's picture of the page: a prepared curve by link, in Chromium."""
-    path = os.path.join(ARGS.data, "scripts", "steep.txt")
+    path = os.path.join(ARGS.data, "events", "steep.events")
     link = subprocess.run([ARGS.replay, "--link", path], check=True, capture_output=True,
                           text=True).stdout.strip()
     open_page(link)
@@ -581,7 +581,7 @@ def keeping_the_work():
     if copied != DRIVER.current_url or not copied.endswith("#" + two):
         raise AssertionError("copy link copied %r" % copied)
     # A fragment changed by hand replays the new curve; Esc did not end input.
-    steep = script_link(os.path.join(ARGS.data, "scripts", "steep.txt"))
+    steep = script_link(os.path.join(ARGS.data, "events", "steep.events"))
     DRIVER.execute_script("location.hash = arguments[0]", steep)
     DRIVER.execute_async_script("setTimeout(arguments[0], 100)")
     expect_ops(steep, "hashchange")
@@ -659,7 +659,7 @@ def saved_picture():
     for old in glob.glob(os.path.join(folder, "*")):
         os.remove(old)
     cdp("Browser.setDownloadBehavior", behavior="allow", downloadPath=folder)
-    link = script_link(os.path.join(ARGS.data, "scripts", "steep.txt"))
+    link = script_link(os.path.join(ARGS.data, "events", "steep.events"))
     open_page("#" + link, "classroom")
     click("save-picture")
     deadline = time.time() + 10
@@ -676,7 +676,7 @@ def saved_picture():
 
 def printed_page():
     """On paper: a light plot, with the legend and the mean value, and no buttons."""
-    open_page("#" + script_link(os.path.join(ARGS.data, "scripts", "steep.txt")), "classroom")
+    open_page("#" + script_link(os.path.join(ARGS.data, "events", "steep.events")), "classroom")
     cdp("Emulation.setEmulatedMedia", media="print")
     try:
         DRIVER.execute_async_script("requestAnimationFrame(() => setTimeout(arguments[0], 50))")
@@ -695,7 +695,7 @@ def printed_page():
 def languages():
     """The page follows the browser's language, and its switch changes the
     decimal separator of the mean value."""
-    link = script_link(os.path.join(ARGS.data, "scripts", "steep.txt"))
+    link = script_link(os.path.join(ARGS.data, "events", "steep.events"))
     for locale, first, second in (("es-AR", "es", "en"), ("en-GB", "en", "es")):
         agent = DRIVER.execute_script("return navigator.userAgent")
         cdp("Emulation.setUserAgentOverride", userAgent=agent, acceptLanguage=locale)
@@ -721,8 +721,8 @@ def main():
     parser.add_argument("--only", default="", help="run only the cases whose name holds this text")
     ARGS = parser.parse_args()
     os.makedirs(ARGS.out, exist_ok=True)
-    scripts = sorted(os.path.join(ARGS.data, "scripts", n)
-                     for n in os.listdir(os.path.join(ARGS.data, "scripts")) if n.endswith(".txt"))
+    scripts = sorted(os.path.join(ARGS.data, "events", n)
+                     for n in os.listdir(os.path.join(ARGS.data, "events")) if n.endswith(".events"))
     cases = [script_case(p) for p in scripts] + [link_case(p) for p in scripts] + [
         ("release outside the canvas keeps the drag", release_outside),
         ("other buttons and the wheel change nothing", other_buttons_and_wheel),

@@ -375,14 +375,11 @@ SESSIONS = [
 ]
 
 
-def run_all(ctx, only=None, sessions=SESSIONS):
+def run_all(ctx, sessions=SESSIONS):
     """Runs sessions of (group, steps) or (group, steps, exe); each is one run
     of the program, brisqual.exe unless the session names another."""
     suite = ctx.suite
     for group, steps, *exe in sessions:
-        steps = [step for step in steps if not only or only in step.__name__]
-        if not steps:
-            continue
         suite.group = group
         try:
             app = App(ctx, *exe)

@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
-# Runs the end-to-end tests of the Windows program: brisqual.exe under Wine
+# Runs the end-to-end cases of the Windows program: brisqual.exe under Wine
 # on a private Xvfb display, driven by real X input and checked from
-# screenshots. Prints PASS/FAIL a check and ends with "N passed, N failed".
-#   python3 tests/wine/e2e.py --exe build/windows/brisqual.exe \
+# screenshots. A case is one run of the program: a session of steps, or one
+# kept event script compared with the replay tool. Prints PASS/FAIL a check
+# and ends with "N passed, N failed".
+#   python3 tests/wine/e2e.py [CASE] --exe build/windows/brisqual.exe \
 #       --replay build/native/brisqual-replay [--out DIR] [--prefix DIR]
-# --storm EVENTS and --soak MOVES run the event storm and the soak test
-# instead of the ordinary cases (add --cases to run those too).
+# runs one case, or all of them; --list prints the cases' names. --storm
+# EVENTS and --soak MOVES run the event storm and the soak test instead of
+# the ordinary cases (add --cases to run those too).
 import argparse
 import os
 import signal
@@ -19,6 +22,10 @@ sys.dont_write_bytecode = True   # keep the source tree free of caches
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 
+import cases  # noqa: E402
+import fidelity  # noqa: E402
+import soak  # noqa: E402
+import storm  # noqa: E402
 from image import Image  # noqa: E402
 from report import Suite  # noqa: E402
 from session import Screen, SessionError, Wine, XServer, windows_arch  # noqa: E402
@@ -45,7 +52,7 @@ class Context:
         """Draws a script with brisqual-replay; returns the picture."""
         folder = self.suite.out / self.suite.group
         folder.mkdir(parents=True, exist_ok=True)
-        script_path = folder / (name + ".txt")
+        script_path = folder / (name + ".events")
         script_path.write_text(script)
         png = folder / (name + "-replay.png")
         cmd = [str(self.replay), "--png", str(png)]
@@ -57,6 +64,20 @@ class Context:
         return Image.load(png)
 
 
+def case_names():
+    return [session[0] for session in cases.SESSIONS] + list(fidelity.cases())
+
+
+def run_cases(ctx, only):
+    """The sessions and the kept scripts, or only the case named."""
+    for session in cases.SESSIONS:
+        if only in (None, session[0]):
+            cases.run_all(ctx, sessions=[session])
+    for name, path in fidelity.cases().items():
+        if only in (None, name):
+            fidelity.run(ctx, name, path)
+
+
 def _on_signal(number, frame):
     # Unwinds through every finally, so the processes started so far are ended.
     raise SystemExit(128 + number)
@@ -65,14 +86,15 @@ def _on_signal(number, frame):
 def main():
     parser = argparse.ArgumentParser(
         description="End-to-end tests of brisqual.exe under Wine on a private Xvfb display.")
-    parser.add_argument("--exe", required=True, help="the cross-built brisqual.exe")
-    parser.add_argument("--replay", required=True, help="the native brisqual-replay")
+    parser.add_argument("case", nargs="?", help="the one case to run (default: all)")
+    parser.add_argument("--list", action="store_true", help="print the cases' names and exit")
+    parser.add_argument("--exe", help="the cross-built brisqual.exe")
+    parser.add_argument("--replay", help="the native brisqual-replay")
     parser.add_argument("--out", help="folder for screenshots (default: e2e-screenshots beside the exe)")
     parser.add_argument("--prefix", help="Wine prefix, made once and reused "
                         "(default: $TMPDIR/brisqual-e2e-wine-UID)")
     parser.add_argument("--display-file", help="a file naming the X display to use (from tests/harness/xvfb.sh); "
                         "by default the run starts a private Xvfb of its own")
-    parser.add_argument("--only", help="run only the cases whose name contains this text")
     parser.add_argument("--storm", type=int, default=0, metavar="EVENTS",
                         help="run the event storm of this many random events")
     parser.add_argument("--storm-seed", type=int, help="seed of the storm (default: the one kept in storm.py)")
@@ -85,6 +107,13 @@ def main():
     parser.add_argument("--cases", action="store_true",
                         help="run the ordinary cases as well as --storm or --soak")
     args = parser.parse_args()
+    if args.list:
+        print("\n".join(case_names()))
+        return 0
+    if not args.exe or not args.replay:
+        parser.error("--exe and --replay are needed")
+    if args.case is not None and args.case not in case_names():
+        parser.error("no case %r; --list names them" % args.case)
     if args.storm < 0 or args.soak < 0 or (args.soak and args.soak < 20) or args.soak_pace < 0:
         parser.error("--storm must be 0 or more, --soak 0 or at least 20, --soak-pace 0 or more")
     beside = Path(args.exe).resolve().parent
@@ -115,10 +144,6 @@ def main():
     for s in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
         signal.signal(s, _on_signal)
 
-    import cases
-    import soak
-    import storm
-    import fidelity
     suite = Suite(out)
     started = time.monotonic()
     xserver = XServer(out / "xserver", args.display_file)
@@ -132,9 +157,8 @@ def main():
         wine.prepare()
         print("Display %s, %s Wine prefix %s, screenshots in %s" % (display, arch, prefix, out), flush=True)
         ctx = Context(args, suite, screen, wine)
-        if args.cases or not (args.storm or args.soak):
-            cases.run_all(ctx, args.only)
-            fidelity.run_all(ctx, args.only)
+        if args.cases or args.case or not (args.storm or args.soak):
+            run_cases(ctx, args.case)
         if args.storm:
             if args.storm_seed is None:
                 ctx.storm_seed = storm.SEED

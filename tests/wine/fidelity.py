@@ -1,4 +1,4 @@
-# The pixel-comparison suite: each kept event script (tests/data/scripts/*.txt) is
+# The pixel-comparison suite: each kept event script (tests/data/events/*.events) is
 # played on brisqual.exe under Wine with real X input, and the client area
 # must equal brisqual-replay's picture for the same script, pixel for pixel.
 import subprocess
@@ -9,7 +9,7 @@ from app import App
 from locate import NotFound
 from session import SessionError
 
-SCRIPTS = Path(__file__).resolve().parents[1] / "data" / "scripts"
+SCRIPTS = Path(__file__).resolve().parents[1] / "data" / "events"
 PACE = 0.08   # seconds given to a move whose repaint shows nothing new
 
 
@@ -68,32 +68,35 @@ def play(ctx, app, events):
     return app.settle()
 
 
-def run_all(ctx, only=None):
+def cases():
+    """The kept scripts by case name, fidelity-NAME. A script without events
+    is left out: the start's picture is checked by the main session against
+    a picture drawn without the replay tool."""
+    return {"fidelity-" + path.stem: path for path in sorted(SCRIPTS.glob("*.events")) if read_script(path)}
+
+
+def run(ctx, name, path):
+    """Plays one kept script on a fresh run of the program and compares the
+    client area with the replay tool's picture."""
     suite = ctx.suite
-    total_pixels = 0
-    for path in sorted(SCRIPTS.glob("*.txt")):
-        name = path.stem
-        check = "fidelity_" + name.replace("-", "_") + "_matches_the_replay"
-        if only and only not in check:
-            continue
-        suite.group = "fidelity-" + name
-        events = read_script(path)
-        try:
-            app = App(ctx)
-        except (SessionError, NotFound) as e:
-            suite.check(check, False, "the program did not start: %s" % e)
-            continue
-        try:
-            started = time.monotonic()
-            shot = play(ctx, app, events)
-            pic = app.picture(shot)
-            suite.save("wine", pic)   # the candidates for the raster tests' golden images
-            replay = ctx.run_replay(path.read_text(), name)
-            suite.compare(check, pic, replay)
-            total_pixels += pic.width * pic.height
-            suite.info(check, "%d events in %.1f s" % (len(events), time.monotonic() - started))
-        except (SessionError, NotFound) as e:
-            suite.check(check, False, "error: %s" % e)
-        finally:
-            app.stop()
-    ctx.measured["fidelity_pixels"] = total_pixels
+    check = name.replace("-", "_") + "_matches_the_replay"
+    suite.group = name
+    events = read_script(path)
+    try:
+        app = App(ctx)
+    except (SessionError, NotFound) as e:
+        suite.check(check, False, "the program did not start: %s" % e)
+        return
+    try:
+        started = time.monotonic()
+        shot = play(ctx, app, events)
+        pic = app.picture(shot)
+        suite.save("wine", pic)   # the candidates for the raster tests' golden images
+        replay = ctx.run_replay(path.read_text(), path.stem)
+        suite.compare(check, pic, replay)
+        ctx.measured["fidelity_pixels"] = ctx.measured.get("fidelity_pixels", 0) + pic.width * pic.height
+        suite.info(check, "%d events in %.1f s" % (len(events), time.monotonic() - started))
+    except (SessionError, NotFound) as e:
+        suite.check(check, False, "error: %s" % e)
+    finally:
+        app.stop()

@@ -4,6 +4,7 @@
 // and whole repaints after drags. Runs only where GDI is, i.e. under Wine.
 #include "model/curve.h"
 #include "model/drag.h"
+#include "tests/harness/fresh_model.h"
 #include "shell/win32/gdi_surface.h"
 #include "render/painter.h"
 #include "render/raster_surface.h"
@@ -505,13 +506,6 @@ private:
     PlotObject widePen_ = 0, selected_ = 0;
     int32_t x_ = 0, y_ = 0;
 };
-
-void StartFresh()
-{
-    Curve = CurveState{};
-    Drag = DragState{};
-    ResetCurve();
-}
 
 // One press, a few moves and a release.
 void DragOnce(uint16_t x, uint16_t y, const std::vector<int> &moves)

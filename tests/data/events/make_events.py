@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-# Writes the kept event scripts beside this file. The end-to-end suite plays
+# Writes the kept event files beside this file. The end-to-end suite plays
 # them on the Windows program and compares with the replay tool; the raster
 # surface's unit tests draw them against golden images taken from Wine.
 # Each comes from a fixed seed, so running this again gives the same files;
@@ -27,7 +27,7 @@ def walk(rng, start, steps, low, high, step):
     return ys
 
 
-def scripts():
+def event_files():
     s = {}
     s["flat"] = ("The flat curve, no events.", [])
     s["steep-ends"] = ("Sample 4 far up, sample 295 down, then a drag left held.",
@@ -87,11 +87,11 @@ def scripts():
 
 def main():
     folder = HERE
-    for name, (about, lines) in scripts().items():
+    for name, (about, lines) in event_files().items():
         for line in lines:
             _, x, y = line.split()
             assert 0 <= int(x) < WIDTH and 0 <= int(y) < HEIGHT, line
-        with open(os.path.join(folder, name + ".txt"), "w") as f:
+        with open(os.path.join(folder, name + ".events"), "w") as f:
             f.write("# %s\n" % about)
             f.write("".join(line + "\n" for line in lines))
 

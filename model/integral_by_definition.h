@@ -1,5 +1,6 @@
 // The running integral exactly as defined: every entry summed afresh from
-// sample 0. Slow on purpose; the model's running sum must match it bit for bit.
+// sample 0. Slow on purpose: the tests and fuzzers hold the model's running
+// sum to it bit for bit, and the benchmarks time the two side by side.
 #pragma once
 
 #include "model/curve.h"

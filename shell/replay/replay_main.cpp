@@ -6,10 +6,10 @@
 #include "render/painter.h"
 #include "render/raster_surface.h"
 #include "render/recording_surface.h"
-#include "tools/replay/event_script.h"
-#include "tools/replay/io.h"
-#include "tools/replay/link.h"
-#include "tools/replay/png_file.h"
+#include "shell/replay/event_script.h"
+#include "shell/replay/io.h"
+#include "shell/replay/link.h"
+#include "shell/replay/png_file.h"
 
 #include <charconv>
 #include <errno.h>
@@ -30,7 +30,7 @@ static const int MaxSide = 16384;
 // against it.
 static const char Usage[] =
     "usage: brisqual-replay [--state] [--ops] [--link] [--png FILE] [--size WxH]\n"
-    "                       [--from-link] [--] [SCRIPT]\n"
+    "                       [--from-link] [--] [EVENTS]\n"
     "       brisqual-replay --help | --version\n"
     "\n"
     "Replays mouse and key events through the curve as the main window does,\n"
@@ -50,21 +50,21 @@ static const char Usage[] =
     "               and so are /dev/stdout, /dev/fd/1 and /proc/self/fd/1\n"
     "  --size WxH   size of the picture (default 602x504), each side from 1 to\n"
     "               16384; it takes 4 bytes a pixel of memory, 1 GiB at most\n"
-    "  --from-link  SCRIPT holds a link instead: a whole address, or its '#'\n"
+    "  --from-link  EVENTS holds a link instead: a whole address, or its '#'\n"
     "               and the fragment after it, percent-decoded and read as\n"
     "               the page reads it. A link that ends in the middle of a\n"
     "               drag ends the drag there, as the page does\n"
     "  -h, --help   print this and exit\n"
     "  --version    print the version and exit\n"
     "  --           ends the options\n"
-    "  SCRIPT       event script; standard input when absent or '-'\n"
+    "  EVENTS       event file; standard input when absent or '-'\n"
     "\n"
-    "Script lines: 'down X Y', 'move X Y', 'up X Y' (client pixels 0..65535)\n"
+    "Event lines: 'down X Y', 'move X Y', 'up X Y' (client pixels 0..65535)\n"
     "and 'key NAME', NAME being esc or one lower-case letter or digit ('key\n"
     "esc' ends the program: later lines are not read). '#' starts a comment.\n"
     "\n"
     "Exit status: 0 done; 1 a file could not be read or written, or memory ran\n"
-    "out; 2 a bad option, script line or link, or a link too long to open.\n"
+    "out; 2 a bad option, event line or link, or a link too long to open.\n"
     "Unless it is 0, no file was created or replaced.\n";
 
 static void AppendDouble(std::string &out, double v)
@@ -118,18 +118,18 @@ static std::string OpsListing(const RecordingSurface &surface)
             // Only a freshly created pen starts a pass; putting the previous
             // object back is not listed.
             if (created && c.object != 0 && c.object == created->result) {
-                snprintf(line, sizeof line, "pen %s %d 0x%08X\n", created->a == PlotPenDash ? "DASH" : "SOLID",
-                         (int)created->b, (unsigned)created->colour);
+                snprintf(line, sizeof line, "pen %s %d 0x%08X\n", created->style == PlotPenDash ? "DASH" : "SOLID",
+                         (int)created->width, (unsigned)created->colour);
                 out += line;
             }
         } else if (c.kind == CallMoveToEx) {
-            fromX = c.a;
-            fromY = c.b;
+            fromX = c.x;
+            fromY = c.y;
         } else if (c.kind == CallLineTo) {
-            snprintf(line, sizeof line, "line %d %d %d %d\n", (int)fromX, (int)fromY, (int)c.a, (int)c.b);
+            snprintf(line, sizeof line, "line %d %d %d %d\n", (int)fromX, (int)fromY, (int)c.x, (int)c.y);
             out += line;
-            fromX = c.a;
-            fromY = c.b;
+            fromX = c.x;
+            fromY = c.y;
         }
     }
     return out;

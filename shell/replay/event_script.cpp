@@ -1,6 +1,6 @@
 // Parsing and replay of event scripts. A line is a word and its fields:
 // "down X Y", "move X Y", "up X Y" or "key NAME"; '#' starts a comment.
-#include "tools/replay/event_script.h"
+#include "shell/replay/event_script.h"
 
 #include "model/curve.h"
 #include "model/drag.h"

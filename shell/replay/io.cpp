@@ -1,6 +1,6 @@
 // Descriptor I/O that a non-blocking descriptor cannot break (EAGAIN waits
 // for the descriptor in poll instead of failing), and names for messages.
-#include "tools/replay/io.h"
+#include "shell/replay/io.h"
 
 #include <errno.h>
 #include <poll.h>

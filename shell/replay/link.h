@@ -4,7 +4,7 @@
 // and read back as the page reads them.
 #pragma once
 
-#include "tools/replay/event_script.h"
+#include "shell/replay/event_script.h"
 
 #include <stddef.h>
 #include <stdint.h>

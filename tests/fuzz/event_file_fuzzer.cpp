@@ -2,10 +2,13 @@
 // script parses, or fails naming a line inside it; its events printed back
 // in canonical form parse to the same events; and replaying them keeps the
 // model within what the events allow, stopping at Esc as the window does.
+// The same bytes as a link: read alike whole and in pieces, and its events
+// written back as a fragment read back the same.
 #include "model/curve.h"
 #include "model/drag.h"
 #include "tests/fuzz/model_checks.h"
-#include "tools/replay/event_script.h"
+#include "shell/replay/event_script.h"
+#include "shell/replay/link.h"
 
 #include <stdint.h>
 #include <stdio.h>
@@ -175,9 +178,39 @@ NO_COVERAGE bool ParseInPieces(const std::string &text, std::vector<ScriptEvent>
     return parser.Finish(events, error);
 }
 
+NO_COVERAGE bool ReadLink(const std::string &text, std::vector<ScriptEvent> &events, std::string &error, bool pieces)
+{
+    events.clear();
+    LinkParser parser;
+    for (size_t at = 0, piece; at < text.size(); at += piece) {
+        piece = pieces ? 1 + (unsigned char)text[at] % 7 : text.size();
+        piece = piece < text.size() - at ? piece : text.size() - at;
+        if (!parser.Feed(text.data() + at, piece, events, error))
+            return false;
+    }
+    return parser.Finish(events, error);
+}
+
+NO_COVERAGE void CheckLink(const std::string &text)
+{
+    std::vector<ScriptEvent> events, streamed;
+    std::string error, streamError;
+    const bool read = ReadLink(text, events, error, false);
+    Check(read == ReadLink(text, streamed, streamError, true) && Same(events, streamed) && error == streamError,
+          "the link in pieces reads otherwise than whole");
+    if (!read)
+        return;
+    std::string fragment = "#";
+    for (const ScriptEvent &e : events)
+        fragment += LinkEvent(e);
+    Check(ReadLink(fragment, streamed, error, false) && Same(events, streamed),
+          "the link's events written back read otherwise");
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     std::string text((const char *)data, size);
+    CheckLink(text);
     std::vector<ScriptEvent> events;
     ScriptError error;
     const bool parsed = Parse(text, events, error);

@@ -2,9 +2,9 @@
 // renamed into place, devices and pipes get it written straight through, so
 // that neither a failure nor a signal leaves a half-written image behind or
 // damages what was there.
-#include "tools/replay/png_file.h"
+#include "shell/replay/png_file.h"
 
-#include "tools/replay/io.h"
+#include "shell/replay/io.h"
 
 #include <errno.h>
 #include <fcntl.h>

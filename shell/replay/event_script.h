@@ -2,7 +2,7 @@
 // receive them, for replaying a session without a window.
 #pragma once
 
-#include "tools/replay/io.h"
+#include "shell/replay/io.h"
 
 #include <stddef.h>
 #include <stdint.h>

@@ -2,7 +2,7 @@
 // fragment, and the fragment read back exactly as the page's parseLink
 // reads it after decodeURIComponent, so that the tool draws any link the
 // page opens and refuses any it refuses.
-#include "tools/replay/link.h"
+#include "shell/replay/link.h"
 
 #include <stdio.h>
 
