@@ -8,16 +8,15 @@ usage: accessibility_test.py --list
 
 Each case is a row of one of two tables and a ctest test of its own. Key
 presses are trusted input (the DevTools protocol's Input.dispatchKeyEvent).
-The keyboard's pictures come from the replay tool alone: the link that the
-keys leave in the address bar against a kept script (the page opens on its
-link) followed by the drags that the keys stand for.
+The keyboard's pictures come from the replay tool alone: the address that
+the keys leave (brisqual-replay --from-link) against a kept event file (the
+page opens on its link) followed by the drags that the keys stand for.
 """
 import argparse
 import os
 import subprocess
 import sys
 import time
-import urllib.parse
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 import image  # noqa: E402
@@ -113,7 +112,7 @@ def press(chord):
 
 
 def drags_for(keys):
-    """The replay-script lines that KEYS stand for, by the keyboard's
+    """The event lines that KEYS stand for, by the keyboard's
     documented mapping: the selection starts at sample 150 and stays within
     0 ... 300; a step up is the drag down X 250, move X 249, up X 249 at the
     column X = 2 x sample that grabs it (one pixel, or ten with Shift or
@@ -137,28 +136,14 @@ def drags_for(keys):
     return [line for drag in done for line in drag]
 
 
-def link_lines(url):
-    """The replay-script lines of the fragment of an address:
-    ("d" | "m" | "u") X "." Y, repeated."""
-    fragment = urllib.parse.urlsplit(url).fragment
-    words = {"d": "down", "m": "move", "u": "up"}
-    lines, i = [], 0
-    while i < len(fragment):
-        j = i + 1
-        while j < len(fragment) and fragment[j] not in words:
-            j += 1
-        x, _, y = fragment[i + 1:j].partition(".")
-        if fragment[i] not in words or not x.isdigit() or not y.isdigit():
-            raise AssertionError("the address's fragment is not a link: %r" % fragment)
-        lines.append("%s %s %s" % (words[fragment[i]], x, y))
-        i = j
-    return lines
-
-
-def replay_png(lines, label):
+def replay_png(text, label, *options):
+    """The replay tool's picture of TEXT: event lines, or with --from-link
+    an address."""
     path = os.path.join(ARGS.out, label + ".png")
-    subprocess.run([ARGS.replay, "--png", path, "-"], input="".join(line + "\n" for line in lines),
-                   text=True, check=True)
+    run = subprocess.run([ARGS.replay, *options, "--png", path, "-"], input=text, text=True,
+                         capture_output=True)
+    if run.returncode != 0:
+        raise AssertionError("the replay tool refused %r: %s" % (text[-160:], run.stderr.strip()))
     return image.Image.load(path)
 
 
@@ -174,9 +159,9 @@ def settled_url():
     return last
 
 
-def keyboard_case(name, script, keys):
+def keyboard_case(name, events, keys):
     def run():
-        path = os.path.join(ARGS.data, "scripts", script)
+        path = os.path.join(ARGS.data, "events", events)
         start = subprocess.run([ARGS.replay, "--link", path], check=True, capture_output=True,
                                text=True).stdout.strip()
         open_page(start)
@@ -189,27 +174,27 @@ def keyboard_case(name, script, keys):
         for key in keys:
             press(key)
         label = "keyboard-" + name
-        made = link_lines(settled_url())
+        address = settled_url()
         with open(path) as f:
-            expected = [line.strip() for line in f if line.strip() and not line.lstrip().startswith("#")]
-        expected += drags_for(keys)
-        points = image.compare(replay_png(made, label + "-link"), replay_png(expected, label + "-drags"),
-                               ARGS.out, label)
+            expected = f.read().rstrip("\n") + "\n" + "".join(line + "\n" for line in drags_for(keys))
+        points = image.compare(replay_png(address, label + "-link", "--from-link"),
+                               replay_png(expected, label + "-drags"), ARGS.out, label)
         if points:
-            raise AssertionError("the link after the keys, %s, draws %d pixels other than the drags %s"
-                                 % (" ".join(made) or "(empty)", len(points), " ".join(expected)))
+            raise AssertionError("the link after the keys, ...%s, draws %d pixels other than the event file"
+                                 " followed by the drags %s" % (address[-160:], len(points),
+                                                                " ".join(drags_for(keys))))
     return "keyboard." + name, run
 
 
-# Rows: what the keys do, the kept script whose link the page opens on, and
+# Rows: what the keys do, the kept event file whose link the page opens on, and
 # the keys pressed once Tab has reached the plot.
 KEYBOARD_CASES = [keyboard_case(*row) for row in [
-    ("first-focus-selects-the-middle", "drag-example.txt", ["Up", "Down", "Up"]),
-    ("arrows-move-the-selection", "steep.txt",
+    ("first-focus-selects-the-middle", "drag-example.events", ["Up", "Down", "Up"]),
+    ("arrows-move-the-selection", "steep.events",
      ["Right", "Up", "Shift+Left", "Shift+Left", "PageDown", "Left", "Shift+Up"]),
-    ("home-and-end-stop-at-the-ends", "left-end.txt",
+    ("home-and-end-stop-at-the-ends", "left-end.events",
      ["Home", "Left", "Shift+Left", "Shift+Up", "End", "Right", "Shift+Right", "PageUp", "Shift+Down"]),
-    ("undo-and-redo-whole-steps", "many-small.txt",
+    ("undo-and-redo-whole-steps", "many-small.events",
      ["Up", "Right", "PageUp", "Down", "Ctrl+Z", "Ctrl+Z", "Ctrl+Y", "Shift+Right", "Down", "Ctrl+Y",
       "Ctrl+Z", "Ctrl+Shift+Z"]),
 ]]
