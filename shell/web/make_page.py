@@ -3,7 +3,9 @@
 (shell/web/page.html) with the WebAssembly module, the About dialog's
 template and menu (from tools/resource_script.py), the icon (from
 tools/make_icon.py) and the dialog font, all inlined, so that the page opens
-from file:// and from any static host and fetches nothing.
+from file:// and from any static host and fetches nothing. The dialog's
+system colours are read from the Qt window's classic controls, their one
+home, as CSS custom properties.
 
 usage: make_page.py PAGE_HTML MODULE_WASM TEMPLATE_JS ICON_JS FONT_TTF|- BASE_X BASE_Y OUTPUT_HTML
 
@@ -26,7 +28,21 @@ def shrink(page):
     return "\n".join(line for line in lines if line and not line.startswith("//"))
 
 
-def build(page, module, template_js, icon_js, font, base_x, base_y):
+COLOURS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "qt", "classic_controls.h")
+
+
+def system_colours(header):
+    """Wine's system colours as CSS custom properties: ButtonFace becomes
+    --button-face."""
+    colours = re.findall(r"const QRgb (\w+) = qRgb\((\d+), (\d+), (\d+)\);", header)
+    if not colours:
+        raise ValueError("no system colours in %s" % COLOURS)
+    return ":root { %s }" % " ".join(
+        "--%s: rgb(%s,%s,%s);" % (re.sub(r"(?<!^)([A-Z])", r"-\1", name).lower(), r, g, b)
+        for name, r, g, b in colours)
+
+
+def build(page, module, template_js, icon_js, font, base_x, base_y, colours_header):
     page = shrink(page)
     if font is None:
         face = ""
@@ -38,6 +54,7 @@ def build(page, module, template_js, icon_js, font, base_x, base_y):
         "@FONT_FACE@": face,
         "@ABOUT_TEMPLATE@": template_js.strip(),
         "@ICON@": icon_js.strip(),
+        "@SYSTEM_COLOURS@": system_colours(colours_header),
         "@BASE_UNITS@": "{x: %d, y: %d}" % (base_x, base_y),
         "@MODULE_BASE64@": base64.b64encode(module).decode("ascii"),
     }
@@ -66,7 +83,9 @@ def main(argv):
         if font_path != "-":
             with open(font_path, "rb") as f:
                 font = f.read()
-        text = build(page, module, template_js, icon_js, font, int(bx), int(by))
+        with open(COLOURS, encoding="utf-8") as f:
+            colours_header = f.read()
+        text = build(page, module, template_js, icon_js, font, int(bx), int(by), colours_header)
     except (OSError, ValueError) as e:
         sys.stderr.write("make_page.py: %s\n" % e)
         return 1
