@@ -25,7 +25,7 @@ def components(value):
 def _pixels(data):
     px = array("I")
     if px.itemsize != 4:
-        raise RuntimeError("array('I') is not 32 bits on this machine")
+        raise RuntimeError("array('I') is not 32 bits on this platform")
     px.frombytes(data)
     if struct.pack("=I", 1) != struct.pack("<I", 1):
         px.byteswap()
