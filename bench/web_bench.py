@@ -6,7 +6,7 @@ the input event to the pixels on the canvas at device scale 2, at full speed
 and with the CPU slowed four times, and Lighthouse's four scores with the
 page served over http from 127.0.0.1.
 
-usage: web_bench.py --page HTML --lighthouse BIN --make-page MAKE_PAGE PAGE_HTML
+usage: web_bench.py --page HTML --lighthouse BIN --make-page MAKE_PAGE ESBUILD PAGE_DIR
                     MODULE TEMPLATE_JS ICON_JS FONT   (see scripts/bench)
 
 The page's size with the font comes from shell/web/make_page.py run on the
@@ -45,10 +45,10 @@ def sizes(path):
 
 
 def page_sizes(page, make_page_args):
-    make_page, template, module, about, icon, font = make_page_args
+    make_page, esbuild, page_dir, module, about, icon, font = make_page_args
     with tempfile.TemporaryDirectory() as scratch:
         with_font = os.path.join(scratch, "with-font.html")
-        subprocess.run([sys.executable, make_page, template, module, about, icon, font, "6", "13", with_font],
+        subprocess.run([sys.executable, make_page, esbuild, page_dir, module, about, icon, font, "6", "13", with_font],
                        check=True)
         size_font = sizes(with_font)
     size = sizes(page)
@@ -174,8 +174,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--page", required=True)
     parser.add_argument("--lighthouse", required=True)
-    parser.add_argument("--make-page", required=True, nargs=6,
-                        metavar=("MAKE_PAGE", "PAGE_HTML", "MODULE", "TEMPLATE_JS", "ICON_JS", "FONT"))
+    parser.add_argument("--make-page", required=True, nargs=7,
+                        metavar=("MAKE_PAGE", "ESBUILD", "PAGE_DIR", "MODULE", "TEMPLATE_JS", "ICON_JS", "FONT"))
     args = parser.parse_args()
     page_sizes(args.page, args.make_page)
 

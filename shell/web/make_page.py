@@ -1,32 +1,26 @@
 #!/usr/bin/env python3
-"""Puts the browser page together as one file: the template
-(shell/web/page.html) with the WebAssembly module, the About dialog's
-template and menu (from tools/resource_script.py), the icon (from
-tools/make_icon.py) and the dialog font, all inlined, so that the page opens
-from file:// and from any static host and fetches nothing. The dialog's
-system colours are read from the Qt window's classic controls, their one
-home, as CSS custom properties.
+"""Puts the browser page together as one file. It writes what the build
+makes as a module of its own, brisqual-generated: the WebAssembly module
+(base64), the About dialog's template and menu (from
+tools/resource_script.py), the icon (from tools/make_icon.py) and the dialog
+base units; and as styles, the dialog font and the dialog's system colours,
+read from the Qt window's classic controls, their one home. esbuild bundles
+and minifies the page's modules and styles (shell/web/page/) with these, and
+the bundles go into the page's markup, so that the page opens from file://
+and from any static host and fetches nothing.
 
-usage: make_page.py PAGE_HTML MODULE_WASM TEMPLATE_JS ICON_JS FONT_TTF|- BASE_X BASE_Y OUTPUT_HTML
+usage: make_page.py ESBUILD PAGE_DIR MODULE_WASM TEMPLATE_JS ICON_JS FONT_TTF|- BASE_X BASE_Y OUTPUT_HTML
 
 FONT_TTF '-' leaves the font out: the page then draws the dialog with the
 browser's Arial or its like, as Wine does without its own fonts.
 """
 import base64
+import json
 import os
 import re
+import subprocess
 import sys
-
-
-def shrink(page):
-    """The template without its comments and indentation: the page's size
-    is part of its start-up time. Only whole comment lines go, so that no
-    string or regular expression can be cut; the licence notice stays."""
-    page = re.sub(r"<!--(?:(?!Copyright).)*?-->\n?", "", page, flags=re.S)
-    page = re.sub(r"/\*.*?\*/", "", page, flags=re.S)
-    lines = (line.strip() for line in page.split("\n"))
-    return "\n".join(line for line in lines if line and not line.startswith("//"))
-
+import tempfile
 
 COLOURS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "qt", "classic_controls.h")
 
@@ -42,37 +36,79 @@ def system_colours(header):
         for name, r, g, b in colours)
 
 
-def build(page, module, template_js, icon_js, font, base_x, base_y, colours_header):
-    page = shrink(page)
-    if font is None:
-        face = ""
-    else:
+def generated_module(module, template_js, icon_js, base_x, base_y):
+    """The module brisqual-generated: the resource script's and the icon's
+    constants as the tools write them, exported, with the base units and
+    the WebAssembly module."""
+    return "\n".join([
+        "// Made by make_page.py from the build's parts.",
+        template_js.strip(),
+        icon_js.strip(),
+        "export { AboutTemplate, MainMenu, BrisqualIcon };",
+        "export const DialogBaseUnits = {x: %d, y: %d};" % (base_x, base_y),
+        'export const ModuleBase64 = "%s";' % base64.b64encode(module).decode("ascii"),
+        ""])
+
+
+def style_entry(page_dir, font, colours_header):
+    """The styles' entry point: the page's own, then the font and colours."""
+    face = ""
+    if font is not None:
         face = ('@font-face { font-family: "MS Sans Serif"; '
                 'src: url(data:font/ttf;base64,%s) format("truetype"); }'
                 % base64.b64encode(font).decode("ascii"))
-    parts = {
-        "@FONT_FACE@": face,
-        "@ABOUT_TEMPLATE@": template_js.strip(),
-        "@ICON@": icon_js.strip(),
-        "@SYSTEM_COLOURS@": system_colours(colours_header),
-        "@BASE_UNITS@": "{x: %d, y: %d}" % (base_x, base_y),
-        "@MODULE_BASE64@": base64.b64encode(module).decode("ascii"),
-    }
+    return "@import %s;\n%s\n%s\n" % (json.dumps(os.path.join(page_dir, "page.css")), face,
+                                       system_colours(colours_header))
+
+
+def bundle(esbuild, entry, output, node_path):
+    command = [esbuild, entry, "--bundle", "--minify", "--charset=utf8", "--legal-comments=none",
+               "--log-level=warning", "--outfile=" + output]
+    if entry.endswith(".js"):
+        command.append("--format=iife")
+    environment = dict(os.environ, NODE_PATH=node_path)
+    try:
+        done = subprocess.run(command, env=environment, stderr=subprocess.PIPE, text=True)
+    except OSError as e:
+        raise ValueError("cannot run esbuild (%s): %s" % (esbuild, e))
+    if done.returncode != 0:
+        raise ValueError("esbuild failed on %s:\n%s" % (entry, done.stderr.strip()))
+    with open(output, encoding="utf-8") as f:
+        return f.read().strip()
+
+
+def fill(page, parts):
     for key, value in parts.items():
         if page.count(key) != 1:
-            raise ValueError("the page template holds %s %d times, not once" % (key, page.count(key)))
-        page = page.replace(key, value)
-    return page
+            raise ValueError("the page's markup holds %s %d times, not once" % (key, page.count(key)))
+    # One pass, so that nothing a bundle holds is taken for a placeholder.
+    return re.sub("|".join(map(re.escape, parts)), lambda m: parts[m.group(0)], page)
+
+
+def build(esbuild, page_dir, module, template_js, icon_js, font, base_x, base_y, colours_header):
+    with open(os.path.join(page_dir, "page.html"), encoding="utf-8") as f:
+        page = f.read()
+    with tempfile.TemporaryDirectory() as scratch:
+        with open(os.path.join(scratch, "brisqual-generated.js"), "w", encoding="utf-8") as f:
+            f.write(generated_module(module, template_js, icon_js, base_x, base_y))
+        entry_css = os.path.join(scratch, "entry.css")
+        with open(entry_css, "w", encoding="utf-8") as f:
+            f.write(style_entry(page_dir, font, colours_header))
+        script = bundle(esbuild, os.path.join(page_dir, "main.js"), os.path.join(scratch, "page.js"), scratch)
+        styles = bundle(esbuild, entry_css, os.path.join(scratch, "page.css"), scratch)
+    # esbuild escapes "</script" in strings; a closing tag left in either
+    # bundle would end its element early.
+    if re.search(r"</script", script, re.I) or re.search(r"</style", styles, re.I):
+        raise ValueError("a bundle holds a closing tag of its element")
+    return fill(page, {"@STYLES@": styles, "@SCRIPT@": script})
 
 
 def main(argv):
-    if len(argv) != 9:
+    if len(argv) != 10:
         sys.stderr.write(__doc__.split("\n\n")[1] + "\n")
         return 2
-    page_path, module_path, template_path, icon_path, font_path, bx, by, target = argv[1:]
+    esbuild, page_dir, module_path, template_path, icon_path, font_path, bx, by, target = argv[1:]
     try:
-        with open(page_path, encoding="utf-8") as f:
-            page = f.read()
         with open(module_path, "rb") as f:
             module = f.read()
         with open(template_path, encoding="ascii") as f:
@@ -85,14 +121,15 @@ def main(argv):
                 font = f.read()
         with open(COLOURS, encoding="utf-8") as f:
             colours_header = f.read()
-        text = build(page, module, template_js, icon_js, font, int(bx), int(by), colours_header)
+        text = build(esbuild, os.path.abspath(page_dir), module, template_js, icon_js, font, int(bx), int(by),
+                     colours_header)
+        temporary = target + ".tmp"
+        with open(temporary, "w", encoding="utf-8") as f:
+            f.write(text)
+        os.replace(temporary, target)
     except (OSError, ValueError) as e:
         sys.stderr.write("make_page.py: %s\n" % e)
         return 1
-    temporary = target + ".tmp"
-    with open(temporary, "w", encoding="utf-8") as f:
-        f.write(text)
-    os.replace(temporary, target)
     return 0
 
 

@@ -1,0 +1,162 @@
+// The classic view: the Windows window, pixel for pixel, with its menu, About
+// dialog and the end of the program on Esc.
+import { MainMenu } from "brisqual-generated";
+import { brisqual, say } from "../hooks.js";
+import { readFragment } from "../link.js";
+import { buildAbout } from "./about.js";
+
+export function startClassic(module) {
+    const canvas = document.getElementById("plot");
+    const context = canvas.getContext("2d", { alpha: false });
+    let image = null, imageBuffer = null, aboutOpen = false, aboutButton = null;
+    document.title = "BRISQUAL";
+    canvas.width = module.width();
+    canvas.height = module.height();
+    canvas.style.width = canvas.width + "px";
+    canvas.style.height = canvas.height + "px";
+
+    // One repaint: the model's pixels, already RGBA, straight into the canvas.
+    function repaint() {
+        const pixels = module.paint();
+        const memory = module.memory.buffer;
+        if (memory !== imageBuffer) {   // a grown memory detaches the old view
+            imageBuffer = memory;
+            image = new ImageData(new Uint8ClampedArray(memory, pixels, canvas.width * canvas.height * 4),
+                                  canvas.width, canvas.height);
+        }
+        context.putImageData(image, 0, 0);
+        brisqual.repaints++;
+    }
+
+    // The model's entry points, each logged as the replay tool reads it.
+    // Moves without a drag change nothing and are left out, so that a
+    // pointer that only hovers does not make the list grow.
+    function press(x, y) { brisqual.events.push("down " + x + " " + y); module.press(x, y); }
+    function release(x, y) { brisqual.events.push("up " + x + " " + y); module.release(); }
+    function move(x, y) {
+        if (module.move(y) === 0)
+            return false;
+        brisqual.events.push("move " + x + " " + y);
+        return true;
+    }
+
+    function replayLink() {
+        if (location.hash.length <= 1)
+            return;
+        const link = readFragment(location.hash);
+        if (link.error) {
+            say("El enlace no se pudo leer (" + link.error + "); la curva empieza plana.");
+            return;
+        }
+        for (const [kind, x, y] of link.items)
+            (kind === "d" ? press : kind === "m" ? move : release)(x, y);
+        // A link that stops inside a drag: no button is held, so the drag
+        // ends there and hovering cannot deform the curve.
+        const last = link.items[link.items.length - 1];
+        if (module.dragging())
+            release(last[1], last[2]);
+    }
+
+    // Whole client pixels under the pointer, as the window's messages carry them.
+    function clientPoint(e) {
+        const box = canvas.getBoundingClientRect();
+        const x = Math.floor(e.clientX - box.left), y = Math.floor(e.clientY - box.top);
+        return [Math.min(Math.max(x, 0), canvas.width - 1), Math.min(Math.max(y, 0), canvas.height - 1)];
+    }
+
+    function accepting(e) {
+        return brisqual.ready && !brisqual.ended && !aboutOpen && e.isPrimary;
+    }
+
+    // Only the left button, over the canvas only: the pointer is not captured,
+    // so a release elsewhere is not seen and the drag goes on when the pointer
+    // comes back, as in the Windows program.
+    canvas.addEventListener("pointerdown", e => {
+        e.preventDefault();
+        if (canvas.hasPointerCapture(e.pointerId))
+            canvas.releasePointerCapture(e.pointerId);   // a touch captures by itself
+        if (!accepting(e) || e.button !== 0)
+            return;
+        const [x, y] = clientPoint(e);
+        press(x, y);
+    });
+    canvas.addEventListener("pointerup", e => {
+        if (!accepting(e) || e.button !== 0)
+            return;
+        const [x, y] = clientPoint(e);
+        release(x, y);
+    });
+    canvas.addEventListener("pointermove", e => {
+        if (!accepting(e))
+            return;
+        if (e.button === 0) {
+            // The left button changed while another was held: pointer events
+            // report it as a move.
+            const [x, y] = clientPoint(e);
+            if (e.buttons & 1)
+                press(x, y);
+            else
+                release(x, y);
+            return;
+        }
+        // Moves that arrive faster than frames come merged; each one moves the
+        // curve, and each that changed it is one repaint.
+        const merged = e.getCoalescedEvents ? e.getCoalescedEvents() : [];
+        for (const each of merged.length ? merged : [e]) {
+            const [x, y] = clientPoint(each);
+            if (move(x, y))
+                repaint();
+        }
+    });
+    // The side buttons would otherwise take the browser back or forward.
+    for (const kind of ["pointerup", "mouseup", "auxclick"])
+        canvas.addEventListener(kind, e => { if (e.button > 2) e.preventDefault(); });
+    for (const kind of ["contextmenu", "selectstart", "dragstart"])
+        document.addEventListener(kind, e => e.preventDefault());
+    canvas.addEventListener("wheel", e => e.preventDefault(), { passive: false });
+    canvas.addEventListener("touchstart", e => e.preventDefault(), { passive: false });
+
+    document.addEventListener("keydown", e => {
+        if (aboutOpen) {
+            // Enter is the default button; Esc is not handled by the dialog.
+            if (e.key === "Enter") {
+                e.preventDefault();
+                closeAbout();
+            } else if (e.key === "Escape" || e.key === "Tab") {
+                e.preventDefault();
+            }
+            return;
+        }
+        if (e.key !== "Escape" || !brisqual.ready || brisqual.ended)
+            return;
+        e.preventDefault();
+        brisqual.events.push("key esc");
+        brisqual.ended = true;
+        canvas.style.cursor = "default";
+        say("El programa ha terminado. Recargue la página para empezar de nuevo.");
+    });
+
+    function openAbout() {
+        if (!brisqual.ready || brisqual.ended || aboutOpen)
+            return;
+        aboutOpen = true;
+        document.getElementById("modal").className = "open";
+        aboutButton.focus();
+    }
+    function closeAbout() {
+        aboutOpen = false;
+        document.getElementById("modal").className = "";
+        document.getElementById("menu").blur();
+    }
+    document.getElementById("menu").addEventListener("click", openAbout);
+    document.getElementById("view-switch").addEventListener("click", () => {
+        const link = brisqual.events.filter(l => !l.startsWith("key"))
+                                    .map(l => l.split(" ")).map(([k, x, y]) => k[0] + x + "." + y).join("");
+        location.assign("?view=classroom#" + link);
+    });
+
+    document.getElementById("menu").textContent = MainMenu[0];
+    aboutButton = buildAbout(canvas, closeAbout);
+    replayLink();
+    repaint();
+}

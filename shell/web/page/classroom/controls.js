@@ -1,0 +1,57 @@
+// The classroom view's controls: the tool buttons, the prepared curves and the help dialog.
+import { savePicture } from "./picture.js";
+
+// Prepared curves, each just a link: one plateau (also the first screen,
+// where the red curve would otherwise lie hidden under the others), a
+// raised and a lowered block that balance out, and three steps.
+export const Presets = ["d300.250m300.150u300.150",
+                        "d150.250m150.170u150.170d450.250m450.330u450.330",
+                        "d100.250m100.225u100.225d300.250m300.200u300.200d500.250m500.175u500.175"];
+
+// Gives ctx updateControls(), which enables undo and redo as the work allows.
+export function installControls(ctx) {
+    const buttons = id => document.getElementById(id);
+    const dialog = buttons("help-dialog");
+
+    ctx.updateControls = () => {
+        buttons("undo").disabled = !ctx.canUndo();
+        buttons("redo").disabled = !ctx.canRedo();
+    };
+
+    for (const link of Presets) {
+        const b = document.createElement("button");
+        b.type = "button";
+        b.className = "preset";
+        b.addEventListener("click", () => ctx.newCurve(link));
+        document.querySelector(".presets div").appendChild(b);
+    }
+
+    buttons("undo").addEventListener("click", () => ctx.undo());
+    buttons("redo").addEventListener("click", () => ctx.redo());
+    buttons("reset").addEventListener("click", () => ctx.newCurve(""));
+    buttons("copy-link").addEventListener("click", () => {
+        const done = () => ctx.say(ctx.t("copied")), failed = () => ctx.say(ctx.t("notCopied"));
+        const fallback = () => {
+            const area = document.createElement("textarea");
+            area.value = location.href;
+            document.body.appendChild(area);
+            area.select();
+            const ok = document.execCommand("copy");
+            area.remove();
+            (ok ? done : failed)();
+        };
+        if (navigator.clipboard)
+            navigator.clipboard.writeText(location.href).then(done, fallback);
+        else
+            fallback();
+    });
+    buttons("save-picture").addEventListener("click", () => savePicture(ctx));
+    buttons("help").addEventListener("click", () => dialog.showModal());
+    buttons("help-close").addEventListener("click", () => dialog.close());
+    // Focus goes back to where help was asked for.
+    dialog.addEventListener("close", () => buttons("help").focus());
+    buttons("language").addEventListener("click", () => ctx.switchLanguage());
+    buttons("view-switch").addEventListener("click", () => {
+        location.assign("?view=classic#" + ctx.currentLink());
+    });
+}

@@ -1,0 +1,51 @@
+// The classroom view's saved picture: the plot at twice its client pixels,
+// with its axis values, legend and mean value, on white.
+import { ScreenColours, drawOps } from "./draw.js";
+
+export function savePicture(ctx) {
+    const { Width, Height, t } = ctx;
+    const k = 2, left = 110, top = 100, plotW = Width * k, plotH = Height * k;
+    const picture = document.createElement("canvas");
+    picture.width = left + plotW + 40;
+    picture.height = top + plotH + 170;
+    const g = picture.getContext("2d", { alpha: false });
+    g.fillStyle = "#fff";
+    g.fillRect(0, 0, picture.width, picture.height);
+    const plot = document.createElement("canvas");
+    plot.width = plotW;
+    plot.height = plotH;
+    drawOps(ctx, plot.getContext("2d", { alpha: false }), plotW, plotH, ScreenColours);
+    g.drawImage(plot, left, top);
+    g.fillStyle = "#1b1b1b";
+    g.textBaseline = "middle";
+    g.font = "bold 36px system-ui, sans-serif";
+    g.fillText(t("title"), 20, 36);
+    g.font = "28px system-ui, sans-serif";
+    g.fillText(t("meanLabel") + " " + ctx.decimal(ctx.module.mean()), 20, 78);
+    for (const e of document.querySelectorAll(".axis.y")) {
+        g.textAlign = "right";
+        g.fillText(e.textContent, left - 12, top + parseFloat(e.style.top) / 100 * plotH);
+    }
+    for (const e of document.querySelectorAll(".axis.x")) {
+        g.textAlign = "center";
+        g.fillText(e.textContent, left + parseFloat(e.style.left) / 100 * plotW, top + plotH + 30);
+    }
+    g.textAlign = "left";
+    [["#f00", "legendCurve"], ["#ff0", "legendIntegral"], ["#0f0", "legendMean"]].forEach(([colour, key], i) => {
+        const y = top + plotH + 80 + i * 36;
+        g.fillStyle = colour;
+        g.fillRect(left, y - 6, 48, 12);
+        g.strokeRect(left + .5, y - 5.5, 47, 11);   // on whole pixels: no blend with the fill
+        g.fillStyle = "#1b1b1b";
+        g.fillText(t(key), left + 64, y);
+    });
+    picture.toBlob(blob => {
+        const a = document.createElement("a");
+        a.href = URL.createObjectURL(blob);
+        a.download = t("picture");
+        document.body.appendChild(a);
+        a.click();
+        a.remove();
+        setTimeout(() => URL.revokeObjectURL(a.href), 1000);
+    }, "image/png");
+}

@@ -1,0 +1,41 @@
+// The classroom view: the same model, drawn as vectors at the screen's
+// resolution, with words around it. Its parts share one context, ctx.
+import { say } from "../hooks.js";
+import { parseLink, linkOf, readFragment } from "../link.js";
+import { installDrawing } from "./draw.js";
+import { installWork } from "./work.js";
+import { installWords } from "./words.js";
+import { installInput } from "./input.js";
+import { Presets, installControls } from "./controls.js";
+
+// ctx holds the module and its sizes, the plot canvas, the state each part
+// keeps there (steps, drag, lang, selected, paper) and the functions each
+// part gives the others; overlays draw over the plot, in order.
+export function startClassroom(module) {
+    const canvas = document.getElementById("plot");
+    const ctx = { module: module, canvas: canvas, Width: module.width(), Height: module.height(),
+                  N: module.sampleCount(), paper: false, overlays: [], say: say };
+    canvas.style.aspectRatio = ctx.Width + " / " + ctx.Height;
+    installWords(ctx);
+    installDrawing(ctx);
+    installWork(ctx);
+    installInput(ctx);
+    installControls(ctx);
+
+    // Start-up: the words, the canvas at its size, the curve of the address
+    // (no '#' at all: the first prepared curve) drawn once, and then the page
+    // shows, all in one piece so that nothing shifts.
+    ctx.applyLanguage();
+    canvas.width = ctx.Width;
+    canvas.height = ctx.Height;
+    ctx.fitBackingStore(false);
+    const start = location.href.includes("#") ? readFragment(location.hash) : { items: parseLink(Presets[0]).items };
+    if (start.error) {
+        ctx.newCurve("");
+        say(ctx.t("badLink"));
+    } else {
+        ctx.newCurve(linkOf(start.items));
+    }
+    ctx.stopSpeakingMean();
+    document.body.classList.add("ready");
+}

@@ -1,0 +1,170 @@
+// The classroom view's work: the model's events, the steps they make, undo
+// and redo, new curves from links, and the address that keeps the curve.
+import { brisqual, say } from "../hooks.js";
+import { Kinds, MaxAddress, linkOf, parseLink, readFragment } from "../link.js";
+import { readOps } from "./draw.js";
+
+// The work lives in ctx: ctx.steps, a list of steps, each the events of one
+// drag or the link a new curve came from (a reset to flat, a preset, a
+// changed address); the first ctx.done of them make the curve on the
+// screen; ctx.drag, the drag in progress: its pointer and events.
+export function installWork(ctx) {
+    const module = ctx.module;
+    ctx.steps = [];
+    ctx.done = 0;
+    ctx.drag = null;
+
+    function apply(kind, x, y) {
+        if (kind === "d") {
+            module.press(x, y);
+        } else if (kind === "u") {
+            module.release();
+        } else {
+            // A move with no drag, or to the same row, changes nothing: it is
+            // neither given to the model nor kept.
+            if (!module.dragging() || y === module.lastY())
+                return false;
+            module.move(y);
+        }
+        return true;
+    }
+
+    function replay(items) {
+        for (const [kind, x, y] of items)
+            apply(kind, x, y);
+    }
+
+    // The steps that make the curve on the screen: from the last new curve
+    // up to `done`.
+    function currentSteps() {
+        let from = 0;
+        for (let i = 0; i < ctx.done; i++)
+            if (ctx.steps[i].fresh)
+                from = i;
+        return ctx.steps.slice(from, ctx.done);
+    }
+
+    // The curve on the screen made again from the flat one.
+    function rebuild() {
+        module.release();
+        module.reset();
+        for (const step of currentSteps())
+            replay(step.items);
+    }
+
+    // Its events, and those of a drag in progress; concat, as a long link
+    // holds more items than a call can take as arguments.
+    function currentItems() {
+        return [].concat(...currentSteps().map(step => step.items), ctx.drag ? ctx.drag.items : []);
+    }
+    ctx.currentLink = () => linkOf(currentItems());
+
+    Object.defineProperty(brisqual, "events", {
+        get: () => currentItems().map(([k, x, y]) => Kinds[k] + " " + x + " " + y)
+    });
+    brisqual.link = ctx.currentLink;
+    brisqual.ops = () => {
+        const ops = readOps(module), lines = [];
+        for (let i = 0; i < ops.length; i += 5)
+            lines.push(ops[i] === 0
+                ? "pen " + (ops[i + 1] === 1 ? "DASH" : "SOLID") + " " + ops[i + 2] + " 0x" +
+                  (ops[i + 3] >>> 0).toString(16).toUpperCase().padStart(8, "0")
+                : "line " + ops.slice(i + 1, i + 5).join(" "));
+        return lines;
+    };
+
+    // A step is done: keep it, forget what was undone, and show the result.
+    function addStep(step) {
+        ctx.steps.length = ctx.done;
+        ctx.steps.push(step);
+        ctx.done++;
+        settled();
+    }
+
+    function settled() {
+        ctx.repaint();
+        ctx.updateControls();
+        ctx.describe();
+        say("");   // a new curve: what was said of the last one is old
+        writeAddress();
+        ctx.speakMeanSoon();
+    }
+
+    function writeAddress() {
+        const address = location.pathname + location.search + "#" + ctx.currentLink();
+        if (address.length + location.origin.length > MaxAddress) {
+            say(ctx.t("tooLong"));
+            return;
+        }
+        history.replaceState(history.state, "", address);
+    }
+
+    // A new curve from a link (a reset is the empty link): itself a step,
+    // so that it can be undone.
+    ctx.newCurve = link => {
+        const parsed = parseLink(link);
+        if (parsed.error)
+            return false;
+        module.release();
+        module.reset();
+        const items = parsed.items.filter(([kind, x, y]) => apply(kind, x, y));
+        // A link that stops inside a drag: no button is held, so the drag
+        // ends there and hovering cannot deform the curve.
+        if (module.dragging()) {
+            const last = items[items.length - 1];
+            items.push(["u", last[1], last[2]]);
+            module.release();
+        }
+        ctx.drag = null;
+        addStep({ fresh: true, items: items });
+        return true;
+    };
+
+    ctx.canUndo = () => ctx.done > 1;
+    ctx.canRedo = () => ctx.done < ctx.steps.length;
+    ctx.undo = () => {
+        if (ctx.drag || ctx.done <= 1)
+            return;
+        ctx.done--;
+        rebuild();
+        settled();
+    };
+    ctx.redo = () => {
+        if (ctx.drag || ctx.done >= ctx.steps.length)
+            return;
+        ctx.done++;
+        rebuild();
+        settled();
+    };
+
+    // A drag, from any input: the id of its pointer (-1 for the keyboard),
+    // then its press, moves and release in client pixels. A drag that moved
+    // the curve is a step.
+    ctx.begin = (id, x, y) => {
+        ctx.drag = { id: id, items: [["d", x, y]] };
+        apply("d", x, y);
+    };
+    ctx.moveTo = (x, y) => {
+        if (apply("m", x, y))
+            ctx.drag.items.push(["m", x, y]);
+    };
+    ctx.end = (x, y) => {
+        ctx.drag.items.push(["u", x, y]);
+        apply("u", x, y);
+        const step = ctx.drag;
+        ctx.drag = null;
+        if (step.items.some(item => item[0] === "m"))
+            addStep({ fresh: false, items: step.items });
+    };
+
+    // A fragment changed by hand or by a link on the same page: a new curve.
+    window.addEventListener("hashchange", () => {
+        const link = readFragment(location.hash);
+        if (link.error) {
+            say(ctx.t("badLink"));
+            writeAddress();   // the address keeps the curve on the screen
+        } else {
+            ctx.newCurve(linkOf(link.items));
+        }
+    });
+}

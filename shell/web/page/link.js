@@ -1,0 +1,36 @@
+// Shared links, read and written alike by both views: the events after '#',
+// each a letter (d press, m move, u release) and the client pixel x.y, for
+// example #d200.300m200.310u200.310.
+
+const LinkItem = /([dmu])(\d{1,5})\.(\d{1,5})/y;
+export const Kinds = { d: "down", m: "move", u: "up" };
+// Browsers open addresses of up to 2 MiB.
+export const MaxAddress = 2 * 1024 * 1024;
+
+// The items [kind, x, y] of a link, or an error.
+export function parseLink(text) {
+    const items = [];
+    LinkItem.lastIndex = 0;
+    while (LinkItem.lastIndex < text.length) {
+        const at = LinkItem.lastIndex;
+        const m = LinkItem.exec(text);
+        if (!m)
+            return { error: "at " + (at + 1) };
+        const x = Number(m[2]), y = Number(m[3]);
+        if (x > 65535 || y > 65535)
+            return { error: "> 65535 at " + (at + 1) };
+        items.push([m[1], x, y]);
+    }
+    return { items: items };
+}
+
+// The fragment of an address as text, or an error.
+export function readFragment(hash) {
+    try {
+        return parseLink(decodeURIComponent(hash.slice(1)));
+    } catch (e) {
+        return { error: e.message };
+    }
+}
+
+export const linkOf = items => items.map(([k, x, y]) => k + x + "." + y).join("");

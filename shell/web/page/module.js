@@ -1,0 +1,13 @@
+// Loads the model and the painter, the WebAssembly module the build put in the page.
+import { ModuleBase64 } from "brisqual-generated";
+
+// The module's exports, ready for use: initialised, with the flat curve.
+export function loadModule() {
+    const bytes = Uint8Array.from(atob(ModuleBase64), c => c.charCodeAt(0));
+    return WebAssembly.instantiate(bytes, {}).then(({ instance }) => {
+        const module = instance.exports;
+        module._initialize();
+        module.reset();
+        return module;
+    });
+}
