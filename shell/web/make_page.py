@@ -66,6 +66,8 @@ def bundle(esbuild, entry, output, node_path):
                "--log-level=warning", "--outfile=" + output]
     if entry.endswith(".js"):
         command.append("--format=iife")
+    # The page's modules import the generated one by its bare name, which
+    # esbuild looks up in NODE_PATH: the scratch folder it is written to.
     environment = dict(os.environ, NODE_PATH=node_path)
     try:
         done = subprocess.run(command, env=environment, stderr=subprocess.PIPE, text=True)
