@@ -125,12 +125,20 @@ def main(argv):
             colours_header = f.read()
         text = build(esbuild, os.path.abspath(page_dir), module, template_js, icon_js, font, int(bx), int(by),
                      colours_header)
-        temporary = target + ".tmp"
+    except (OSError, ValueError) as e:
+        sys.stderr.write("make_page.py: %s\n" % e)
+        return 1
+    # Written aside and moved into place, so that a failed write leaves no
+    # half page.
+    temporary = target + ".tmp"
+    try:
         with open(temporary, "w", encoding="utf-8") as f:
             f.write(text)
         os.replace(temporary, target)
-    except (OSError, ValueError) as e:
-        sys.stderr.write("make_page.py: %s\n" % e)
+    except OSError as e:
+        sys.stderr.write("make_page.py: cannot write %s: %s\n" % (target, e))
+        if os.path.exists(temporary):
+            os.remove(temporary)
         return 1
     return 0
 
