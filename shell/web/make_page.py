@@ -65,7 +65,8 @@ def bundle(esbuild, entry, output, node_path):
     command = [esbuild, entry, "--bundle", "--minify", "--charset=utf8", "--legal-comments=none",
                "--log-level=warning", "--outfile=" + output]
     if entry.endswith(".js"):
-        command.append("--format=iife")
+        # One classic script, strict as the modules it was made from.
+        command += ["--format=iife", '--banner:js="use strict";']
     # The page's modules import the generated one by its bare name, which
     # esbuild looks up in NODE_PATH: the scratch folder it is written to.
     environment = dict(os.environ, NODE_PATH=node_path)
