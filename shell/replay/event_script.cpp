@@ -150,7 +150,7 @@ void EventScriptParser::EndField()
         }
         if (event_.kind == EventPulse &&
             (fields_ == 2 ? value_ >= (uint32_t)PulseShapeCount :
-                           value_ < (uint32_t)MinPulseWidth || value_ > (uint32_t)MaxPulseWidth)) {
+                            value_ < (uint32_t)MinPulseWidth || value_ > (uint32_t)MaxPulseWidth)) {
             Fail(PulseReason);
             return;
         }

@@ -10,13 +10,23 @@
 
 std::string LinkEvent(const ScriptEvent &e)
 {
-    const char letter = e.kind == EventDown ? 'd' :
-                        e.kind == EventMove ? 'm' :
-                        e.kind == EventUp   ? 'u' :
-                        e.kind == EventPulse ? 'p' :
-                                              0;
-    if (!letter)
+    char letter;
+    switch (e.kind) {
+    case EventDown:
+        letter = 'd';
+        break;
+    case EventMove:
+        letter = 'm';
+        break;
+    case EventUp:
+        letter = 'u';
+        break;
+    case EventPulse:
+        letter = 'p';
+        break;
+    default:
         return std::string();
+    }
     return letter + std::to_string(e.x) + '.' + std::to_string(e.y);
 }
 

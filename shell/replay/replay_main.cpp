@@ -41,12 +41,12 @@ static const char Usage[] =
     "  --ops        print the drawing operations of the repaint, one a line\n"
     "  --link       print the events as the fragment of a link to the browser\n"
     "               page (brisqual.html#d200.300m200.310u200.310): d press,\n"
-    "               m move, u release, each with x.y, and p with the pulse's\n"
-    "               K.W before the first press that takes a new one; keys,\n"
-    "               and moves that change nothing, are left out. A fragment\n"
-    "               longer than 2,095,104 characters is refused: browsers\n"
-    "               open addresses of up to 2,097,152, and the page's own\n"
-    "               needs the rest\n"
+    "               m move, u release, each with x.y, and pK.W, the pulse\n"
+    "               that the next press grabbing a sample takes, when it\n"
+    "               changes; keys, and moves that change nothing, are left\n"
+    "               out. A fragment longer than 2,095,104 characters is\n"
+    "               refused: browsers open addresses of up to 2,097,152, and\n"
+    "               the page's own needs the rest\n"
     "  --png FILE   write the picture of the client area as a PNG; '-' is\n"
     "               standard output (alone: not with --state, --ops or --link),\n"
     "               and so are /dev/stdout, /dev/fd/1 and /proc/self/fd/1\n"
@@ -65,10 +65,10 @@ static const char Usage[] =
     "Event lines: 'down X Y', 'move X Y', 'up X Y' (client pixels 0..65535)\n"
     "and 'key NAME', NAME being esc or one lower-case letter or digit ('key\n"
     "esc' ends the program: later lines are not read). '#' starts a comment.\n"
-    "'pulse K W' gives the presses after it a pulse of shape K (0 plateau,\n"
-    "1 hill, 2 triangle, 3 whole curve) and width W from 1 to 60; a drag\n"
-    "moves the samples closer than 2.66 W to the one it grabs. The program's\n"
-    "own pulse, until one is given, is 'pulse 0 19'.\n"
+    "'pulse K W' sets the pulse that the presses after it take: shape K 0\n"
+    "plateau, 1 hill, 2 triangle or 3 whole curve, and width W from 1 to 60;\n"
+    "a drag moves the samples closer than 2.66 W to the one it grabs, or all\n"
+    "of them for the whole curve. Until then the pulse is 'pulse 0 19'.\n"
     "\n"
     "Exit status: 0 done; 1 a file could not be read or written, or memory ran\n"
     "out; 2 a bad option, event line or link, or a link too long to open.\n"
@@ -146,20 +146,20 @@ static std::string OpsListing(const RecordingSurface &surface)
 
 // The --link text as the events are replayed: a move that changes nothing
 // (no drag, or no vertical motion) is left out, so it must be told before
-// the move is replayed. A pulse is written before the first press that
-// takes it, and only when it differs from what the link's presses take so
-// far. Past the longest fragment only the length counts.
+// the move is replayed. A pulse is written before the press that takes it
+// (one that grabs a sample), and only when it differs from what the link's
+// presses take so far. Past the longest fragment only the length counts.
 struct LinkText {
     std::string text = "#";
     size_t length = 1;
-    Pulse written;          // what the link's next press takes
-    ScriptEvent last = {};  // the last press, move or release written
+    Pulse written;           // what the link's next press takes
+    ScriptEvent last = {};   // the last press, move or release written
 
     void Add(const ScriptEvent &e)
     {
         if (e.kind == EventMove && (!Drag.DragActive || e.y == Drag.LastPointerY))
             return;
-        if (e.kind == EventDown &&
+        if (e.kind == EventDown && GrabbedSample(e.x) >= 0 &&
             (Drag.NextPulse.Shape != written.Shape || Drag.NextPulse.Width != written.Width)) {
             written = Drag.NextPulse;
             ScriptEvent pulse = {EventPulse, (uint16_t)written.Shape, (uint16_t)written.Width, false};
