@@ -34,7 +34,8 @@ NO_COVERAGE inline void CheckDrag()
     Check(Drag.DragActive == 0 || Drag.DragActive == 1, "drag flag");
     Check(Drag.AnchorIndex >= 0 && Drag.AnchorIndex <= SampleCount, "anchor in range");
     Check(Drag.LastPointerY >= 0 && Drag.LastPointerY <= 65535, "pointer y in range");
-    for (const Pulse &p : {Drag.DragPulse, Drag.NextPulse})
+    const Pulse pulses[] = {Drag.DragPulse, Drag.NextPulse};
+    for (const Pulse &p : pulses)
         Check(p.Shape >= 0 && p.Shape <= 3 && p.Width >= 1 && p.Width <= 60, "pulse in range");
 }
 
