@@ -19,12 +19,14 @@ struct Pulse {
     int32_t Width = DefaultPulseWidth;   // MinPulseWidth..MaxPulseWidth
 };
 
+// Every member has its initial value here, so that the one DragState is
+// constant-initialized, before any code runs, on every platform.
 struct DragState {
-    int32_t DragActive;     // 1 while the left button holds the curve
-    int32_t AnchorIndex;    // sample grabbed by the last successful press
-    int32_t LastPointerY;   // pointer y at the last press or drag step
-    Pulse DragPulse;        // the pulse of that press, which its moves follow
-    Pulse NextPulse;        // the pulse the next successful press takes
+    int32_t DragActive = 0;     // 1 while the left button holds the curve
+    int32_t AnchorIndex = 0;    // sample grabbed by the last successful press
+    int32_t LastPointerY = 0;   // pointer y at the last press or drag step
+    Pulse DragPulse;            // the pulse of that press, which its moves follow
+    Pulse NextPulse;            // the pulse the next successful press takes
 };
 
 extern DragState Drag;
