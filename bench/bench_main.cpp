@@ -1,5 +1,6 @@
 // Timings of the work behind one message: the running integral (against
-// its literal definition), a drag step, and a whole repaint in software.
+// its literal definition), a drag step (with each pulse shape), and a whole
+// repaint in software.
 #include "model/curve.h"
 #include "model/drag.h"
 #include "render/painter.h"
@@ -52,6 +53,23 @@ static void BM_DragStep(benchmark::State &state)
     }
 }
 BENCHMARK(BM_DragStep);
+
+// The same step with each shape at its widest, which weighs the most samples.
+static void BM_DragStepShape(benchmark::State &state)
+{
+    DraggedCurve();
+    SetPulse((int32_t)state.range(0), MaxPulseWidth);
+    BeginDrag(300, 200);
+    uint16_t y = 200;
+    for (auto _ : state) {
+        y = y == 200 ? 201 : 200;
+        ContinueDrag(y);
+        ComputeRunningIntegral();
+        benchmark::DoNotOptimize(Curve.IntegralValues[SampleCount]);
+    }
+    ResetPulse();
+}
+BENCHMARK(BM_DragStepShape)->DenseRange(PulsePlateau, PulseWholeCurve);
 
 static void BM_RepaintRaster(benchmark::State &state)
 {

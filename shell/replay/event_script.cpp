@@ -1,5 +1,6 @@
 // Parsing and replay of event scripts. A line is a word and its fields:
-// "down X Y", "move X Y", "up X Y" or "key NAME"; '#' starts a comment.
+// "down X Y", "move X Y", "up X Y", "key NAME" or "pulse K W"; '#' starts
+// a comment.
 #include "shell/replay/event_script.h"
 
 #include "model/curve.h"
@@ -7,8 +8,10 @@
 
 #include <string.h>
 
-static const char UnknownReason[] = "unknown event (expected down, move, up or key)";
+static const char UnknownReason[] = "unknown event (expected down, move, up, key or pulse)";
 static const char CoordinateReason[] = "coordinates must be whole numbers from 0 to 65535";
+static const char PulseReason[] =
+    "a pulse's shape is 0 to 3 (plateau, hill, triangle, whole curve) and its width 1 to 60";
 static const char KeyReason[] = "unknown key (expected esc, or one lower-case letter or digit)";
 static const unsigned char ByteOrderMark[3] = {0xEF, 0xBB, 0xBF};
 
@@ -112,7 +115,7 @@ void EventScriptParser::TakeFieldByte(unsigned char c)
         if (nameLength_ < sizeof name_)   // one more than 'esc' tells it apart
             name_[nameLength_++] = (char)c;
     } else if (c < '0' || c > '9') {
-        Fail(CoordinateReason);
+        Fail(NumberReason());
     } else {
         // Any number of leading zeros; past 65535 the value stays at 65536.
         value_ = value_ * 10 + (uint32_t)(c - '0');
@@ -136,11 +139,19 @@ void EventScriptParser::EndField()
             event_.kind = EventUp;
         else if (strcmp(word_, "key") == 0)
             event_.kind = EventKey, isKey_ = true;
+        else if (strcmp(word_, "pulse") == 0)
+            event_.kind = EventPulse;
         else
             Fail(UnknownReason);
     } else if (!isKey_) {
         if (value_ > 65535) {
-            Fail(CoordinateReason);
+            Fail(NumberReason());
+            return;
+        }
+        if (event_.kind == EventPulse &&
+            (fields_ == 2 ? value_ >= (uint32_t)PulseShapeCount :
+                            value_ < (uint32_t)MinPulseWidth || value_ > (uint32_t)MaxPulseWidth)) {
+            Fail(PulseReason);
             return;
         }
         (fields_ == 2 ? event_.x : event_.y) = (uint16_t)value_;
@@ -193,10 +204,17 @@ const char *EventScriptParser::CountReason() const
         return "expected 'move X Y'";
     case EventUp:
         return "expected 'up X Y'";
+    case EventPulse:
+        return "expected 'pulse K W'";
     case EventKey:
         break;
     }
     return "expected 'key NAME'";
+}
+
+const char *EventScriptParser::NumberReason() const
+{
+    return event_.kind == EventPulse ? PulseReason : CoordinateReason;
 }
 
 void EventScriptParser::Fail(const char *reason)
@@ -243,6 +261,9 @@ bool ReplayEvent(const ScriptEvent &e)
         break;
     case EventKey:
         return !e.escape;
+    case EventPulse:
+        SetPulse(e.x, e.y);   // the parsers take only pulses in range
+        break;
     }
     return true;
 }

@@ -1,5 +1,6 @@
 // Event scripts: one mouse or key event a line, as the main window would
-// receive them, for replaying a session without a window.
+// receive them, and the pulse the browser page's drags take, for replaying
+// a session without a window.
 #pragma once
 
 #include "shell/replay/io.h"
@@ -9,7 +10,13 @@
 #include <string>
 #include <vector>
 
-enum ScriptEventKind { EventDown, EventMove, EventUp, EventKey };
+enum ScriptEventKind {
+    EventDown,
+    EventMove,
+    EventUp,
+    EventKey,
+    EventPulse,   // x is the shape, y the width
+};
 
 struct ScriptEvent {
     ScriptEventKind kind;
@@ -30,7 +37,8 @@ struct ScriptError {
 // CR LF, and a CR anywhere else, comments included, makes the line bad. A
 // key is 'esc' or one lower-case letter or digit: a misspelt Esc must not
 // pass as some other key. 'key esc' ends the program, so the lines after it
-// are not read.
+// are not read. 'pulse K W' takes a shape from 0 to 3 and a width from 1
+// to 60.
 class EventScriptParser {
 public:
     // Appends the events completed in DATA; false at the first bad line
@@ -51,6 +59,7 @@ private:
     void Report();
     void Echo(unsigned char c);
     const char *CountReason() const;
+    const char *NumberReason() const;
     bool KnownKey() const;
 
     uint64_t line_ = 1;
@@ -62,7 +71,7 @@ private:
     int fields_ = 0;   // fields begun
     bool inField_ = false, comment_ = false, pendingCr_ = false;
     const char *failing_ = nullptr;   // why the line is bad, once known
-    char word_[5] = {};               // the first field (longer words are unknown)
+    char word_[6] = {};               // the first field (longer words are unknown)
     size_t wordLength_ = 0;
     bool isKey_ = false;
     char name_[4] = {};   // a key's name, one byte more than the longest

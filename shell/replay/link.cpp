@@ -1,16 +1,32 @@
-// Links: an event script's presses, moves and releases as the page's
+// Links: an event script's presses, moves, releases and pulses as the page's
 // fragment, and the fragment read back exactly as the page's parseLink
 // reads it after decodeURIComponent, so that the tool draws any link the
 // page opens and refuses any it refuses.
 #include "shell/replay/link.h"
 
+#include "model/drag.h"
+
 #include <stdio.h>
 
 std::string LinkEvent(const ScriptEvent &e)
 {
-    const char letter = e.kind == EventDown ? 'd' : e.kind == EventMove ? 'm' : e.kind == EventUp ? 'u' : 0;
-    if (!letter)
+    char letter;
+    switch (e.kind) {
+    case EventDown:
+        letter = 'd';
+        break;
+    case EventMove:
+        letter = 'm';
+        break;
+    case EventUp:
+        letter = 'u';
+        break;
+    case EventPulse:
+        letter = 'p';
+        break;
+    default:
         return std::string();
+    }
     return letter + std::to_string(e.x) + '.' + std::to_string(e.y);
 }
 
@@ -46,8 +62,32 @@ void LinkParser::Fail(const char *what, uint64_t at)
     failed_ = true;
 }
 
+// Counts one raw character into the address's length as a browser would
+// hold it; false once that is more than a browser opens.
+bool LinkParser::CountAddress(unsigned char c)
+{
+    if (c == '\t' || c == '\n' || c == '\r')
+        return true;
+    if (c <= ' ') {
+        if (addressLength_)
+            heldBlanks_ += 3;   // %20 or %XX, unless nothing follows
+        return true;
+    }
+    addressLength_ += heldBlanks_ + (c < 0x7F ? 1 : 3);
+    heldBlanks_ = 0;
+    if (addressLength_ <= MaxUrlLength)
+        return true;
+    char what[128];
+    snprintf(what, sizeof what, "an address longer than the %zu characters a browser opens", MaxUrlLength);
+    error_ = what;
+    failed_ = true;
+    return false;
+}
+
 void LinkParser::TakeRaw(unsigned char c, std::vector<ScriptEvent> &events)
 {
+    if (!CountAddress(c))
+        return;
     if (stage_ == BeforeHash) {
         if (c == '#')
             stage_ = InFragment;
@@ -106,12 +146,12 @@ void LinkParser::TakeDecoded(unsigned char c, std::vector<ScriptEvent> &events)
             return;
     }
     if (field_ == Letter) {
-        if (c != 'd' && c != 'm' && c != 'u') {
+        if (c != 'd' && c != 'm' && c != 'u' && c != 'p') {
             Fail("no event", at);
             return;
         }
         event_ = ScriptEvent{};
-        event_.kind = c == 'd' ? EventDown : c == 'm' ? EventMove : EventUp;
+        event_.kind = c == 'd' ? EventDown : c == 'm' ? EventMove : c == 'u' ? EventUp : EventPulse;
         eventAt_ = at;
         field_ = X;
         digits_ = 0;
@@ -136,7 +176,12 @@ void LinkParser::EndEvent(std::vector<ScriptEvent> &events)
         return;
     }
     // Checked once the event is whole, as the page checks a match.
-    if (x_ > 65535 || value_ > 65535) {
+    if (event_.kind == EventPulse) {
+        if (x_ >= (uint32_t)PulseShapeCount || value_ < (uint32_t)MinPulseWidth || value_ > (uint32_t)MaxPulseWidth) {
+            Fail("a pulse out of range (shape 0 to 3, width 1 to 60)", eventAt_);
+            return;
+        }
+    } else if (x_ > 65535 || value_ > 65535) {
         Fail("a coordinate beyond 65535", eventAt_);
         return;
     }

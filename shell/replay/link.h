@@ -1,7 +1,8 @@
 // Links to the browser page: the events after '#' in its address, each a
 // letter (d press, m move, u release) and the client pixel x.y, for example
-// brisqual.html#d200.300m200.310u200.310. Written from a script's events,
-// and read back as the page reads them.
+// brisqual.html#d200.300m200.310u200.310, or p and the pulse's shape.width
+// (p1.30) for the presses after it. Written from a script's events, and
+// read back as the page reads them.
 #pragma once
 
 #include "shell/replay/event_script.h"
@@ -16,15 +17,18 @@
 const size_t MaxUrlLength = 2097152;
 const size_t MaxFragmentLength = MaxUrlLength - 2048;
 
-// The fragment of one event: "d200.300"; nothing for a key, which a link
-// never holds (Esc would end the page).
+// The fragment of one event: "d200.300", "p1.30"; nothing for a key, which
+// a link never holds (Esc would end the page).
 std::string LinkEvent(const ScriptEvent &event);
 
 // Reads one link as it arrives, in pieces of any size, in memory that does
 // not grow with it, as the page does: anything up to the first '#' is the
 // page's address and is skipped; tabs and line breaks are dropped and
 // blanks at either end are trimmed, as a browser does to an address; the
-// fragment is percent-decoded, then read as events.
+// fragment is percent-decoded, then read as events. An address longer than
+// a browser opens (MaxUrlLength, counted as the browser holds it: without
+// those tabs, line breaks and end blanks, and with each blank or control
+// inside it and each byte past ASCII percent-escaped) is refused.
 class LinkParser {
 public:
     bool Feed(const char *data, size_t size, std::vector<ScriptEvent> &events, std::string &error);
@@ -35,6 +39,7 @@ private:
     void TakeDecoded(unsigned char c, std::vector<ScriptEvent> &events);
     void EndEvent(std::vector<ScriptEvent> &events);
     void Fail(const char *what, uint64_t at);
+    bool CountAddress(unsigned char c);
 
     enum Stage { BeforeHash, InFragment };
     enum Field { Letter, X, Y };
@@ -51,4 +56,6 @@ private:
     ScriptEvent event_ = {};
     int digits_ = 0;
     uint32_t value_ = 0, x_ = 0;   // up to five digits each
+    uint64_t addressLength_ = 0;   // characters of the address so far
+    uint64_t heldBlanks_ = 0;      // inside it if anything but blanks follows
 };

@@ -41,10 +41,12 @@ static const char Usage[] =
     "  --ops        print the drawing operations of the repaint, one a line\n"
     "  --link       print the events as the fragment of a link to the browser\n"
     "               page (brisqual.html#d200.300m200.310u200.310): d press,\n"
-    "               m move, u release, each with x.y; keys, and moves that\n"
-    "               change nothing, are left out. A fragment longer than\n"
-    "               2,095,104 characters is refused: browsers open addresses\n"
-    "               of up to 2,097,152, and the page's own needs the rest\n"
+    "               m move, u release, each with x.y, and pK.W, the pulse\n"
+    "               that the next press grabbing a sample takes, when it\n"
+    "               changes; keys, and moves that change nothing, are left\n"
+    "               out. A fragment longer than 2,095,104 characters is\n"
+    "               refused: browsers open addresses of up to 2,097,152, and\n"
+    "               the page's own needs the rest\n"
     "  --png FILE   write the picture of the client area as a PNG; '-' is\n"
     "               standard output (alone: not with --state, --ops or --link),\n"
     "               and so are /dev/stdout, /dev/fd/1 and /proc/self/fd/1\n"
@@ -52,8 +54,9 @@ static const char Usage[] =
     "               16384; it takes 4 bytes a pixel of memory, 1 GiB at most\n"
     "  --from-link  EVENTS holds a link instead: a whole address, or its '#'\n"
     "               and the fragment after it, percent-decoded and read as\n"
-    "               the page reads it. A link that ends in the middle of a\n"
-    "               drag ends the drag there, as the page does\n"
+    "               the page reads it; one longer than 2,097,152 characters\n"
+    "               is refused. A link that ends in the middle of a drag\n"
+    "               ends the drag there with a release, as the page does\n"
     "  -h, --help   print this and exit\n"
     "  --version    print the version and exit\n"
     "  --           ends the options\n"
@@ -62,6 +65,10 @@ static const char Usage[] =
     "Event lines: 'down X Y', 'move X Y', 'up X Y' (client pixels 0..65535)\n"
     "and 'key NAME', NAME being esc or one lower-case letter or digit ('key\n"
     "esc' ends the program: later lines are not read). '#' starts a comment.\n"
+    "'pulse K W' sets the pulse that the presses after it take: shape K 0\n"
+    "plateau, 1 hill, 2 triangle or 3 whole curve, and width W from 1 to 60;\n"
+    "a drag moves the samples closer than 2.66 W to the one it grabs, or all\n"
+    "of them for the whole curve. Until then the pulse is 'pulse 0 19'.\n"
     "\n"
     "Exit status: 0 done; 1 a file could not be read or written, or memory ran\n"
     "out; 2 a bad option, event line or link, or a link too long to open.\n"
@@ -101,7 +108,9 @@ static std::string StateJson()
     AppendDouble(out, MeanLevel());
     out += ", \"drag\": {\"active\": " + std::to_string(Drag.DragActive);
     out += ", \"anchor\": " + std::to_string(Drag.AnchorIndex);
-    out += ", \"last_y\": " + std::to_string(Drag.LastPointerY) + "}}\n";
+    out += ", \"last_y\": " + std::to_string(Drag.LastPointerY);
+    out += ", \"pulse_shape\": " + std::to_string(Drag.DragPulse.Shape);
+    out += ", \"pulse_width\": " + std::to_string(Drag.DragPulse.Width) + "}}\n";
     return out;
 }
 
@@ -137,16 +146,42 @@ static std::string OpsListing(const RecordingSurface &surface)
 
 // The --link text as the events are replayed: a move that changes nothing
 // (no drag, or no vertical motion) is left out, so it must be told before
-// the move is replayed. Past the longest fragment only the length counts.
+// the move is replayed. A pulse is written before the press that takes it
+// (one that grabs a sample), and only when it differs from what the link's
+// presses take so far. Past the longest fragment only the length counts.
 struct LinkText {
     std::string text = "#";
     size_t length = 1;
+    Pulse written;           // what the link's next press takes
+    ScriptEvent last = {};   // the last press, move or release written
 
     void Add(const ScriptEvent &e)
     {
         if (e.kind == EventMove && (!Drag.DragActive || e.y == Drag.LastPointerY))
             return;
-        std::string piece = LinkEvent(e);
+        if (e.kind == EventDown && GrabbedSample(e.x) >= 0 &&
+            (Drag.NextPulse.Shape != written.Shape || Drag.NextPulse.Width != written.Width)) {
+            written = Drag.NextPulse;
+            ScriptEvent pulse = {EventPulse, (uint16_t)written.Shape, (uint16_t)written.Width, false};
+            Put(LinkEvent(pulse));
+        }
+        if (e.kind != EventDown && e.kind != EventMove && e.kind != EventUp)
+            return;   // pulses are written with presses; keys never
+        Put(LinkEvent(e));
+        last = e;
+    }
+
+    // The release the page adds to a link that ends inside a drag, where
+    // the pointer was last.
+    void Release()
+    {
+        ScriptEvent up = last;
+        up.kind = EventUp;
+        Put(LinkEvent(up));
+    }
+
+    void Put(const std::string &piece)
+    {
         length += piece.size();
         if (length <= MaxFragmentLength)
             text += piece;
@@ -297,9 +332,13 @@ static int Run(int argc, char **argv)
                 strerror(readErrno));
         return 1;
     }
-    // The page lets go of a drag that a link leaves held.
-    if (fromLink)
+    // The page lets go of a drag that a link leaves held, and its link
+    // then holds that release.
+    if (fromLink && Drag.DragActive) {
+        if (wantLink)
+            linkText.Release();
         EndDrag();
+    }
     if (wantLink && linkText.length > MaxFragmentLength) {
         fprintf(stderr,
                 "brisqual-replay: the link's fragment would be %zu characters long, more than the %zu that leave "

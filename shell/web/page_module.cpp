@@ -68,10 +68,12 @@ PAGE_EXPORT("height") int32_t PageHeight()
     return ClientHeight;
 }
 
-// Window creation.
+// Window creation: the flat curve, and the program's own pulse for the
+// presses to come (a view that offers another sets it again after a reset).
 PAGE_EXPORT("reset") void PageReset()
 {
     ResetCurve();
+    ResetPulse();
 }
 
 // Coordinates are client pixels; the page passes them as the window's
@@ -149,4 +151,45 @@ PAGE_EXPORT("sampleY") int32_t PageSampleY(int32_t k)
 PAGE_EXPORT("stepWidth") double PageStepWidth()
 {
     return Curve.StepWidth;
+}
+
+// The pulse of the drags to come, and a preview of what it moves:
+//   setPulse(shape, width): 1, or 0 and nothing changed for a shape outside
+//     0..3 (0 plateau, 1 hill, 2 triangle, 3 whole curve) or a width
+//     outside 1..60. A drag in progress keeps its pulse; the next press that
+//     grabs a sample takes the new one. A link writes it as pK.W.
+//   pulseShape(), pulseWidth(): the pulse that press will take.
+//   anchorAt(x): the sample a press at client x grabs, or -1 for none.
+//   pulseWeights(anchor): SampleCount + 1 doubles, the weight by which a
+//     drag step from that anchor moves each sample (the sample becomes
+//     F - step * weight); 0 for a sample that stays, and for all of them
+//     when the anchor is out of range. The same numbers until the next call.
+//   pulseMoves(anchor): how many samples that drag moves; at the middle
+//     sample, SampleCount / 2, the most any anchor moves.
+static double PreviewWeights[SampleCount + 1];
+
+PAGE_EXPORT("setPulse") int32_t PageSetPulse(int32_t shape, int32_t width)
+{
+    return SetPulse(shape, width) ? 1 : 0;
+}
+PAGE_EXPORT("pulseShape") int32_t PagePulseShape()
+{
+    return Drag.NextPulse.Shape;
+}
+PAGE_EXPORT("pulseWidth") int32_t PagePulseWidth()
+{
+    return Drag.NextPulse.Width;
+}
+PAGE_EXPORT("anchorAt") int32_t PageAnchorAt(int32_t x)
+{
+    return x >= 0 && x <= 65535 ? GrabbedSample((uint16_t)x) : -1;
+}
+PAGE_EXPORT("pulseWeights") const double *PagePulseWeights(int32_t anchor)
+{
+    PulseWeights(Drag.NextPulse, anchor, PreviewWeights);
+    return PreviewWeights;
+}
+PAGE_EXPORT("pulseMoves") int32_t PagePulseMoves(int32_t anchor)
+{
+    return PulseWeights(Drag.NextPulse, anchor, PreviewWeights);
 }

@@ -84,7 +84,10 @@ NO_COVERAGE std::string Canonical(const std::vector<ScriptEvent> &events)
             out += e.escape ? "key esc\n" : "key a\n";
             continue;
         }
-        const char *word = e.kind == EventDown ? "down" : e.kind == EventMove ? "move" : "up";
+        const char *word = e.kind == EventDown ? "down" :
+            e.kind == EventMove                ? "move" :
+            e.kind == EventUp                  ? "up" :
+                                                 "pulse";
         snprintf(line, sizeof line, "%s %u %u\n", word, (unsigned)e.x, (unsigned)e.y);
         out += line;
     }
@@ -155,7 +158,9 @@ NO_COVERAGE void CheckReplay(const std::vector<ScriptEvent> &events)
     ReplayEvents(events);
     ComputeRunningIntegral();
     Check(memcmp(&curve, &Curve, sizeof curve) == 0 && drag.DragActive == Drag.DragActive &&
-              drag.AnchorIndex == Drag.AnchorIndex && drag.LastPointerY == Drag.LastPointerY,
+              drag.AnchorIndex == Drag.AnchorIndex && drag.LastPointerY == Drag.LastPointerY &&
+              drag.DragPulse.Shape == Drag.DragPulse.Shape && drag.DragPulse.Width == Drag.DragPulse.Width &&
+              drag.NextPulse.Shape == Drag.NextPulse.Shape && drag.NextPulse.Width == Drag.NextPulse.Width,
           "the whole script and its events one by one up to Esc end differently");
 }
 

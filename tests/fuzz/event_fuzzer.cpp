@@ -1,5 +1,5 @@
 // libFuzzer target: input bytes become press, move, release and key events
-// with arbitrary 16-bit coordinates. The model is checked after every event;
+// with arbitrary 16-bit coordinates, and pulses of any small shape and width. The model is checked after every event;
 // repaints are checked on a schedule that always ends with the final state.
 #include "model/curve.h"
 #include "model/drag.h"
@@ -191,6 +191,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 allowance.Step(last, y);
         } else if (kind == 2) {
             EndDrag();
+        } else if (data[at] & 4) {
+            // A pulse, in range or not: taken for the next press only.
+            const int32_t shape = (int8_t)data[at + 3], width = (int8_t)data[at + 4];
+            const Pulse before = Drag.NextPulse, held = Drag.DragPulse;
+            const bool valid = shape >= 0 && shape <= 3 && width >= 1 && width <= 60;
+            Check(SetPulse(shape, width) == valid, "a pulse taken out of range, or refused in range");
+            const Pulse now = Drag.NextPulse;
+            Check(valid ? now.Shape == shape && now.Width == width :
+                          now.Shape == before.Shape && now.Width == before.Width,
+                  "the pulse chosen is not the one given, or a refused one changed it");
+            Check(Drag.DragPulse.Shape == held.Shape && Drag.DragPulse.Width == held.Width,
+                  "choosing a pulse changed the drag in progress");
         } else if (data[at + 1] == 27) {
             break;   // Esc ends the program
         }

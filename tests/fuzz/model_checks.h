@@ -1,4 +1,4 @@
-// What every fuzzer checks of the model: the drag's fields in range,
+// What every fuzzer checks of the model: the drag's fields and pulses in range,
 // samples that stay finite, within what the pointer's motion allows and at
 // zero wherever no drag could reach, and the running integral.
 #pragma once
@@ -20,7 +20,6 @@ namespace fuzz {
 
 const double Gain = 0.009999999776482582;   // per pixel of pointer motion, 0.01f
 const double GainSlack = 1.0000001;         // rounding of the steps as they add up
-const int Reach = 50;                       // samples moved on each side of the anchor
 
 NO_COVERAGE inline void Check(bool ok, const char *what)
 {
@@ -35,6 +34,9 @@ NO_COVERAGE inline void CheckDrag()
     Check(Drag.DragActive == 0 || Drag.DragActive == 1, "drag flag");
     Check(Drag.AnchorIndex >= 0 && Drag.AnchorIndex <= SampleCount, "anchor in range");
     Check(Drag.LastPointerY >= 0 && Drag.LastPointerY <= 65535, "pointer y in range");
+    const Pulse pulses[] = {Drag.DragPulse, Drag.NextPulse};
+    for (const Pulse &p : pulses)
+        Check(p.Shape >= 0 && p.Shape <= 3 && p.Width >= 1 && p.Width <= 60, "pulse in range");
 }
 
 // bound: the sum of the sizes of all drag steps so far; touched: the samples
@@ -64,10 +66,13 @@ NO_COVERAGE inline void CheckSamples(double bound, const bool *touched)
     Check(false, "the samples' checks disagree");
 }
 
-NO_COVERAGE inline void MarkReach(int anchor, bool *touched)
+// A step moves the samples closer to the anchor than 2.66 times the
+// pulse's width, or every sample for the whole curve (shape 3), each by at
+// most the step.
+NO_COVERAGE inline void MarkReach(int anchor, const Pulse &pulse, bool *touched)
 {
-    for (int i = anchor - Reach; i <= anchor + Reach; i++)
-        if (i >= 0 && i <= SampleCount)
+    for (int i = 0; i <= SampleCount; i++)
+        if (pulse.Shape == 3 || fabs((double)(i - anchor)) < 2.66 * pulse.Width)
             touched[i] = true;
 }
 
@@ -80,7 +85,7 @@ struct Allowance {
     NO_COVERAGE void Step(int32_t fromY, int32_t toY)
     {
         bound += fabs((double)(toY - fromY) * Gain) * GainSlack;
-        MarkReach(Drag.AnchorIndex, touched);
+        MarkReach(Drag.AnchorIndex, Drag.DragPulse, touched);
     }
 
     NO_COVERAGE void Check() const

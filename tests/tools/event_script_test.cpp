@@ -115,6 +115,15 @@ TEST(EventScript, RefusesBadLinesNamingTheLine)
         {"wiggle \x1B]0;title\x07\\", "wiggle \\x1B]0;title\\x07\\x5C"},
         {std::string("up 1\0 1", 7), "up 1\\x00 1"},
         {"down 1 1 " + std::string(1000, '1'), "down 1 1 " + std::string(MaxEchoedBytes - 9, '1') + "..."},
+        {"pulse 4 19", ""},
+        {"pulse 0 0", ""},
+        {"pulse 0 61", ""},
+        {"pulse 1 -2", ""},
+        {"pulse 99999999 19", ""},
+        {"pulse 1", ""},
+        {"pulse 1 2 3", ""},
+        {"pulses 1 1", ""},
+        {"PULSE 1 1", ""},
     };
     for (ParseFunction parse : BothWays)
         for (const Bad &b : bad) {
@@ -127,6 +136,25 @@ TEST(EventScript, RefusesBadLinesNamingTheLine)
             EXPECT_EQ(error.text, shown);
             EXPECT_FALSE(error.reason.empty()) << shown;
         }
+}
+
+// A pulse line at the ends of its ranges, whole or a byte at a time; the
+// shape is held in x and the width in y.
+TEST(EventScript, ReadsPulseLinesAcrossTheirRanges)
+{
+    for (ParseFunction parse : BothWays) {
+        std::vector<ScriptEvent> events;
+        ScriptError error;
+        ASSERT_TRUE(parse("pulse 0 1\npulse 3 60 # whole\r\n\tpulse  00002\t019\npulse 1 1", events, error))
+            << error.line << ": " << error.reason;
+        const int expected[][2] = {{0, 1}, {3, 60}, {2, 19}, {1, 1}};
+        ASSERT_EQ(events.size(), 4u);
+        for (size_t i = 0; i < events.size(); i++) {
+            EXPECT_EQ(events[i].kind, EventPulse);
+            EXPECT_EQ(events[i].x, expected[i][0]);
+            EXPECT_EQ(events[i].y, expected[i][1]);
+        }
+    }
 }
 
 TEST(EventScript, ReplayDragsAsTheWindowDoesAndStopsAtEscape)
@@ -173,6 +201,37 @@ TEST(Link, ReadsEverySpellingAsItsScriptInPiecesOfAnySize)
                 EXPECT_EQ(events[i].y, expected[i].y) << link;
             }
         }
+}
+
+// Pulses in a link: pK.W with one to five digits each, as a press's x.y,
+// and a shape or width out of range refused where its event starts.
+TEST(Link, ReadsPulsesAndRefusesThemOutOfRange)
+{
+    struct Case {
+        std::string link;
+        int shape, width;   // -1: refused
+    };
+    const Case cases[] = {
+        {"#p0.1", 0, 1},  {"#p3.60", 3, 60}, {"#p00003.00060", 3, 60}, {"#%70%31.5", 1, 5},
+        {"#p4.1", -1, 0}, {"#p0.0", -1, 0},  {"#p0.61", -1, 0},        {"#p1.123456", -1, 0},
+        {"#p1", -1, 0},   {"#p.5", -1, 0},   {"#P1.5", -1, 0},         {"#d1.1p9.9", -1, 0},
+    };
+    for (const Case &c : cases) {
+        LinkParser parser;
+        std::vector<ScriptEvent> events;
+        std::string error;
+        const bool read = parser.Feed(c.link.data(), c.link.size(), events, error) && parser.Finish(events, error);
+        ASSERT_EQ(read, c.shape >= 0) << c.link << ": " << error;
+        if (!read) {
+            EXPECT_NE(error.find("character"), std::string::npos) << c.link << ": " << error;
+            continue;
+        }
+        ASSERT_EQ(events.size(), 1u) << c.link;
+        EXPECT_EQ(events[0].kind, EventPulse);
+        EXPECT_EQ(events[0].x, c.shape) << c.link;
+        EXPECT_EQ(events[0].y, c.width) << c.link;
+        EXPECT_EQ(LinkEvent(events[0]), "p" + std::to_string(c.shape) + "." + std::to_string(c.width));
+    }
 }
 
 }   // namespace

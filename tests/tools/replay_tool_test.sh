@@ -43,7 +43,7 @@ assert sorted(s) == ["curve", "drag", "integral", "mean", "step_width"], sorted(
 for key in ("curve", "integral"):
     assert len(s[key]) == 301 and all(type(v) in (int, float) and math.isfinite(v) for v in s[key]), key
 assert all(type(s[key]) in (int, float) for key in ("mean", "step_width"))
-assert sorted(s["drag"]) == ["active", "anchor", "last_y"]
+assert sorted(s["drag"]) == ["active", "anchor", "last_y", "pulse_shape", "pulse_width"]
 assert all(type(v) is int for v in s["drag"].values()), s["drag"]
 PY
     grep -Evq '^(pen (SOLID|DASH) [0-9]+ 0x[0-9A-F]{8}|line -?[0-9]+ -?[0-9]+ -?[0-9]+ -?[0-9]+)$' ops.txt &&
@@ -147,6 +147,13 @@ up 70000 1
 down -1 5
 move 1 y
 key
+pulse 4 19
+pulse 0 0
+pulse 0 61
+pulse -1 5
+pulse 1 x
+pulse 1
+pulse 1 2 3
 BAD
     for args in --state --ops --link; do
         "$replay" "$args" --png keep.png drag.txt >/dev/full 2>stderr
@@ -435,7 +442,7 @@ case_link_leaves_out_what_changes_nothing() {
 
 # Every kept script, as a link read back, draws what the script draws.
 case_kept_scripts_survive_a_link() {
-    for script in "$scripts"/*.events; do
+    for script in "$scripts"/*.events "$scripts"/pulse/*.events; do
         "$replay" --link "$script" | "$replay" --from-link --ops >from-link.txt &&
             "$replay" --ops "$script" | cmp -s - from-link.txt || fail "$(basename "$script") through a link"
     done
@@ -496,7 +503,59 @@ d200.300
 #d200.
 #d200.300#
 #d1.2%C3%A9
+#p4.19d200.300
+#p0.0
+#p0.61
+#p1
+#p1.
+#P1.19
 LINKS
+}
+
+# Event files with pulse lines, and the kept scripts, as a model written
+# again from the description replays them: --state to the bit, --link, and
+# the link read back.
+case_pulses_replayed_as_an_independent_model_does() {
+    python3 "$root/tests/tools/pulse_model.py" "$replay" "$scripts"/pulse/*.events "$scripts"/*.events ||
+        fail "the replay tool and the model disagree"
+}
+
+# A link that ends inside a drag: --from-link --link writes the release the
+# page adds, at the last point the link keeps.
+case_link_ending_in_a_drag_written_with_its_release() {
+    while IFS='|' read -r link expected; do
+        got=$(printf '%s' "$link" | "$replay" --from-link --link) && [ "$got" = "$expected" ] ||
+            fail "'$link' gives '$got', expected '$expected'"
+    done <<'LINKS'
+#d200.300m200.310|#d200.300m200.310u200.310
+#d200.300m200.310m250.310|#d200.300m200.310u200.310
+#d200.300|#d200.300u200.300
+#p1.5d200.300m200.310u200.310d300.1|#p1.5d200.300m200.310u200.310d300.1u300.1
+#d200.300u200.300d700.1|#d200.300u200.300d700.1
+LINKS
+}
+
+# An address of up to 2,097,152 characters, as a browser holds it (tabs and
+# line breaks dropped, blanks at the ends trimmed, one inside escaped as
+# %20), is read; one more is refused, and nothing is written.
+case_from_link_longer_than_browsers_open_refused() {
+    python3 - <<'PY' || fail "making the addresses"
+limit, events = 2097152, "#d200.300m200.310u200.310"
+def address(extra=0, inside=""):
+    path = "a" * (limit - len("http://h/") - len(events) - len(inside) * 3 + extra)
+    return "http://h/" + inside + path + events
+open("at-limit.link", "w").write("  " + address()[:30] + "\t\n" + address()[30:] + " \r\n")
+open("over.link", "w").write(address(1))
+open("blank-inside.link", "w").write(address(1, " "))
+PY
+    "$replay" --from-link --state at-limit.link >got.json && cmp -s got.json state.json ||
+        fail "an address of 2,097,152 characters refused or misread"
+    for link in over.link blank-inside.link; do
+        "$replay" --from-link --state --png long.png "$link" >stdout 2>stderr
+        status=$?
+        [ "$status" = 2 ] && [ ! -s stdout ] && [ ! -e long.png ] && grep -q '2097152' stderr ||
+            fail "$link: exit $status: $(head -c 300 stderr)"
+    done
 }
 
 # The usage is written once, in --help: README shows it whole, and the
