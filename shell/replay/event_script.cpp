@@ -1,15 +1,19 @@
 // Parsing and replay of event scripts. A line is a word and its fields:
-// "down X Y", "move X Y", "up X Y" or "key NAME"; '#' starts a comment.
+// "down X Y", "move X Y", "up X Y", "key NAME" or "interval A B"; '#'
+// starts a comment.
 #include "shell/replay/event_script.h"
 
 #include "model/curve.h"
 #include "model/drag.h"
+#include "model/theorem.h"
 
 #include <string.h>
 
-static const char UnknownReason[] = "unknown event (expected down, move, up or key)";
+static const char UnknownReason[] = "unknown event (expected down, move, up, key or interval)";
 static const char CoordinateReason[] = "coordinates must be whole numbers from 0 to 65535";
 static const char KeyReason[] = "unknown key (expected esc, or one lower-case letter or digit)";
+static_assert(SampleCount == 300, "the interval's message names the last sample");
+static const char IntervalReason[] = "an interval is two whole sample numbers A < B from 0 to 300";
 static const unsigned char ByteOrderMark[3] = {0xEF, 0xBB, 0xBF};
 
 bool EventScriptParser::Feed(const char *data, size_t size, std::vector<ScriptEvent> &events, ScriptError &error)
@@ -112,7 +116,7 @@ void EventScriptParser::TakeFieldByte(unsigned char c)
         if (nameLength_ < sizeof name_)   // one more than 'esc' tells it apart
             name_[nameLength_++] = (char)c;
     } else if (c < '0' || c > '9') {
-        Fail(CoordinateReason);
+        Fail(event_.kind == EventInterval ? IntervalReason : CoordinateReason);
     } else {
         // Any number of leading zeros; past 65535 the value stays at 65536.
         value_ = value_ * 10 + (uint32_t)(c - '0');
@@ -136,11 +140,13 @@ void EventScriptParser::EndField()
             event_.kind = EventUp;
         else if (strcmp(word_, "key") == 0)
             event_.kind = EventKey, isKey_ = true;
+        else if (strcmp(word_, "interval") == 0)
+            event_.kind = EventInterval;
         else
             Fail(UnknownReason);
     } else if (!isKey_) {
         if (value_ > 65535) {
-            Fail(CoordinateReason);
+            Fail(event_.kind == EventInterval ? IntervalReason : CoordinateReason);
             return;
         }
         (fields_ == 2 ? event_.x : event_.y) = (uint16_t)value_;
@@ -156,6 +162,8 @@ void EventScriptParser::EndLine(std::vector<ScriptEvent> &events)
             Fail(CountReason());
         if (!failing_ && isKey_ && fields_ == 2 && !KnownKey())
             Fail(KeyReason);
+        if (!failing_ && fields_ == 3 && event_.kind == EventInterval && !TheoremIntervalValid(event_.x, event_.y))
+            Fail(IntervalReason);
     }
     if (failing_) {
         Report();
@@ -193,6 +201,8 @@ const char *EventScriptParser::CountReason() const
         return "expected 'move X Y'";
     case EventUp:
         return "expected 'up X Y'";
+    case EventInterval:
+        return "expected 'interval A B'";
     case EventKey:
         break;
     }
@@ -243,6 +253,9 @@ bool ReplayEvent(const ScriptEvent &e)
         break;
     case EventKey:
         return !e.escape;
+    case EventInterval:
+        SetTheoremInterval(e.x, e.y);   // checked when read; the picture does not change
+        break;
     }
     return true;
 }

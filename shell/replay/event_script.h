@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-enum ScriptEventKind { EventDown, EventMove, EventUp, EventKey };
+enum ScriptEventKind { EventDown, EventMove, EventUp, EventKey, EventInterval };
 
 struct ScriptEvent {
     ScriptEventKind kind;
-    uint16_t x, y;
-    bool escape;   // EventKey: the Esc key, which ends the program
+    uint16_t x, y;   // EventInterval: the samples a and b of [a, b]
+    bool escape;     // EventKey: the Esc key, which ends the program
 };
 
 struct ScriptError {
@@ -30,7 +30,8 @@ struct ScriptError {
 // CR LF, and a CR anywhere else, comments included, makes the line bad. A
 // key is 'esc' or one lower-case letter or digit: a misspelt Esc must not
 // pass as some other key. 'key esc' ends the program, so the lines after it
-// are not read.
+// are not read. 'interval A B' sets the samples [A, B] of the theorem's
+// interval, 0 <= A < B <= N; one that is not is a bad line.
 class EventScriptParser {
 public:
     // Appends the events completed in DATA; false at the first bad line
@@ -62,7 +63,7 @@ private:
     int fields_ = 0;   // fields begun
     bool inField_ = false, comment_ = false, pendingCr_ = false;
     const char *failing_ = nullptr;   // why the line is bad, once known
-    char word_[5] = {};               // the first field (longer words are unknown)
+    char word_[9] = {};               // the first field (longer words are unknown)
     size_t wordLength_ = 0;
     bool isKey_ = false;
     char name_[4] = {};   // a key's name, one byte more than the longest

@@ -4,11 +4,29 @@
 // page opens and refuses any it refuses.
 #include "shell/replay/link.h"
 
+#include "model/theorem.h"
+
 #include <stdio.h>
 
 std::string LinkEvent(const ScriptEvent &e)
 {
-    const char letter = e.kind == EventDown ? 'd' : e.kind == EventMove ? 'm' : e.kind == EventUp ? 'u' : 0;
+    char letter = 0;
+    switch (e.kind) {
+    case EventDown:
+        letter = 'd';
+        break;
+    case EventMove:
+        letter = 'm';
+        break;
+    case EventUp:
+        letter = 'u';
+        break;
+    case EventInterval:
+        letter = 'i';
+        break;
+    case EventKey:
+        break;
+    }
     if (!letter)
         return std::string();
     return letter + std::to_string(e.x) + '.' + std::to_string(e.y);
@@ -106,12 +124,12 @@ void LinkParser::TakeDecoded(unsigned char c, std::vector<ScriptEvent> &events)
             return;
     }
     if (field_ == Letter) {
-        if (c != 'd' && c != 'm' && c != 'u') {
+        if (c != 'd' && c != 'm' && c != 'u' && c != 'i') {
             Fail("no event", at);
             return;
         }
         event_ = ScriptEvent{};
-        event_.kind = c == 'd' ? EventDown : c == 'm' ? EventMove : EventUp;
+        event_.kind = c == 'd' ? EventDown : c == 'm' ? EventMove : c == 'u' ? EventUp : EventInterval;
         eventAt_ = at;
         field_ = X;
         digits_ = 0;
@@ -136,6 +154,10 @@ void LinkParser::EndEvent(std::vector<ScriptEvent> &events)
         return;
     }
     // Checked once the event is whole, as the page checks a match.
+    if (event_.kind == EventInterval && !TheoremIntervalValid((int32_t)x_, (int32_t)value_)) {
+        Fail("an interval whose samples are not 0 <= A < B <= 300", eventAt_);
+        return;
+    }
     if (x_ > 65535 || value_ > 65535) {
         Fail("a coordinate beyond 65535", eventAt_);
         return;

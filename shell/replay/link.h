@@ -1,7 +1,8 @@
 // Links to the browser page: the events after '#' in its address, each a
 // letter (d press, m move, u release) and the client pixel x.y, for example
-// brisqual.html#d200.300m200.310u200.310. Written from a script's events,
-// and read back as the page reads them.
+// brisqual.html#d200.300m200.310u200.310, or the theorem's interval, i and
+// its samples a.b (i60.240). Written from a script's events, and read back
+// as the page reads them.
 #pragma once
 
 #include "shell/replay/event_script.h"
@@ -16,7 +17,7 @@
 const size_t MaxUrlLength = 2097152;
 const size_t MaxFragmentLength = MaxUrlLength - 2048;
 
-// The fragment of one event: "d200.300"; nothing for a key, which a link
+// The fragment of one event: "d200.300", "i60.240"; nothing for a key, which a link
 // never holds (Esc would end the page).
 std::string LinkEvent(const ScriptEvent &event);
 

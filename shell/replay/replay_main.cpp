@@ -3,6 +3,7 @@
 // model's state, the list of drawing operations, or a PNG picture.
 #include "model/curve.h"
 #include "model/drag.h"
+#include "model/theorem.h"
 #include "render/painter.h"
 #include "render/raster_surface.h"
 #include "render/recording_surface.h"
@@ -37,12 +38,17 @@ static const char Usage[] =
     "then paints one repaint.\n"
     "\n"
     "  --state      print the curve, its integral, mean level and drag as JSON\n"
-    "               (the default when no output is chosen)\n"
+    "               (the default when no output is chosen), and the theorem\n"
+    "               over the interval, for the curve as drawn (straight\n"
+    "               segments): its integral, mean, the points c where the\n"
+    "               curve meets the mean, the stretches where it lies on it,\n"
+    "               and the areas above and below the mean\n"
     "  --ops        print the drawing operations of the repaint, one a line\n"
     "  --link       print the events as the fragment of a link to the browser\n"
     "               page (brisqual.html#d200.300m200.310u200.310): d press,\n"
-    "               m move, u release, each with x.y; keys, and moves that\n"
-    "               change nothing, are left out. A fragment longer than\n"
+    "               m move, u release, each with x.y, and i the interval,\n"
+    "               with its samples a.b; keys, and moves that change\n"
+    "               nothing, are left out. A fragment longer than\n"
     "               2,095,104 characters is refused: browsers open addresses\n"
     "               of up to 2,097,152, and the page's own needs the rest\n"
     "  --png FILE   write the picture of the client area as a PNG; '-' is\n"
@@ -61,7 +67,10 @@ static const char Usage[] =
     "\n"
     "Event lines: 'down X Y', 'move X Y', 'up X Y' (client pixels 0..65535)\n"
     "and 'key NAME', NAME being esc or one lower-case letter or digit ('key\n"
-    "esc' ends the program: later lines are not read). '#' starts a comment.\n"
+    "esc' ends the program: later lines are not read). 'interval A B' sets the\n"
+    "theorem's interval to samples A to B, 0 <= A < B <= 300 (the whole curve,\n"
+    "0 to 300, unless set; the last one holds; the picture does not change).\n"
+    "'#' starts a comment.\n"
     "\n"
     "Exit status: 0 done; 1 a file could not be read or written, or memory ran\n"
     "out; 2 a bad option, event line or link, or a link too long to open.\n"
@@ -89,6 +98,31 @@ static void AppendArray(std::string &out, const double *values, int count)
     out += ']';
 }
 
+// The theorem over the interval, its abscissas and areas in the curve's
+// units; stretches as [from, to] pairs.
+static std::string TheoremJson()
+{
+    const TheoremState &t = Theorem;
+    std::string out = "{\"interval\": [" + std::to_string(t.First) + ", " + std::to_string(t.Last) + "]";
+    out += ", \"integral\": ";
+    AppendDouble(out, t.Integral);
+    out += ", \"mean\": ";
+    AppendDouble(out, t.Mean);
+    out += ", \"c\": ";
+    AppendArray(out, t.Points, t.PointCount);
+    out += ", \"stretches\": [";
+    for (int i = 0; i < t.StretchCount; i++) {
+        if (i)
+            out += ',';
+        AppendArray(out, t.Stretches[i], 2);
+    }
+    out += "], \"area_above\": ";
+    AppendDouble(out, t.AreaAbove);
+    out += ", \"area_below\": ";
+    AppendDouble(out, t.AreaBelow);
+    return out + "}";
+}
+
 static std::string StateJson()
 {
     std::string out = "{\"step_width\": ";
@@ -101,7 +135,8 @@ static std::string StateJson()
     AppendDouble(out, MeanLevel());
     out += ", \"drag\": {\"active\": " + std::to_string(Drag.DragActive);
     out += ", \"anchor\": " + std::to_string(Drag.AnchorIndex);
-    out += ", \"last_y\": " + std::to_string(Drag.LastPointerY) + "}}\n";
+    out += ", \"last_y\": " + std::to_string(Drag.LastPointerY) + "}";
+    out += ", \"theorem\": " + TheoremJson() + "}\n";
     return out;
 }
 
@@ -251,6 +286,7 @@ static int Run(int argc, char **argv)
     // read (in memory that does not grow with the input), then one
     // repaint. Nothing is written before the last byte has been checked.
     ResetCurve();
+    ResetTheorem();
     EventScriptParser script;
     LinkParser link;
     std::vector<ScriptEvent> events;
@@ -308,6 +344,7 @@ static int Run(int argc, char **argv)
         return 2;
     }
     ComputeRunningIntegral();
+    ComputeTheorem();
 
     // Every output that can fail comes first: the PNG's temporary file,
     // then standard output, and last the rename of the file, or the PNG
