@@ -33,6 +33,11 @@ int32_t IntegralY(double v)
     return PixelFromDouble(ZeroLevel - v * IntegralScale);
 }
 
+double IntegralAtRow(int32_t row)
+{
+    return (ZeroLevel - (double)row) / IntegralScale;
+}
+
 int32_t MeanLineY(double lastIntegral)
 {
     return PixelFromDouble(ZeroLevel - lastIntegral * MeanScale * IntervalReciprocal);

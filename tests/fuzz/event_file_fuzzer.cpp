@@ -84,6 +84,11 @@ NO_COVERAGE std::string Canonical(const std::vector<ScriptEvent> &events)
             out += e.escape ? "key esc\n" : "key a\n";
             continue;
         }
+        if (e.kind == EventInterval) {
+            snprintf(line, sizeof line, "interval %u %u\n", (unsigned)e.x, (unsigned)e.y);
+            out += line;
+            continue;
+        }
         const char *word = e.kind == EventDown ? "down" : e.kind == EventMove ? "move" : "up";
         snprintf(line, sizeof line, "%s %u %u\n", word, (unsigned)e.x, (unsigned)e.y);
         out += line;
@@ -125,6 +130,7 @@ NO_COVERAGE void Reset()
     Curve = CurveState{};
     Drag = DragState{};
     ResetCurve();
+    ResetTheorem();
 }
 
 // Replays event by event, checking the model after each, up to Esc; then the
@@ -157,6 +163,7 @@ NO_COVERAGE void CheckReplay(const std::vector<ScriptEvent> &events)
     Check(memcmp(&curve, &Curve, sizeof curve) == 0 && drag.DragActive == Drag.DragActive &&
               drag.AnchorIndex == Drag.AnchorIndex && drag.LastPointerY == Drag.LastPointerY,
           "the whole script and its events one by one up to Esc end differently");
+    CheckTheorem(Theorem.First, Theorem.Last);   // the script's last interval, or the whole curve
 }
 
 }   // namespace
