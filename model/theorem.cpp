@@ -79,13 +79,14 @@ void ComputeTheoremOf(const CurveState &curve, int32_t first, int32_t last, Theo
             while (end < last && Side(f[end + 1] - mean, tolerance) == 0)
                 end++;
             if (end == k) {
+                out.PointPositions[out.PointCount] = (double)k;
                 out.Points[out.PointCount] = (double)k * step;
                 out.PointIntegrals[out.PointCount++] = w[k];
             } else {
-                double *s = out.Stretches[out.StretchCount];
-                double *sw = out.StretchIntegrals[out.StretchCount++];
-                s[0] = (double)k * step, s[1] = (double)end * step;
-                sw[0] = w[k], sw[1] = w[end];
+                const int i = out.StretchCount++;
+                out.StretchSamples[i][0] = k, out.StretchSamples[i][1] = end;
+                out.Stretches[i][0] = (double)k * step, out.Stretches[i][1] = (double)end * step;
+                out.StretchIntegrals[i][0] = w[k], out.StretchIntegrals[i][1] = w[end];
             }
             // The areas of the segments inside the run are within rounding
             // of 0 and are still added below, segment by segment.
@@ -100,6 +101,7 @@ void ComputeTheoremOf(const CurveState &curve, int32_t first, int32_t last, Theo
             // (0, 1) and c strictly between the samples.
             const double t = d0 / (d0 - d1);
             const double fc = f[k] + t * (f[k + 1] - f[k]);
+            out.PointPositions[out.PointCount] = (double)k + t;
             out.Points[out.PointCount] = ((double)k + t) * step;
             out.PointIntegrals[out.PointCount++] = w[k] + (f[k] + fc) * 0.5 * (t * step);
         }

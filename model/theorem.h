@@ -28,9 +28,11 @@ struct TheoremState {
     double Mean;           // Integral over the interval's length
     int32_t PointCount;
     double Points[MaxMeanPoints];           // abscissas c, increasing
+    double PointPositions[MaxMeanPoints];   // the same in samples: c / StepWidth
     double PointIntegrals[MaxMeanPoints];   // the running integral at each c
     int32_t StretchCount;
     double Stretches[MaxMeanStretches][2];   // [from, to] abscissas, increasing
+    int32_t StretchSamples[MaxMeanStretches][2];
     double StretchIntegrals[MaxMeanStretches][2];
     double AreaAbove, AreaBelow;   // between the curve and its mean
     // The running integral from a, at each sample a..b (0 elsewhere):

@@ -163,10 +163,11 @@ PAGE_EXPORT("stepWidth") double PageStepWidth()
 //                       and the interval kept; intervalFirst(), intervalLast()
 //   theoremIntegral(), theoremMean()
 //   pointCount(), points(): the abscissas c, increasing (doubles);
-//     pointIntegrals(): the running integral at each c
+//     pointPositions(): the same in samples (c / step, a whole number at a
+//     sample); pointIntegrals(): the running integral at each c
 //   stretchCount(), stretches(): [from, to] pairs of abscissas where the
-//     curve lies on its mean; stretchIntegrals(): the running integral at
-//     each end
+//     curve lies on its mean; stretchSamples(): the same as pairs of sample
+//     numbers (int32); stretchIntegrals(): the running integral at each end
 //   areaAbove(), areaBelow(): between the curve and its mean
 //   runningIntegral(): N+1 doubles, the integral from a at samples a..b
 //     (0 elsewhere), for the yellow curve on its own axis
@@ -174,10 +175,13 @@ PAGE_EXPORT("stepWidth") double PageStepWidth()
 //   meanRow(): the mean on the red curve's axis (CurveY)
 //   curveRow(v), integralRow(v): a value on the red or the yellow axis
 //   integralAtRow(row): the yellow axis's value at a row (its labels)
-//   abscissaColumn(x): the column of an abscissa, as samples are placed
+//   positionColumn(p): the column of a position p in samples (a c's, or
+//     a whole sample's), exactly as ToScreenX places samples
 //   sampleAbscissa(k), sampleNearColumn(x): a handle's sample and back
-//   secantRow(x): the yellow curve's secant from a to b at abscissa x
-//   tangentRow(i, x): the tangent at c number i (slope: the mean) at x
+//   secantRow(p): the yellow curve's secant from a to b at position p
+//   tangentRow(i, p): the tangent at c number i (slope: the mean) at p
+// Positions rather than abscissas place the marks, as dividing an abscissa
+// by the step can land a sample's column one pixel off.
 PAGE_EXPORT("setInterval") int32_t PageSetInterval(int32_t first, int32_t last)
 {
     return SetTheoremInterval(first, last) ? 1 : 0;
@@ -210,6 +214,10 @@ PAGE_EXPORT("points") const double *PagePoints()
 {
     return Theorem.Points;
 }
+PAGE_EXPORT("pointPositions") const double *PagePointPositions()
+{
+    return Theorem.PointPositions;
+}
 PAGE_EXPORT("pointIntegrals") const double *PagePointIntegrals()
 {
     return Theorem.PointIntegrals;
@@ -221,6 +229,10 @@ PAGE_EXPORT("stretchCount") int32_t PageStretchCount()
 PAGE_EXPORT("stretches") const double *PageStretches()
 {
     return &Theorem.Stretches[0][0];
+}
+PAGE_EXPORT("stretchSamples") const int32_t *PageStretchSamples()
+{
+    return &Theorem.StretchSamples[0][0];
 }
 PAGE_EXPORT("stretchIntegrals") const double *PageStretchIntegrals()
 {
@@ -255,9 +267,9 @@ PAGE_EXPORT("integralAtRow") double PageIntegralAtRow(int32_t row)
     return IntegralAtRow(row);
 }
 // As ToScreenX places sample k: (k / N) * PlotWidth, truncated.
-PAGE_EXPORT("abscissaColumn") int32_t PageAbscissaColumn(double x)
+PAGE_EXPORT("positionColumn") int32_t PagePositionColumn(double p)
 {
-    return PixelFromDouble((x / Curve.StepWidth / (double)SampleCount) * (double)PlotWidth);
+    return PixelFromDouble((p / (double)SampleCount) * (double)PlotWidth);
 }
 PAGE_EXPORT("sampleAbscissa") double PageSampleAbscissa(int32_t k)
 {
@@ -274,15 +286,15 @@ PAGE_EXPORT("sampleNearColumn") int32_t PageSampleNearColumn(int32_t x)
     }
     return best;
 }
-PAGE_EXPORT("secantRow") int32_t PageSecantRow(double x)
+PAGE_EXPORT("secantRow") int32_t PageSecantRow(double p)
 {
-    const double from = (double)Theorem.First * Curve.StepWidth;
-    const double length = (double)(Theorem.Last - Theorem.First) * Curve.StepWidth;
-    return IntegralY(Theorem.Integral * ((x - from) / length));
+    const double along = (p - (double)Theorem.First) / (double)(Theorem.Last - Theorem.First);
+    return IntegralY(Theorem.Integral * along);
 }
-PAGE_EXPORT("tangentRow") int32_t PageTangentRow(int32_t i, double x)
+PAGE_EXPORT("tangentRow") int32_t PageTangentRow(int32_t i, double p)
 {
     if (i < 0 || i >= Theorem.PointCount)
         return 0;
-    return IntegralY(Theorem.PointIntegrals[i] + Theorem.Mean * (x - Theorem.Points[i]));
+    const double dx = (p - Theorem.PointPositions[i]) * Curve.StepWidth;
+    return IntegralY(Theorem.PointIntegrals[i] + Theorem.Mean * dx);
 }

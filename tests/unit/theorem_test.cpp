@@ -146,12 +146,15 @@ TEST(Theorem, MatchesHandWorkedCurves)
         ASSERT_EQ(t.PointCount, (int)row.c.size());
         for (size_t i = 0; i < row.c.size(); i++) {
             EXPECT_NEAR(t.Points[i], row.c[i], 1e-13) << i;
+            EXPECT_EQ(t.Points[i], t.PointPositions[i] * D) << i;
             EXPECT_NEAR(t.PointIntegrals[i], row.cIntegral[i], 1e-14) << i;
         }
         ASSERT_EQ(t.StretchCount, (int)row.stretches.size());
         for (size_t i = 0; i < row.stretches.size(); i++) {
             EXPECT_NEAR(t.Stretches[i][0], row.stretches[i].first, 1e-13) << i;
             EXPECT_NEAR(t.Stretches[i][1], row.stretches[i].second, 1e-13) << i;
+            EXPECT_EQ(t.Stretches[i][0], t.StretchSamples[i][0] * D) << i;
+            EXPECT_EQ(t.Stretches[i][1], t.StretchSamples[i][1] * D) << i;
         }
         EXPECT_NEAR(t.AreaAbove, row.area, 1e-13);
         EXPECT_NEAR(t.AreaBelow, row.area, 1e-13);
