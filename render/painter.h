@@ -10,8 +10,6 @@ int32_t ToScreenX(int k);
 int32_t CurveY(double f);
 int32_t IntegralY(double v);
 int32_t MeanLineY(double lastIntegral);
-// The running integral's value at a client row, on the axis IntegralY draws.
-double IntegralAtRow(int32_t row);
 
 void PaintPlot(PlotSurface &dc);
 void PaintGrid(PlotSurface &dc);

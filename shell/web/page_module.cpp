@@ -8,6 +8,7 @@
 #include "render/client_area.h"
 #include "render/painter.h"
 #include "render/pixel.h"
+#include "render/plot_scales.h"
 #include "render/raster_surface.h"
 
 #include <stdint.h>
