@@ -1,8 +1,9 @@
 // Timings of the work behind one message: the running integral (against
-// its literal definition), a drag step (with each pulse shape), and a whole
-// repaint in software.
+// its literal definition), a drag step (with each pulse shape), the theorem
+// of the curve as drawn, and a whole repaint in software.
 #include "model/curve.h"
 #include "model/drag.h"
+#include "model/theorem.h"
 #include "render/painter.h"
 #include "render/raster_surface.h"
 #include "model/integral_by_definition.h"
@@ -28,6 +29,19 @@ static void BM_RunningIntegral(benchmark::State &state)
     }
 }
 BENCHMARK(BM_RunningIntegral);
+
+// Integral, mean, every c and both areas over the whole curve, as the
+// classroom view needs them after each drag step.
+static void BM_Theorem(benchmark::State &state)
+{
+    DraggedCurve();
+    ResetTheorem();
+    for (auto _ : state) {
+        ComputeTheorem();
+        benchmark::DoNotOptimize(Theorem.AreaAbove);
+    }
+}
+BENCHMARK(BM_Theorem);
 
 static void BM_IntegralByDefinition(benchmark::State &state)
 {

@@ -5,12 +5,9 @@
 
 #include "model/curve.h"
 #include "render/pixel.h"
+#include "render/plot_scales.h"
 
 static const int32_t PlotRight = (int32_t)PlotWidth;   // the column of sample N
-static const double ZeroLevel = 250.0;
-static const double CurveScale = 150.0;                 // pixels per unit
-static const double IntegralScale = 70.5999984741211;   // 70.6 as a float
-static const double MeanScale = 146.0;
 
 static const PlotColour CurveColour = 0x000000FF;
 static const PlotColour MeanColour = 0x0000FF00;

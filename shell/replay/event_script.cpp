@@ -1,18 +1,21 @@
 // Parsing and replay of event scripts. A line is a word and its fields:
-// "down X Y", "move X Y", "up X Y", "key NAME" or "pulse K W"; '#' starts
-// a comment.
+// "down X Y", "move X Y", "up X Y", "key NAME", "pulse K W" or
+// "interval A B"; '#' starts a comment.
 #include "shell/replay/event_script.h"
 
 #include "model/curve.h"
 #include "model/drag.h"
+#include "model/theorem.h"
 
 #include <string.h>
 
-static const char UnknownReason[] = "unknown event (expected down, move, up, key or pulse)";
+static const char UnknownReason[] = "unknown event (expected down, move, up, key, pulse or interval)";
 static const char CoordinateReason[] = "coordinates must be whole numbers from 0 to 65535";
 static const char PulseReason[] =
     "a pulse's shape is 0 to 3 (plateau, hill, triangle, whole curve) and its width 1 to 60";
 static const char KeyReason[] = "unknown key (expected esc, or one lower-case letter or digit)";
+static_assert(SampleCount == 300, "the interval's message names the last sample");
+static const char IntervalReason[] = "an interval is two whole sample numbers A < B from 0 to 300";
 static const unsigned char ByteOrderMark[3] = {0xEF, 0xBB, 0xBF};
 
 bool EventScriptParser::Feed(const char *data, size_t size, std::vector<ScriptEvent> &events, ScriptError &error)
@@ -141,6 +144,8 @@ void EventScriptParser::EndField()
             event_.kind = EventKey, isKey_ = true;
         else if (strcmp(word_, "pulse") == 0)
             event_.kind = EventPulse;
+        else if (strcmp(word_, "interval") == 0)
+            event_.kind = EventInterval;
         else
             Fail(UnknownReason);
     } else if (!isKey_) {
@@ -167,6 +172,8 @@ void EventScriptParser::EndLine(std::vector<ScriptEvent> &events)
             Fail(CountReason());
         if (!failing_ && isKey_ && fields_ == 2 && !KnownKey())
             Fail(KeyReason);
+        if (!failing_ && fields_ == 3 && event_.kind == EventInterval && !TheoremIntervalValid(event_.x, event_.y))
+            Fail(IntervalReason);
     }
     if (failing_) {
         Report();
@@ -206,6 +213,8 @@ const char *EventScriptParser::CountReason() const
         return "expected 'up X Y'";
     case EventPulse:
         return "expected 'pulse K W'";
+    case EventInterval:
+        return "expected 'interval A B'";
     case EventKey:
         break;
     }
@@ -214,7 +223,7 @@ const char *EventScriptParser::CountReason() const
 
 const char *EventScriptParser::NumberReason() const
 {
-    return event_.kind == EventPulse ? PulseReason : CoordinateReason;
+    return event_.kind == EventPulse ? PulseReason : event_.kind == EventInterval ? IntervalReason : CoordinateReason;
 }
 
 void EventScriptParser::Fail(const char *reason)
@@ -263,6 +272,9 @@ bool ReplayEvent(const ScriptEvent &e)
         return !e.escape;
     case EventPulse:
         SetPulse(e.x, e.y);   // the parsers take only pulses in range
+        break;
+    case EventInterval:
+        SetTheoremInterval(e.x, e.y);   // checked when read; the picture does not change
         break;
     }
     return true;

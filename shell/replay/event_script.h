@@ -15,13 +15,14 @@ enum ScriptEventKind {
     EventMove,
     EventUp,
     EventKey,
-    EventPulse,   // x is the shape, y the width
+    EventPulse,      // x is the shape, y the width
+    EventInterval,   // x and y are the samples a and b
 };
 
 struct ScriptEvent {
     ScriptEventKind kind;
-    uint16_t x, y;
-    bool escape;   // EventKey: the Esc key, which ends the program
+    uint16_t x, y;   // EventInterval: the samples a and b of [a, b]
+    bool escape;     // EventKey: the Esc key, which ends the program
 };
 
 struct ScriptError {
@@ -38,7 +39,8 @@ struct ScriptError {
 // key is 'esc' or one lower-case letter or digit: a misspelt Esc must not
 // pass as some other key. 'key esc' ends the program, so the lines after it
 // are not read. 'pulse K W' takes a shape from 0 to 3 and a width from 1
-// to 60.
+// to 60. 'interval A B' sets the samples [A, B] of the theorem's
+// interval, 0 <= A < B <= N; one that is not is a bad line.
 class EventScriptParser {
 public:
     // Appends the events completed in DATA; false at the first bad line
@@ -71,7 +73,7 @@ private:
     int fields_ = 0;   // fields begun
     bool inField_ = false, comment_ = false, pendingCr_ = false;
     const char *failing_ = nullptr;   // why the line is bad, once known
-    char word_[6] = {};               // the first field (longer words are unknown)
+    char word_[9] = {};               // the first field (longer words are unknown)
     size_t wordLength_ = 0;
     bool isKey_ = false;
     char name_[4] = {};   // a key's name, one byte more than the longest

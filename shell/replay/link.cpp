@@ -1,16 +1,17 @@
-// Links: an event script's presses, moves, releases and pulses as the page's
-// fragment, and the fragment read back exactly as the page's parseLink
+// Links: an event script's presses, moves, releases, pulses and intervals as
+// the page's fragment, and the fragment read back exactly as the page's parseLink
 // reads it after decodeURIComponent, so that the tool draws any link the
 // page opens and refuses any it refuses.
 #include "shell/replay/link.h"
 
 #include "model/drag.h"
+#include "model/theorem.h"
 
 #include <stdio.h>
 
 std::string LinkEvent(const ScriptEvent &e)
 {
-    char letter;
+    char letter = 0;
     switch (e.kind) {
     case EventDown:
         letter = 'd';
@@ -23,6 +24,9 @@ std::string LinkEvent(const ScriptEvent &e)
         break;
     case EventPulse:
         letter = 'p';
+        break;
+    case EventInterval:
+        letter = 'i';
         break;
     default:
         return std::string();
@@ -146,12 +150,16 @@ void LinkParser::TakeDecoded(unsigned char c, std::vector<ScriptEvent> &events)
             return;
     }
     if (field_ == Letter) {
-        if (c != 'd' && c != 'm' && c != 'u' && c != 'p') {
+        if (c != 'd' && c != 'm' && c != 'u' && c != 'p' && c != 'i') {
             Fail("no event", at);
             return;
         }
         event_ = ScriptEvent{};
-        event_.kind = c == 'd' ? EventDown : c == 'm' ? EventMove : c == 'u' ? EventUp : EventPulse;
+        event_.kind = c == 'd' ? EventDown :
+            c == 'm'           ? EventMove :
+            c == 'u'           ? EventUp :
+            c == 'p'           ? EventPulse :
+                                 EventInterval;
         eventAt_ = at;
         field_ = X;
         digits_ = 0;
@@ -179,6 +187,11 @@ void LinkParser::EndEvent(std::vector<ScriptEvent> &events)
     if (event_.kind == EventPulse) {
         if (x_ >= (uint32_t)PulseShapeCount || value_ < (uint32_t)MinPulseWidth || value_ > (uint32_t)MaxPulseWidth) {
             Fail("a pulse out of range (shape 0 to 3, width 1 to 60)", eventAt_);
+            return;
+        }
+    } else if (event_.kind == EventInterval) {
+        if (!TheoremIntervalValid((int32_t)x_, (int32_t)value_)) {
+            Fail("an interval whose samples are not 0 <= A < B <= 300", eventAt_);
             return;
         }
     } else if (x_ > 65535 || value_ > 65535) {

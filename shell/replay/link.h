@@ -1,8 +1,9 @@
 // Links to the browser page: the events after '#' in its address, each a
 // letter (d press, m move, u release) and the client pixel x.y, for example
-// brisqual.html#d200.300m200.310u200.310, or p and the pulse's shape.width
-// (p1.30) for the presses after it. Written from a script's events, and
-// read back as the page reads them.
+// brisqual.html#d200.300m200.310u200.310, p and the pulse's shape.width
+// (p1.30) for the presses after it, or the theorem's interval, i and its
+// samples a.b (i60.240). Written from a script's events, and read back as
+// the page reads them.
 #pragma once
 
 #include "shell/replay/event_script.h"
@@ -17,8 +18,8 @@
 const size_t MaxUrlLength = 2097152;
 const size_t MaxFragmentLength = MaxUrlLength - 2048;
 
-// The fragment of one event: "d200.300", "p1.30"; nothing for a key, which
-// a link never holds (Esc would end the page).
+// The fragment of one event: "d200.300", "p1.30", "i60.240"; nothing for a
+// key, which a link never holds (Esc would end the page).
 std::string LinkEvent(const ScriptEvent &event);
 
 // Reads one link as it arrives, in pieces of any size, in memory that does

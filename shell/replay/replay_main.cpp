@@ -3,6 +3,7 @@
 // model's state, the list of drawing operations, or a PNG picture.
 #include "model/curve.h"
 #include "model/drag.h"
+#include "model/theorem.h"
 #include "render/painter.h"
 #include "render/raster_surface.h"
 #include "render/recording_surface.h"
@@ -37,16 +38,20 @@ static const char Usage[] =
     "then paints one repaint.\n"
     "\n"
     "  --state      print the curve, its integral, mean level and drag as JSON\n"
-    "               (the default when no output is chosen)\n"
+    "               (the default when no output is chosen), and the theorem\n"
+    "               over the interval, for the curve as drawn (straight\n"
+    "               segments): its integral, mean, the points c where the\n"
+    "               curve meets the mean, the stretches where it lies on it,\n"
+    "               and the areas above and below the mean\n"
     "  --ops        print the drawing operations of the repaint, one a line\n"
     "  --link       print the events as the fragment of a link to the browser\n"
     "               page (brisqual.html#d200.300m200.310u200.310): d press,\n"
-    "               m move, u release, each with x.y, and pK.W, the pulse\n"
-    "               that the next press grabbing a sample takes, when it\n"
-    "               changes; keys, and moves that change nothing, are left\n"
-    "               out. A fragment longer than 2,095,104 characters is\n"
-    "               refused: browsers open addresses of up to 2,097,152, and\n"
-    "               the page's own needs the rest\n"
+    "               m move, u release, each with x.y, pK.W, the pulse that\n"
+    "               the next press grabbing a sample takes, when it changes,\n"
+    "               and i the interval, with its samples a.b; keys, and moves\n"
+    "               that change nothing, are left out. A fragment longer than\n"
+    "               2,095,104 characters is refused: browsers open addresses\n"
+    "               of up to 2,097,152, and the page's own needs the rest\n"
     "  --png FILE   write the picture of the client area as a PNG; '-' is\n"
     "               standard output (alone: not with --state, --ops or --link),\n"
     "               and so are /dev/stdout, /dev/fd/1 and /proc/self/fd/1\n"
@@ -69,6 +74,9 @@ static const char Usage[] =
     "plateau, 1 hill, 2 triangle or 3 whole curve, and width W from 1 to 60;\n"
     "a drag moves the samples closer than 2.66 W to the one it grabs, or all\n"
     "of them for the whole curve. Until then the pulse is 'pulse 0 19'.\n"
+    "'interval A B' sets the theorem's interval to samples A to B,\n"
+    "0 <= A < B <= 300 (the whole curve, 0 to 300, unless set; the last one\n"
+    "holds; the picture does not change).\n"
     "\n"
     "Exit status: 0 done; 1 a file could not be read or written, or memory ran\n"
     "out; 2 a bad option, event line or link, or a link too long to open.\n"
@@ -96,6 +104,31 @@ static void AppendArray(std::string &out, const double *values, int count)
     out += ']';
 }
 
+// The theorem over the interval, its abscissas and areas in the curve's
+// units; stretches as [from, to] pairs.
+static std::string TheoremJson()
+{
+    const TheoremState &t = Theorem;
+    std::string out = "{\"interval\": [" + std::to_string(t.First) + ", " + std::to_string(t.Last) + "]";
+    out += ", \"integral\": ";
+    AppendDouble(out, t.Integral);
+    out += ", \"mean\": ";
+    AppendDouble(out, t.Mean);
+    out += ", \"c\": ";
+    AppendArray(out, t.Points, t.PointCount);
+    out += ", \"stretches\": [";
+    for (int i = 0; i < t.StretchCount; i++) {
+        if (i)
+            out += ',';
+        AppendArray(out, t.Stretches[i], 2);
+    }
+    out += "], \"area_above\": ";
+    AppendDouble(out, t.AreaAbove);
+    out += ", \"area_below\": ";
+    AppendDouble(out, t.AreaBelow);
+    return out + "}";
+}
+
 static std::string StateJson()
 {
     std::string out = "{\"step_width\": ";
@@ -110,7 +143,8 @@ static std::string StateJson()
     out += ", \"anchor\": " + std::to_string(Drag.AnchorIndex);
     out += ", \"last_y\": " + std::to_string(Drag.LastPointerY);
     out += ", \"pulse_shape\": " + std::to_string(Drag.DragPulse.Shape);
-    out += ", \"pulse_width\": " + std::to_string(Drag.DragPulse.Width) + "}}\n";
+    out += ", \"pulse_width\": " + std::to_string(Drag.DragPulse.Width) + "}";
+    out += ", \"theorem\": " + TheoremJson() + "}\n";
     return out;
 }
 
@@ -148,7 +182,7 @@ static std::string OpsListing(const RecordingSurface &surface)
 // (no drag, or no vertical motion) is left out, so it must be told before
 // the move is replayed. A pulse is written before the press that takes it
 // (one that grabs a sample), and only when it differs from what the link's
-// presses take so far. Past the longest fragment only the length counts.
+// presses take so far; an interval where it comes. Past the longest fragment only the length counts.
 struct LinkText {
     std::string text = "#";
     size_t length = 1;
@@ -164,6 +198,10 @@ struct LinkText {
             written = Drag.NextPulse;
             ScriptEvent pulse = {EventPulse, (uint16_t)written.Shape, (uint16_t)written.Width, false};
             Put(LinkEvent(pulse));
+        }
+        if (e.kind == EventInterval) {
+            Put(LinkEvent(e));   // as it comes: the last one holds
+            return;
         }
         if (e.kind != EventDown && e.kind != EventMove && e.kind != EventUp)
             return;   // pulses are written with presses; keys never
@@ -286,6 +324,7 @@ static int Run(int argc, char **argv)
     // read (in memory that does not grow with the input), then one
     // repaint. Nothing is written before the last byte has been checked.
     ResetCurve();
+    ResetTheorem();
     EventScriptParser script;
     LinkParser link;
     std::vector<ScriptEvent> events;
@@ -347,6 +386,7 @@ static int Run(int argc, char **argv)
         return 2;
     }
     ComputeRunningIntegral();
+    ComputeTheorem();
 
     // Every output that can fail comes first: the PNG's temporary file,
     // then standard output, and last the rename of the file, or the PNG

@@ -1,10 +1,14 @@
 // The browser page's WebAssembly module: the curve model and the painter,
 // unchanged, behind the few entry points the page calls, in the order the
-// main window calls them. It imports nothing.
+// main window calls them, and the theorem of the curve as drawn for the
+// classroom view. It imports nothing.
 #include "model/curve.h"
 #include "model/drag.h"
+#include "model/theorem.h"
 #include "render/client_area.h"
 #include "render/painter.h"
+#include "render/pixel.h"
+#include "render/plot_scales.h"
 #include "render/raster_surface.h"
 
 #include <stdint.h>
@@ -74,6 +78,7 @@ PAGE_EXPORT("reset") void PageReset()
 {
     ResetCurve();
     ResetPulse();
+    ResetTheorem();
 }
 
 // Coordinates are client pixels; the page passes them as the window's
@@ -192,4 +197,148 @@ PAGE_EXPORT("pulseWeights") const double *PagePulseWeights(int32_t anchor)
 PAGE_EXPORT("pulseMoves") int32_t PagePulseMoves(int32_t anchor)
 {
     return PulseWeights(Drag.NextPulse, anchor, PreviewWeights);
+}
+
+// The theorem of the curve as drawn (straight segments between samples),
+// over an interval of samples [a, b], for the classroom view. The page sets
+// the interval, calls theorem() after every change of the curve or the
+// interval, and then reads, never computes:
+//   setInterval(a, b)   1 and the interval set when 0 <= a < b <= N, else 0
+//                       and the interval kept; intervalFirst(), intervalLast()
+//   theoremIntegral(), theoremMean()
+//   pointCount(), points(): the abscissas c, increasing (doubles);
+//     pointPositions(): the same in samples (c / step, a whole number at a
+//     sample); pointIntegrals(): the running integral at each c
+//   stretchCount(), stretches(): [from, to] pairs of abscissas where the
+//     curve lies on its mean; stretchSamples(): the same as pairs of sample
+//     numbers (int32); stretchIntegrals(): the running integral at each end
+//   areaAbove(), areaBelow(): between the curve and its mean
+//   runningIntegral(): N+1 doubles, the integral from a at samples a..b
+//     (0 elsewhere), for the yellow curve on its own axis
+// and, in client pixels by the painter's own mappings:
+//   meanRow(): the mean on the red curve's axis (CurveY)
+//   curveRow(v), integralRow(v): a value on the red or the yellow axis
+//   integralAtRow(row): the yellow axis's value at a row (its labels)
+//   positionColumn(p): the column of a position p in samples (a c's, or
+//     a whole sample's), exactly as ToScreenX places samples
+//   sampleAbscissa(k), sampleNearColumn(x): a handle's sample and back
+//   secantRow(p): the yellow curve's secant from a to b at position p
+//   tangentRow(i, p): the tangent at c number i (slope: the mean) at p
+// Positions rather than abscissas place the marks, as dividing an abscissa
+// by the step can land a sample's column one pixel off.
+PAGE_EXPORT("setInterval") int32_t PageSetInterval(int32_t first, int32_t last)
+{
+    return SetTheoremInterval(first, last) ? 1 : 0;
+}
+PAGE_EXPORT("intervalFirst") int32_t PageIntervalFirst()
+{
+    return Theorem.First;
+}
+PAGE_EXPORT("intervalLast") int32_t PageIntervalLast()
+{
+    return Theorem.Last;
+}
+PAGE_EXPORT("theorem") void PageTheorem()
+{
+    ComputeTheorem();
+}
+PAGE_EXPORT("theoremIntegral") double PageTheoremIntegral()
+{
+    return Theorem.Integral;
+}
+PAGE_EXPORT("theoremMean") double PageTheoremMean()
+{
+    return Theorem.Mean;
+}
+PAGE_EXPORT("pointCount") int32_t PagePointCount()
+{
+    return Theorem.PointCount;
+}
+PAGE_EXPORT("points") const double *PagePoints()
+{
+    return Theorem.Points;
+}
+PAGE_EXPORT("pointPositions") const double *PagePointPositions()
+{
+    return Theorem.PointPositions;
+}
+PAGE_EXPORT("pointIntegrals") const double *PagePointIntegrals()
+{
+    return Theorem.PointIntegrals;
+}
+PAGE_EXPORT("stretchCount") int32_t PageStretchCount()
+{
+    return Theorem.StretchCount;
+}
+PAGE_EXPORT("stretches") const double *PageStretches()
+{
+    return &Theorem.Stretches[0][0];
+}
+PAGE_EXPORT("stretchSamples") const int32_t *PageStretchSamples()
+{
+    return &Theorem.StretchSamples[0][0];
+}
+PAGE_EXPORT("stretchIntegrals") const double *PageStretchIntegrals()
+{
+    return &Theorem.StretchIntegrals[0][0];
+}
+PAGE_EXPORT("areaAbove") double PageAreaAbove()
+{
+    return Theorem.AreaAbove;
+}
+PAGE_EXPORT("areaBelow") double PageAreaBelow()
+{
+    return Theorem.AreaBelow;
+}
+PAGE_EXPORT("runningIntegral") const double *PageRunningIntegral()
+{
+    return Theorem.RunningIntegral;
+}
+PAGE_EXPORT("meanRow") int32_t PageMeanRow()
+{
+    return CurveY(Theorem.Mean);
+}
+PAGE_EXPORT("curveRow") int32_t PageCurveRow(double v)
+{
+    return CurveY(v);
+}
+PAGE_EXPORT("integralRow") int32_t PageIntegralRow(double v)
+{
+    return IntegralY(v);
+}
+PAGE_EXPORT("integralAtRow") double PageIntegralAtRow(int32_t row)
+{
+    return IntegralAtRow(row);
+}
+// As ToScreenX places sample k: (k / N) * PlotWidth, truncated.
+PAGE_EXPORT("positionColumn") int32_t PagePositionColumn(double p)
+{
+    return PixelFromDouble((p / (double)SampleCount) * (double)PlotWidth);
+}
+PAGE_EXPORT("sampleAbscissa") double PageSampleAbscissa(int32_t k)
+{
+    return (double)k * Curve.StepWidth;
+}
+// The sample drawn nearest a column, clamped to the curve's ends.
+PAGE_EXPORT("sampleNearColumn") int32_t PageSampleNearColumn(int32_t x)
+{
+    int32_t best = 0;
+    for (int k = 1; k <= SampleCount; k++) {
+        int32_t d = ToScreenX(k) - x, bestD = ToScreenX(best) - x;
+        if ((d < 0 ? -d : d) < (bestD < 0 ? -bestD : bestD))
+            best = k;
+    }
+    return best;
+}
+PAGE_EXPORT("secantRow") int32_t PageSecantRow(double p)
+{
+    const double along = (p - (double)Theorem.First) / (double)(Theorem.Last - Theorem.First);
+    return IntegralY(Theorem.Integral * along);
+}
+PAGE_EXPORT("tangentRow") int32_t PageTangentRow(int32_t i, double p)
+{
+    if (i < 0 || i >= Theorem.PointCount)
+        return 0;
+    const double dx = (p - Theorem.PointPositions[i]) * Curve.StepWidth;
+    return IntegralY(Theorem.PointIntegrals[i] + Theorem.Mean * dx);
 }

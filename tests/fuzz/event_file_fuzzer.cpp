@@ -84,6 +84,11 @@ NO_COVERAGE std::string Canonical(const std::vector<ScriptEvent> &events)
             out += e.escape ? "key esc\n" : "key a\n";
             continue;
         }
+        if (e.kind == EventInterval) {
+            snprintf(line, sizeof line, "interval %u %u\n", (unsigned)e.x, (unsigned)e.y);
+            out += line;
+            continue;
+        }
         const char *word = e.kind == EventDown ? "down" :
             e.kind == EventMove                ? "move" :
             e.kind == EventUp                  ? "up" :
@@ -128,6 +133,7 @@ NO_COVERAGE void Reset()
     Curve = CurveState{};
     Drag = DragState{};
     ResetCurve();
+    ResetTheorem();
 }
 
 // Replays event by event, checking the model after each, up to Esc; then the
@@ -162,6 +168,7 @@ NO_COVERAGE void CheckReplay(const std::vector<ScriptEvent> &events)
               drag.DragPulse.Shape == Drag.DragPulse.Shape && drag.DragPulse.Width == Drag.DragPulse.Width &&
               drag.NextPulse.Shape == Drag.NextPulse.Shape && drag.NextPulse.Width == Drag.NextPulse.Width,
           "the whole script and its events one by one up to Esc end differently");
+    CheckTheorem(Theorem.First, Theorem.Last);   // the script's last interval, or the whole curve
 }
 
 }   // namespace

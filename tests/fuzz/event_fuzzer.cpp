@@ -1,6 +1,8 @@
 // libFuzzer target: input bytes become press, move, release and key events
-// with arbitrary 16-bit coordinates, and pulses of any small shape and width. The model is checked after every event;
-// repaints are checked on a schedule that always ends with the final state.
+// with arbitrary 16-bit coordinates, and pulses of any small shape and
+// width. The model is checked after every event; repaints are checked on a
+// schedule that always ends with the final state, and so is the theorem of
+// the final curve.
 #include "model/curve.h"
 #include "model/drag.h"
 #include "render/painter.h"
@@ -212,5 +214,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             CheckRepaint(Reproducing && events % RepaintEvery == 0);
     }
     CheckRepaint(thorough);
+    // The theorem of the final curve, over an interval the input's first
+    // bytes choose.
+    const int32_t a = size >= 2 ? (data[0] | data[1] << 8) % SampleCount : 0;
+    const int32_t b = size >= 4 ? a + 1 + (data[2] | data[3] << 8) % (SampleCount - a) : SampleCount;
+    CheckTheorem(a, b);
     return 0;
 }

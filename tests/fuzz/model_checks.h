@@ -1,10 +1,12 @@
 // What every fuzzer checks of the model: the drag's fields and pulses in range,
 // samples that stay finite, within what the pointer's motion allows and at
-// zero wherever no drag could reach, and the running integral.
+// zero wherever no drag could reach, the running integral, and the theorem
+// over an interval.
 #pragma once
 
 #include "model/curve.h"
 #include "model/drag.h"
+#include "model/theorem.h"
 
 #include <math.h>
 #include <stdio.h>
@@ -106,6 +108,45 @@ NO_COVERAGE inline void CheckIntegral()
         sum = sum + Curve.StepWidth * Curve.CurveValues[k - 2];
         Check(memcmp(&sum, &Curve.IntegralValues[k], sizeof sum) == 0, "running sum differs from the definition");
     }
+}
+
+// The theorem over [a, b] from outside: c's strictly increasing inside the
+// interval, each where the curve as drawn is within rounding of the mean,
+// stretches in order and clear of the c's, and two areas that balance
+// within rounding of the curve's size; the running integral ends at the
+// integral.
+NO_COVERAGE inline void CheckTheorem(int32_t first, int32_t last)
+{
+    Check(SetTheoremInterval(first, last), "a valid interval refused");
+    ComputeTheorem();
+    const TheoremState &t = Theorem;
+    const double *f = Curve.CurveValues, step = Curve.StepWidth;
+    double scale = 0.0;
+    for (int k = first; k <= last; k++)
+        scale = fabs(f[k]) > scale ? fabs(f[k]) : scale;
+    Check(t.PointCount >= 0 && t.PointCount <= last - first + 1, "more c's than samples");
+    Check(t.StretchCount >= 0 && t.StretchCount <= (last - first + 1) / 2, "more stretches than pairs of samples");
+    Check(t.RunningIntegral[last] == t.Integral, "the running integral does not end at the integral");
+    Check(isfinite(t.Mean) && fabs(t.Mean) <= scale * (1 + 1e-12), "the mean outside the curve's range");
+    const double lo = first * step, hi = last * step;
+    double previous = -1.0;
+    for (int i = 0; i < t.PointCount; i++) {
+        const double c = t.Points[i];
+        Check(c > previous && c >= lo && c <= hi * (1 + 1e-15), "c's not increasing inside the interval");
+        previous = c;
+        int k = (int)(c / step);
+        k = k < first ? first : k >= last ? last - 1 : k;
+        const double u = c / step - k, fc = f[k] + u * (f[k + 1] - f[k]);
+        Check(fabs(fc - t.Mean) <= 1e-7 * scale + 1e-300, "the curve is not at its mean at a c");
+        for (int s = 0; s < t.StretchCount; s++)
+            Check(c < t.Stretches[s][0] || c > t.Stretches[s][1], "a c inside a stretch");
+    }
+    for (int s = 0; s < t.StretchCount; s++) {
+        Check(t.Stretches[s][0] < t.Stretches[s][1], "an empty stretch");
+        Check(s == 0 || t.Stretches[s - 1][1] < t.Stretches[s][0], "stretches out of order or touching");
+    }
+    Check(t.AreaAbove >= 0.0 && t.AreaBelow >= 0.0, "a negative area");
+    Check(fabs(t.AreaAbove - t.AreaBelow) <= 1e-12 * scale * (hi - lo) * 1000.0, "the areas do not balance");
 }
 
 }   // namespace fuzz

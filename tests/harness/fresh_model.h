@@ -5,10 +5,12 @@
 
 #include "model/curve.h"
 #include "model/drag.h"
+#include "model/theorem.h"
 
 inline void StartFresh()
 {
     Curve = CurveState{};
     Drag = DragState{};
     ResetCurve();
+    ResetTheorem();
 }

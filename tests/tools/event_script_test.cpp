@@ -108,6 +108,12 @@ TEST(EventScript, RefusesBadLinesNamingTheLine)
         {"move 1 2.0", ""},
         {"down 99999999999999999999 1", ""},
         {"down 1 000000065536", ""},
+        {"interval 5 5", ""},
+        {"interval 0 301", ""},
+        {"interval 7", ""},
+        {"interval 1 2 3", ""},
+        {"intervals 1 2", ""},
+        {"interval 0x1 2", ""},
         {"move 1\r2", "move 1\\x0D2"},
         {"\xEF\xBB\xBF"
          "down 1 2",

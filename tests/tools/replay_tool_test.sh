@@ -39,7 +39,7 @@ case_outputs_have_their_forms() {
     python3 - state.json <<'PY' || fail "state JSON"
 import json, math, sys
 s = json.load(open(sys.argv[1]))
-assert sorted(s) == ["curve", "drag", "integral", "mean", "step_width"], sorted(s)
+assert sorted(s) == ["curve", "drag", "integral", "mean", "step_width", "theorem"], sorted(s)
 for key in ("curve", "integral"):
     assert len(s[key]) == 301 and all(type(v) in (int, float) and math.isfinite(v) for v in s[key]), key
 assert all(type(s[key]) in (int, float) for key in ("mean", "step_width"))
@@ -556,6 +556,65 @@ PY
         [ "$status" = 2 ] && [ ! -s stdout ] && [ ! -e long.png ] && grep -q '2097152' stderr ||
             fail "$link: exit $status: $(head -c 300 stderr)"
     done
+}
+
+# The theorem object of every kept script, and of one with an interval
+# line (the last of two), agrees with exact arithmetic on its samples
+# (tests/tools/theorem_exact.py, which also checks its keys).
+case_theorem_agrees_with_exact_arithmetic() {
+    for script in "$scripts"/*.events "$root/tests/data/theorem/interval.events"; do
+        case $script in *interval.events) interval="40 120" ;; *) interval="0 300" ;; esac
+        "$replay" --state "$script" >theorem.json || fail "$(basename "$script"): exit $?"
+        # shellcheck disable=SC2086
+        python3 "$root/tests/tools/theorem_exact.py" theorem.json $interval || fail "$(basename "$script")"
+    done
+}
+
+# The interval changes nothing in the picture; it travels in a link, where
+# the last one holds too, and comes back from it.
+case_interval_travels_in_a_link_and_changes_no_picture() {
+    printf 'interval 0 10\n%s\ninterval 40 120\n' "$(cat drag.txt)" >interval.txt
+    "$replay" --ops interval.txt | cmp -s - ops.txt || fail "the interval changed the operations"
+    "$replay" --png interval.png interval.txt && cmp -s interval.png ref.png || fail "the interval changed the picture"
+    [ "$("$replay" --link interval.txt)" = '#i0.10d200.300m200.310u200.310i40.120' ] ||
+        fail "--link: $("$replay" --link interval.txt)"
+    "$replay" --link interval.txt | "$replay" --from-link --state >from-link.json &&
+        "$replay" --state interval.txt | cmp -s - from-link.json || fail "the interval lost in a link"
+    grep -q '"interval": \[40, 120\]' from-link.json || fail "not the last interval: $(grep -o '"interval": [^]]*]' from-link.json)"
+}
+
+# A bad interval is a bad line or a bad link: exit 2, named, nothing written.
+case_bad_intervals_refused() {
+    while IFS= read -r bad; do
+        printf 'down 200 300\n%s\nup 200 310\n' "$bad" >bad.txt
+        "$replay" --state --png bad.png bad.txt >stdout 2>stderr
+        status=$?
+        [ "$status" = 2 ] && [ ! -s stdout ] && [ ! -e bad.png ] && grep -qF "bad.txt:2: " stderr &&
+            grep -qF -- "$bad" stderr || fail "'$bad': exit $status: $(cat stderr)"
+    done <<'BAD'
+interval 5 5
+interval 6 5
+interval 0 301
+interval 1
+interval 1 2 3
+interval -1 3
+interval 1.5 3
+interval 99999 100000
+BAD
+    while IFS= read -r link; do
+        printf '%s' "$link" >bad.link
+        "$replay" --from-link --state --png bad.png bad.link >stdout 2>stderr
+        status=$?
+        [ "$status" = 2 ] && [ ! -s stdout ] && [ ! -e bad.png ] && grep -q "bad.link: .*interval.*character" stderr ||
+            fail "'$link': exit $status: $(head -c 300 stderr)"
+    done <<'LINKS'
+#d200.300i5.5
+#i6.5
+#i0.301
+#i0.70000
+LINKS
+    printf '#i1.' | "$replay" --from-link >/dev/null 2>&1
+    [ $? = 2 ] || fail "'#i1.' accepted"
 }
 
 # The usage is written once, in --help: README shows it whole, and the

@@ -1,7 +1,8 @@
-// No heap allocation in the model or the painter once the program runs:
+// No heap allocation in the model, the theorem or the painter once the program runs:
 // every operator new in this binary is counted across a long session.
 #include "model/curve.h"
 #include "model/drag.h"
+#include "model/theorem.h"
 #include "render/painter.h"
 #include "render/raster_surface.h"
 #include "render/recording_surface.h"
@@ -66,6 +67,8 @@ TEST(Allocation, NoneAcrossTenThousandEventsAndRepaints)
             PaintContent(raster);
             recording.Clear();
             PaintContent(recording);
+            SetTheoremInterval(x % 300, 300 - y % 50);
+            ComputeTheorem();
         }
     }
     EXPECT_EQ(Allocations - before, 0);
