@@ -57,9 +57,10 @@ def page_sizes(page, make_page_args):
           % (size_font[0], size_font[0] / 1024, size_font[1]))
 
 
-def start_chromium():
+def start_chromium(profile):
     options = Options()
-    for flag in ("--headless=new", "--no-sandbox", "--force-color-profile=srgb", "--window-size=1280,900"):
+    for flag in ("--headless=new", "--no-sandbox", "--force-color-profile=srgb", "--window-size=1280,900",
+                 "--user-data-dir=" + profile):
         options.add_argument(flag)
     return webdriver.Chrome(options=options)
 
@@ -179,7 +180,9 @@ def main():
     args = parser.parse_args()
     page_sizes(args.page, args.make_page)
 
-    driver = start_chromium()
+    # A profile of its own, removed at the end, so that no Chromium profile is left behind.
+    profile = tempfile.mkdtemp(prefix="brisqual-bench-chromium-")
+    driver = start_chromium(profile)
     try:
         for view in VIEWS:
             url = "file://%s?view=%s" % (os.path.abspath(args.page), view)
@@ -194,6 +197,7 @@ def main():
                          statistics.median(steps), len(steps), STEPS, sorted(steps)[int(len(steps) * 0.9)]))
     finally:
         driver.quit()
+        shutil.rmtree(profile, ignore_errors=True)
 
     for view in VIEWS:
         scores, lost = lighthouse(args.lighthouse, args.page, view)

@@ -49,7 +49,7 @@ own_xvfb=1
 export DISPLAY
 
 prefix=$("$root/tests/wine/wine-prefix.sh" win32) || die "cannot make the Wine prefix"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 # rects TITLE: sets client_* (and menubar_*) from the locator; false until shown
 rects() {

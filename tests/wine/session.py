@@ -80,7 +80,7 @@ class Wine:
         self.repo = Path(repo)
         self.arch = arch
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all", DISPLAY=display,
-                        WINEDLLOVERRIDES="mscoree,mshtml=")
+                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
         self.loader = "wine"
         if arch == "win64":   # the plain wine command would pick the 32-bit loader
             self.loader = self.env["WINELOADER"] = "/usr/lib/wine/wine64"

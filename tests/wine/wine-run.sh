@@ -6,7 +6,7 @@ set -eu
 arch=$1
 shift
 prefix=$("$(dirname "$0")/wine-prefix.sh" "$arch")
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 if [ "$arch" = win64 ]; then
     export WINELOADER=/usr/lib/wine/wine64
     exec /usr/lib/wine/wine64 "$@"
