@@ -178,10 +178,22 @@ def main():
     parser.add_argument("--make-page", required=True, nargs=6,
                         metavar=("MAKE_PAGE", "PAGE_HTML", "MODULE", "TEMPLATE_JS", "ICON_JS", "FONT"))
     args = parser.parse_args()
+    # One folder, removed at the end, for what the Chromium runs (Lighthouse's
+    # too) would otherwise leave in /tmp and the home folder: profiles, crash
+    # reports and caches.
+    scratch = tempfile.mkdtemp(prefix="brisqual-bench-")
+    os.environ.update(TMPDIR=scratch, XDG_CONFIG_HOME=os.path.join(scratch, "config"),
+                      XDG_CACHE_HOME=os.path.join(scratch, "cache"))
+    tempfile.tempdir = scratch
+    try:
+        return measure(args, os.path.join(scratch, "profile"))
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
+
+
+def measure(args, profile):
     page_sizes(args.page, args.make_page)
 
-    # A profile of its own, removed at the end, so that no Chromium profile is left behind.
-    profile = tempfile.mkdtemp(prefix="brisqual-bench-chromium-")
     driver = start_chromium(profile)
     try:
         for view in VIEWS:
@@ -197,7 +209,6 @@ def main():
                          statistics.median(steps), len(steps), STEPS, sorted(steps)[int(len(steps) * 0.9)]))
     finally:
         driver.quit()
-        shutil.rmtree(profile, ignore_errors=True)
 
     for view in VIEWS:
         scores, lost = lighthouse(args.lighthouse, args.page, view)

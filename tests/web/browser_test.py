@@ -49,10 +49,12 @@ def start_chromium():
         options.add_argument(flag)
     options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
     # A profile of its own in the build tree, removed at the end, so that
-    # nothing is left in /tmp or the home folder.
+    # nothing is left in /tmp or the home folder (where Chromium keeps its
+    # crash reports and dconf its cache, whatever the profile).
     global PROFILE
     PROFILE = tempfile.mkdtemp(prefix="chromium-profile-", dir=os.path.abspath(ARGS.out))
     options.add_argument("--user-data-dir=" + PROFILE)
+    os.environ.update(XDG_CONFIG_HOME=os.path.join(PROFILE, "config"), XDG_CACHE_HOME=os.path.join(PROFILE, "cache"))
     try:
         return webdriver.Chrome(options=options)
     except Exception as e:  # the driver's errors come in many classes
