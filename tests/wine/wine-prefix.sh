@@ -15,6 +15,11 @@ win64) loader=/usr/lib/wine/wine64 ;;   # /usr/bin/wine prefers the 32-bit loade
 esac
 prefix=${BRISQUAL_WINEPREFIX:-$root/build/wine-prefix-$arch}
 mkdir -p "$prefix"
+# Debian's wineserver keeps its socket in a folder of TMPDIR, named in the
+# prefix, so every command for a prefix takes the same TMPDIR: one beside
+# the prefix, unless that path is too long for a socket's name.
+wine_tmp=$prefix.tmp
+[ ${#wine_tmp} -le 64 ] && mkdir -p "$wine_tmp" && export TMPDIR=$wine_tmp
 export WINEPREFIX=$prefix WINEARCH=$arch WINELOADER=$loader WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 [ "$arch" = win32 ] && unset WINELOADER
 (
