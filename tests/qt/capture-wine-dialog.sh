@@ -50,7 +50,7 @@ export DISPLAY
 
 prefix=$("$root/tests/wine/wine-prefix.sh" win32) || die "cannot make the Wine prefix"
 # The same TMPDIR as wine-prefix.sh gives the prefix's wineserver.
-[ ${#prefix} -le 60 ] && export TMPDIR=$prefix.tmp
+[ ${#prefix} -le 59 ] && export TMPDIR=$prefix/.tmp
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus   # else D-Bus starts one and notes it in HOME
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 

@@ -16,9 +16,9 @@ esac
 prefix=${BRISQUAL_WINEPREFIX:-$root/build/wine-prefix-$arch}
 mkdir -p "$prefix"
 # Debian's wineserver keeps its socket in a folder of TMPDIR, named in the
-# prefix, so every command for a prefix takes the same TMPDIR: one beside
+# prefix, so every command for a prefix takes the same TMPDIR: one inside
 # the prefix, unless that path is too long for a socket's name.
-wine_tmp=$prefix.tmp
+wine_tmp=$prefix/.tmp
 [ ${#wine_tmp} -le 64 ] && mkdir -p "$wine_tmp" && export TMPDIR=$wine_tmp
 export WINEPREFIX=$prefix WINEARCH=$arch WINELOADER=$loader WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 [ "$arch" = win32 ] && unset WINELOADER
@@ -44,5 +44,5 @@ export WINEPREFIX=$prefix WINEARCH=$arch WINELOADER=$loader WINEDEBUG=-all WINED
         done
         touch "$prefix/.brisqual-fonts"
     fi
-) 9>"$prefix.lock"
+) 9>"$prefix/.brisqual-lock"
 echo "$prefix"

@@ -7,7 +7,7 @@ arch=$1
 shift
 prefix=$("$(dirname "$0")/wine-prefix.sh" "$arch")
 # The same TMPDIR as wine-prefix.sh gives the prefix's wineserver.
-[ ${#prefix} -le 60 ] && export TMPDIR=$prefix.tmp
+[ ${#prefix} -le 59 ] && export TMPDIR=$prefix/.tmp
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 if [ "$arch" = win64 ]; then
     export WINELOADER=/usr/lib/wine/wine64
