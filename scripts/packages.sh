@@ -68,7 +68,10 @@ ensure_npm_packages() {
     fi
     cmp -s "$NPM_DIR/package-lock.json" "$stamp" && return 0
     echo "Installing the npm modules of $NPM_DIR/package-lock.json"
-    (cd "$NPM_DIR" && npm ci --no-audit --no-fund --loglevel=error >/dev/null) &&
-        cp "$NPM_DIR/package-lock.json" "$stamp" ||
-        { echo "npm ci failed in $NPM_DIR" >&2; return 1; }
+    # npm's download cache in the build tree, removed after, not in ~/.npm.
+    local cache=$NPM_DIR/../../build/npm-cache status=0
+    (cd "$NPM_DIR" && npm ci --cache "$cache" --no-audit --no-fund --loglevel=error >/dev/null) &&
+        cp "$NPM_DIR/package-lock.json" "$stamp" || status=1
+    rm -rf "$cache"
+    [ $status = 0 ] || { echo "npm ci failed in $NPM_DIR" >&2; return 1; }
 }
