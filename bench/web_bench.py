@@ -57,9 +57,10 @@ def page_sizes(page, make_page_args):
           % (size_font[0], size_font[0] / 1024, size_font[1]))
 
 
-def start_chromium():
+def start_chromium(profile):
     options = Options()
-    for flag in ("--headless=new", "--no-sandbox", "--force-color-profile=srgb", "--window-size=1280,900"):
+    for flag in ("--headless=new", "--no-sandbox", "--force-color-profile=srgb", "--window-size=1280,900",
+                 "--user-data-dir=" + profile):
         options.add_argument(flag)
     return webdriver.Chrome(options=options)
 
@@ -177,9 +178,23 @@ def main():
     parser.add_argument("--make-page", required=True, nargs=7,
                         metavar=("MAKE_PAGE", "ESBUILD", "PAGE_DIR", "MODULE", "TEMPLATE_JS", "ICON_JS", "FONT"))
     args = parser.parse_args()
+    # One folder, removed at the end, for what the Chromium runs (Lighthouse's
+    # too) would otherwise leave in /tmp and the home folder: profiles, crash
+    # reports and caches.
+    scratch = tempfile.mkdtemp(prefix="brisqual-bench-")
+    os.environ.update(TMPDIR=scratch, XDG_CONFIG_HOME=os.path.join(scratch, "config"),
+                      XDG_CACHE_HOME=os.path.join(scratch, "cache"))
+    tempfile.tempdir = scratch
+    try:
+        return measure(args, os.path.join(scratch, "profile"))
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
+
+
+def measure(args, profile):
     page_sizes(args.page, args.make_page)
 
-    driver = start_chromium()
+    driver = start_chromium(profile)
     try:
         for view in VIEWS:
             url = "file://%s?view=%s" % (os.path.abspath(args.page), view)

@@ -17,17 +17,23 @@ ensure_packages() {
         echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
         return 1
     fi
-    echo "Installing: ${missing[*]}"
+    echo "Installing with apt-get (a few minutes on a new system): ${missing[*]}"
     if [ $need_i386 = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        echo "Adding the i386 architecture, for 32-bit Wine (dpkg --add-architecture i386)"
         dpkg --add-architecture i386 || return 1
     fi
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -q >/dev/null || return 1
-    apt-get install -y -q "${missing[@]}" >/dev/null || return 1
+    # apt's own output only when it fails, so that the reason is not lost.
+    local out
+    out=$(apt-get update -q 2>&1) || { echo "$out" | tail -20 >&2; echo "apt-get update failed" >&2; return 1; }
+    out=$(apt-get install -y -q "${missing[@]}" 2>&1) ||
+        { echo "$out" | tail -20 >&2; echo "apt-get install failed" >&2; return 1; }
 }
 
 NATIVE_PACKAGES=(cmake make g++ pkg-config libpng-dev googletest libgtest-dev libbenchmark-dev python3
     qt6-base-dev qt6-qpa-plugins fonts-liberation fonts-wine clang-format git)
+# Without a display, scripts/run suggests running it under xvfb-run.
+HEADLESS_RUN_PACKAGES=(xvfb xauth)
 WINDOWS_PACKAGES=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick x11-utils python3-pefile)
 # Where 32-bit programs cannot run, the Windows program is also built for
 # 64-bit Windows and run under 64-bit Wine.
@@ -63,7 +69,10 @@ ensure_npm_packages() {
     fi
     cmp -s "$NPM_DIR/package-lock.json" "$stamp" && return 0
     echo "Installing the npm modules of $NPM_DIR/package-lock.json"
-    (cd "$NPM_DIR" && npm ci --no-audit --no-fund --loglevel=error >/dev/null) &&
-        cp "$NPM_DIR/package-lock.json" "$stamp" ||
-        { echo "npm ci failed in $NPM_DIR" >&2; return 1; }
+    # npm's download cache in the build tree, removed after, not in ~/.npm.
+    local cache=$NPM_DIR/../../build/npm-cache status=0
+    (cd "$NPM_DIR" && npm ci --cache "$cache" --no-audit --no-fund --loglevel=error >/dev/null) &&
+        cp "$NPM_DIR/package-lock.json" "$stamp" || status=1
+    rm -rf "$cache"
+    [ $status = 0 ] || { echo "npm ci failed in $NPM_DIR" >&2; return 1; }
 }

@@ -27,7 +27,7 @@
 // The largest side of a picture: at 4 bytes a pixel, 1 GiB at most.
 static const int MaxSide = 16384;
 
-// The one text of the tool's usage: README and the manual page are checked
+// The one text of the tool's usage: docs/replay-tool.md and the manual page are checked
 // against it.
 static const char Usage[] =
     "usage: brisqual-replay [--state] [--ops] [--link] [--png FILE] [--size WxH]\n"

@@ -16,6 +16,11 @@ setup() {
     work=$(mktemp -d)
     qt_pid=
     trap 'cleanup' EXIT
+    # What lintian and the unpacked window write for themselves goes into
+    # the case's folder, removed at the end: temporary files, Qt's runtime
+    # folder, and no session bus (which D-Bus would start and note in HOME).
+    mkdir -m 700 "$work/runtime"
+    export TMPDIR=$work XDG_RUNTIME_DIR=$work/runtime DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus
     if [ "$case_name" != made_by_cpack ] && [ ! -f "$deb" ]; then
         echo "no package in $out: the case made_by_cpack makes it" >&2
         return 1

@@ -49,7 +49,10 @@ own_xvfb=1
 export DISPLAY
 
 prefix=$("$root/tests/wine/wine-prefix.sh" win32) || die "cannot make the Wine prefix"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The same TMPDIR as wine-prefix.sh gives the prefix's wineserver.
+[ ${#prefix} -le 59 ] && export TMPDIR=$prefix/.tmp
+export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus   # else D-Bus starts one and notes it in HOME
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 # rects TITLE: sets client_* (and menubar_*) from the locator; false until shown
 rects() {

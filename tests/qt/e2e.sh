@@ -47,7 +47,9 @@ setup() {
         DISPLAY=$("$root/tests/harness/xvfb.sh" start "$work/x") || { echo "cannot start Xvfb"; return 1; }
         own_xvfb=1
     fi
-    export DISPLAY QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/runtime
+    # No session bus: on X, D-Bus would start one of its own and leave its
+    # address in the home folder.
+    export DISPLAY QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/runtime DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus
     mkdir -m 700 "$XDG_RUNTIME_DIR"
     start_program
 }

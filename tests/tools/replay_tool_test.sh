@@ -617,12 +617,12 @@ LINKS
     [ $? = 2 ] || fail "'#i1.' accepted"
 }
 
-# The usage is written once, in --help: README shows it whole, and the
+# The usage is written once, in --help: docs/replay-tool.md shows it whole, and the
 # manual page's synopsis and options follow it.
 case_usage_documented_alike() {
     "$replay" --help >help.txt
-    awk '/^usage: brisqual-replay/ { on = 1 } on && /^```/ { exit } on' "$root/README.md" |
-        diff help.txt - >/dev/null || fail "README's usage differs from --help"
+    awk '/^usage: brisqual-replay/ { on = 1 } on && /^```/ { exit } on' "$root/docs/replay-tool.md" |
+        diff help.txt - >/dev/null || fail "docs/replay-tool.md's usage differs from --help"
     page=$(sed 's/\\-/-/g' "$manual")
     options() { grep -oE -- '(^|[][ |])--?[a-z][a-z-]*' | sed 's/^[][ |]//' | grep -vx -- -h; }
     [ "$(sed -n '/^usage:/,/^$/p' help.txt | options)" = "$(sed -n '/^\.SH SYNOPSIS/,/^\.SH/p' <<<"$page" | options)" ] ||

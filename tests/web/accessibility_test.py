@@ -14,8 +14,10 @@ page opens on its link) followed by the drags that the keys stand for.
 """
 import argparse
 import os
+import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
@@ -26,6 +28,13 @@ DRIVER = None
 
 # axe-core's rule sets that the page must pass without a single violation.
 AXE_TAGS = ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa", "best-practice"]
+
+PROFILE = None
+
+
+def remove_profile():
+    if PROFILE:
+        shutil.rmtree(PROFILE, ignore_errors=True)
 
 
 def start_chromium():
@@ -38,6 +47,13 @@ def start_chromium():
     for flag in ("--headless=new", "--no-sandbox", "--force-device-scale-factor=1",
                  "--force-color-profile=srgb", "--window-size=1280,900"):
         options.add_argument(flag)
+    # A profile of its own in the build tree, removed at the end, so that
+    # nothing is left in /tmp or the home folder (where Chromium keeps its
+    # crash reports and dconf its cache, whatever the profile).
+    global PROFILE
+    PROFILE = tempfile.mkdtemp(prefix="chromium-profile-", dir=os.path.abspath(ARGS.out))
+    options.add_argument("--user-data-dir=" + PROFILE)
+    os.environ.update(XDG_CONFIG_HOME=os.path.join(PROFILE, "config"), XDG_CACHE_HOME=os.path.join(PROFILE, "cache"))
     return webdriver.Chrome(options=options)
 
 
@@ -224,6 +240,7 @@ def main():
         return 1
     finally:
         DRIVER.quit()
+        remove_profile()
     print("ok      %s" % ARGS.case)
     return 0
 

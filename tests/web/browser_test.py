@@ -16,6 +16,7 @@ Pictures that differ are written to --out by tests/harness/image.py.
 """
 import argparse
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -25,6 +26,13 @@ import image  # noqa: E402
 
 ARGS = None
 DRIVER = None
+
+PROFILE = None
+
+
+def remove_profile():
+    if PROFILE:
+        shutil.rmtree(PROFILE, ignore_errors=True)
 
 
 def start_chromium():
@@ -40,6 +48,13 @@ def start_chromium():
                  "--force-color-profile=srgb", "--window-size=900,900", "--disable-gpu"):
         options.add_argument(flag)
     options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
+    # A profile of its own in the build tree, removed at the end, so that
+    # nothing is left in /tmp or the home folder (where Chromium keeps its
+    # crash reports and dconf its cache, whatever the profile).
+    global PROFILE
+    PROFILE = tempfile.mkdtemp(prefix="chromium-profile-", dir=os.path.abspath(ARGS.out))
+    options.add_argument("--user-data-dir=" + PROFILE)
+    os.environ.update(XDG_CONFIG_HOME=os.path.join(PROFILE, "config"), XDG_CACHE_HOME=os.path.join(PROFILE, "cache"))
     try:
         return webdriver.Chrome(options=options)
     except Exception as e:  # the driver's errors come in many classes
@@ -756,6 +771,7 @@ def main():
                     traceback.print_exc()
     finally:
         DRIVER.quit()
+        remove_profile()
     print("%d of %d cases failed" % (failed, len(cases)))
     return 1 if failed else 0
 

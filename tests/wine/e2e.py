@@ -92,7 +92,7 @@ def main():
     parser.add_argument("--replay", help="the native brisqual-replay")
     parser.add_argument("--out", help="folder for screenshots (default: e2e-screenshots beside the exe)")
     parser.add_argument("--prefix", help="Wine prefix, made once and reused "
-                        "(default: $TMPDIR/brisqual-e2e-wine-UID)")
+                        "(default: wine-prefix beside the exe)")
     parser.add_argument("--display-file", help="a file naming the X display to use (from tests/harness/xvfb.sh); "
                         "by default the run starts a private Xvfb of its own")
     parser.add_argument("--storm", type=int, default=0, metavar="EVENTS",
@@ -139,7 +139,8 @@ def main():
         print("FAIL setup: %s" % e)
         print("0 passed, 1 failed")
         return 1
-    prefix = args.prefix or os.path.join(os.environ.get("TMPDIR", "/tmp"), "brisqual-e2e-%s-%d" % (arch, os.getuid()))
+    # The build tree's own prefix, as ctest's end-to-end tests use, so that none is left elsewhere.
+    prefix = args.prefix or os.path.join(os.path.dirname(os.path.abspath(args.exe)), "wine-prefix")
 
     for s in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
         signal.signal(s, _on_signal)

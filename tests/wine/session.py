@@ -80,7 +80,11 @@ class Wine:
         self.repo = Path(repo)
         self.arch = arch
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all", DISPLAY=display,
-                        WINEDLLOVERRIDES="mscoree,mshtml=")
+                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+        if len(self.prefix) <= 59:   # the same TMPDIR as wine-prefix.sh gives the prefix's wineserver
+            self.env["TMPDIR"] = os.path.join(self.prefix, ".tmp")
+        # No session bus: on X, D-Bus would start one for Wine and note it in the home folder.
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + os.path.join(self.prefix, ".no-bus")
         self.loader = "wine"
         if arch == "win64":   # the plain wine command would pick the 32-bit loader
             self.loader = self.env["WINELOADER"] = "/usr/lib/wine/wine64"

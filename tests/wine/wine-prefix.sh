@@ -2,17 +2,25 @@
 # Makes (once) and prints the private Wine prefix the tests use for ARCH
 # (win32, the default, or win64): no debug output, and a virtual desktop so
 # that frames, captions and menu bars are drawn by Wine itself, as Windows
-# would draw them.
+# would draw them. It lives in the clone's build/ unless BRISQUAL_WINEPREFIX
+# names another place, and Wine's menu builder is off, so that nothing is
+# left in the user's menus or home.
 set -eu
+root=$(cd "$(dirname "$0")/../.." && pwd)
 arch=${1:-win32}
 case "$arch" in
 win32) loader=wine ;;
 win64) loader=/usr/lib/wine/wine64 ;;   # /usr/bin/wine prefers the 32-bit loader
 *) echo "wine-prefix.sh: ARCH is win32 or win64, not $arch" >&2; exit 2 ;;
 esac
-prefix=${BRISQUAL_WINEPREFIX:-${TMPDIR:-/tmp}/brisqual-wine-$arch-$(id -u)}
+prefix=${BRISQUAL_WINEPREFIX:-$root/build/wine-prefix-$arch}
 mkdir -p "$prefix"
-export WINEPREFIX=$prefix WINEARCH=$arch WINELOADER=$loader WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Debian's wineserver keeps its socket in a folder of TMPDIR, named in the
+# prefix, so every command for a prefix takes the same TMPDIR: one inside
+# the prefix, unless that path is too long for a socket's name.
+wine_tmp=$prefix/.tmp
+[ ${#wine_tmp} -le 64 ] && mkdir -p "$wine_tmp" && export TMPDIR=$wine_tmp
+export WINEPREFIX=$prefix WINEARCH=$arch WINELOADER=$loader WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 [ "$arch" = win32 ] && unset WINELOADER
 (
     flock 9
@@ -36,5 +44,5 @@ export WINEPREFIX=$prefix WINEARCH=$arch WINELOADER=$loader WINEDEBUG=-all WINED
         done
         touch "$prefix/.brisqual-fonts"
     fi
-) 9>"$prefix.lock"
+) 9>"$prefix/.brisqual-lock"
 echo "$prefix"

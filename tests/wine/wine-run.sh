@@ -6,7 +6,9 @@ set -eu
 arch=$1
 shift
 prefix=$("$(dirname "$0")/wine-prefix.sh" "$arch")
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The same TMPDIR as wine-prefix.sh gives the prefix's wineserver.
+[ ${#prefix} -le 59 ] && export TMPDIR=$prefix/.tmp
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 if [ "$arch" = win64 ]; then
     export WINELOADER=/usr/lib/wine/wine64
     exec /usr/lib/wine/wine64 "$@"
