@@ -4,11 +4,11 @@ engine), with trusted input; the native replay tool is the oracle.
 
 usage: engines_test.py --list
        engines_test.py CASE --engine firefox|webkit --page HTML --replay BRISQUAL_REPLAY --data DIR
-                       --axe AXE_MIN_JS --out DIR
+                       --axe AXE_MIN_JS --out DIR [--display-file FILE]
 
 Firefox ESR is Debian's, driven by the npm puppeteer-core over WebDriver
 BiDi (firefox_bridge.js); WebKitGTK is MiniBrowser through its WebDriver,
-on the X display in $DISPLAY. The tables of kept event files, windows, key
+on the X display named in --display-file (tests/harness/xvfb.sh's) or $DISPLAY. The tables of kept event files, windows, key
 sequences and audited panels are the Chromium suite's own.
 """
 import argparse
@@ -418,7 +418,14 @@ def main():
     parser.add_argument("--engine", choices=("firefox", "webkit"), required=True)
     for option in ("--page", "--replay", "--data", "--axe", "--out"):
         parser.add_argument(option, required=True)
+    parser.add_argument("--display-file")
     ARGS = parser.parse_args()
+    if ARGS.display_file:
+        try:
+            with open(ARGS.display_file) as f:
+                os.environ["DISPLAY"] = f.read().strip()
+        except OSError as e:
+            raise SystemExit("no X server: %s" % e)
     ARGS.out = os.path.join(ARGS.out, ARGS.engine)
     os.makedirs(ARGS.out, exist_ok=True)
     chromium_suite.ARGS = a11y.ARGS = ARGS
