@@ -12,7 +12,8 @@ const KEYS = {Up: 'ArrowUp', Down: 'ArrowDown', Left: 'ArrowLeft', Right: 'Arrow
 async function main() {
     const browser = await puppeteer.launch({
         browser: 'firefox', executablePath: process.env.BRISQUAL_FIREFOX || '/usr/bin/firefox-esr',
-        protocol: 'webDriverBiDi', headless: true,
+        // Headful on the X display in $DISPLAY when a screen reader is to see it.
+        protocol: 'webDriverBiDi', headless: !process.env.BRISQUAL_FIREFOX_HEADFUL,
         // Canvas pixels as drawn: no colour management, no fingerprinting noise.
         extraPrefsFirefox: {'gfx.color_management.mode': 0, 'privacy.resistFingerprinting': false},
     });

@@ -1,10 +1,12 @@
 #!/usr/bin/python3
 """The classroom view with a real screen reader: Orca, in its default
-settings, on a private Xvfb and session bus, with Chromium showing the page;
+settings, on a private Xvfb and session bus, with headful Chromium (or
+Firefox ESR, through engines_test.py's driver) showing the page;
 Orca's speech is read as text from its debug file.
 
 usage: screen_reader_test.py --list
        screen_reader_test.py CASE --page HTML --replay BRISQUAL_REPLAY --data DIR --out DIR
+                             [--browser chromium|firefox]
 
 Keys are real X key presses (xdotool), so that they reach Orca first, as a
 student's would. Everything a case starts lives under --out/CASE (home,
@@ -23,6 +25,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import browser_test as chromium_suite  # noqa: E402
+import engines_test  # noqa: E402
 
 ARGS = None
 
@@ -92,7 +95,10 @@ class Session:
         self.spawn(["orca", "--replace", "--debug-file", self.speech], "orca", orca_env)
         self.wait_for(lambda: self.spoken(), 30, "Orca said nothing on starting")
         self.quiet()
-        self.start_chromium(page_url)
+        if ARGS.browser == "firefox":
+            self.start_firefox(page_url)
+        else:
+            self.start_chromium(page_url)
 
     def spawn(self, command, name, env=None):
         log = open(os.path.join(self.folder, name + ".log"), "w")
@@ -116,8 +122,22 @@ class Session:
         self.driver = webdriver.Chrome(options=options, service=Service(log_path=os.path.join(self.folder,
                                                                                                "chromedriver.log")))
         self.driver.get(url)
-        chromium_suite.DRIVER = self.driver
-        chromium_suite.wait_ready()
+        self.evaluate = lambda body: self.driver.execute_script(body)
+        self.wait_ready()
+
+    def start_firefox(self, url):
+        os.environ.update({k: self.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "HOME",
+                                                    "XDG_RUNTIME_DIR", "GNOME_ACCESSIBILITY",
+                                                    "BRISQUAL_SCREEN_READER_RUN")})
+        os.environ["BRISQUAL_FIREFOX_HEADFUL"] = "1"
+        self.firefox = engines_test.Firefox()
+        self.firefox.goto(url)
+        self.evaluate = lambda body: self.firefox.evaluate(body)
+        self.wait_ready()
+
+    def wait_ready(self):
+        self.wait_for(lambda: self.evaluate("return !!(window.brisqual && brisqual.ready)"), 10,
+                      "the page did not start")
 
     def spoken(self):
         """Everything Orca has said so far, one utterance an item."""
@@ -160,9 +180,9 @@ class Session:
         subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], env=self.env, check=True)
 
     def stop(self):
-        if self.driver:
+        for browser in (self.driver, getattr(self, "firefox", None)):
             try:
-                self.driver.quit()
+                browser and browser.quit()
             except Exception:  # a browser that has gone already
                 pass
         # Orca ignores SIGINT; SIGTERM ends it and flushes its file.
@@ -217,14 +237,14 @@ class Session:
 
 # The page's side, through Chromium's driver.
 
-def plot_focused(driver):
+def plot_focused(session):
     """Focus is on the plot: the canvas, or the control that holds it."""
-    return driver.execute_script("""const a = document.activeElement, p = document.getElementById('plot');
+    return session.evaluate("""const a = document.activeElement, p = document.getElementById('plot');
         return !!a && !!p && (a === p || a.contains(p) || (a.getAttribute('aria-controls') || '').split(' ').includes('plot'));""")
 
 
-def plot_name(driver):
-    return driver.execute_script("""const a = document.activeElement;
+def plot_name(session):
+    return session.evaluate("""const a = document.activeElement;
         const by = (a.getAttribute('aria-labelledby') || '').split(' ').filter(Boolean)
             .map(id => document.getElementById(id)).filter(Boolean).map(e => e.textContent.trim()).join(' ');
         return by || a.getAttribute('aria-label') || a.getAttribute('title') || '';""")
@@ -233,15 +253,14 @@ def plot_name(driver):
 def tab_onto_plot(session):
     """From a click on the page's heading, Tab until the plot has focus;
     what Orca said on the last Tab."""
-    driver = session.driver
-    x, y = driver.execute_script("""const b = document.querySelector('h1').getBoundingClientRect();
+    x, y = session.evaluate("""const b = document.querySelector('h1').getBoundingClientRect();
         return [Math.round(screenX + (outerWidth - innerWidth) / 2 + b.left + 5),
                 Math.round(screenY + outerHeight - innerHeight + b.top + b.height / 2)];""")
     session.click_screen(x, y)
     session.quiet(1.0)
     for _ in range(20):
         said = session.said_after(lambda: session.key("Tab"), 1.2)
-        if plot_focused(driver):
+        if plot_focused(session):
             return said
     raise AssertionError("20 presses of Tab never reached the plot")
 
@@ -250,10 +269,15 @@ def spoken_text(said):
     return " | ".join(said)
 
 
+def page_link(session):
+    from urllib.parse import unquote
+    return unquote(session.evaluate("return location.hash").lstrip("#"))
+
+
 def expect_moved(session, key):
-    before = chromium_suite.page_link()
+    before = page_link(session)
     said = session.said_after(lambda: session.key(key), 2.5)
-    after = chromium_suite.page_link()
+    after = page_link(session)
     if after == before:
         raise AssertionError("%s did not reach the page (the curve did not move); Orca said: %s"
                              % (key, spoken_text(said)))
@@ -262,7 +286,7 @@ def expect_moved(session, key):
 
 def name_on_focus(session):
     said = tab_onto_plot(session)
-    name = plot_name(session.driver)
+    name = plot_name(session)
     if not name:
         raise AssertionError("the plot has no name")
     if not any(name.lower() in s.lower() for s in said):
@@ -298,13 +322,14 @@ def main():
     parser.add_argument("case", choices=sorted(CASES))
     for option in ("--page", "--replay", "--data", "--out"):
         parser.add_argument(option, required=True)
+    parser.add_argument("--browser", choices=("chromium", "firefox"), default="chromium")
     ARGS = parser.parse_args()
     chromium_suite.ARGS = ARGS
     for tool in ("orca", "xdotool", "dbus-daemon", "/usr/libexec/at-spi-bus-launcher"):
         if not shutil.which(tool):
             raise SystemExit("%s is missing: scripts/test installs the screen reader's packages" % tool)
     link = chromium_suite.script_link(os.path.join(ARGS.data, "events", "steep.events"))
-    session = Session(os.path.abspath(os.path.join(ARGS.out, ARGS.case)))
+    session = Session(os.path.abspath(os.path.join(ARGS.out, ARGS.browser, ARGS.case)))
     try:
         session.start("file://" + os.path.abspath(ARGS.page) + "?view=classroom#" + link)
         CASES[ARGS.case](session)
