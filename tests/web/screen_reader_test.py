@@ -50,12 +50,13 @@ class Session:
         self.folder = folder
         shutil.rmtree(folder, ignore_errors=True)
         self.env = dict(os.environ)
-        for name in ("home", "run", "config", "data", "cache", "python", "x"):
+        for name in ("home", "run", "config", "data", "cache", "python", "x", "tmp"):
             os.makedirs(os.path.join(folder, name), mode=0o700)
         self.env.update({
             "HOME": os.path.join(folder, "home"), "XDG_RUNTIME_DIR": os.path.join(folder, "run"),
             "XDG_CONFIG_HOME": os.path.join(folder, "config"), "XDG_DATA_HOME": os.path.join(folder, "data"),
-            "XDG_CACHE_HOME": os.path.join(folder, "cache"), "GNOME_ACCESSIBILITY": "1",
+            "XDG_CACHE_HOME": os.path.join(folder, "cache"), "TMPDIR": os.path.join(folder, "tmp"),
+            "GNOME_ACCESSIBILITY": "1",
             "NO_AT_BRIDGE": "0", "LANG": "C.UTF-8", "LANGUAGE": "en", "BRISQUAL_SCREEN_READER_RUN": folder,
         })
         self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
@@ -126,7 +127,7 @@ class Session:
         self.wait_ready()
 
     def start_firefox(self, url):
-        os.environ.update({k: self.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "HOME",
+        os.environ.update({k: self.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "HOME", "TMPDIR",
                                                     "XDG_RUNTIME_DIR", "GNOME_ACCESSIBILITY",
                                                     "BRISQUAL_SCREEN_READER_RUN")})
         os.environ["BRISQUAL_FIREFOX_HEADFUL"] = "1"
@@ -138,6 +139,11 @@ class Session:
     def wait_ready(self):
         self.wait_for(lambda: self.evaluate("return !!(window.brisqual && brisqual.ready)"), 10,
                       "the page did not start")
+        # Orca reads out the page once loaded; keys sent before it has would
+        # be taken by its reading.
+        self.wait_for(lambda: any(s.startswith("Finished loading") for s in self.spoken()), 30,
+                      "Orca never said the page had loaded")
+        self.quiet()
 
     def spoken(self):
         """Everything Orca has said so far, one utterance an item."""
