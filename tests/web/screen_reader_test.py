@@ -115,7 +115,7 @@ class Session:
                      "--window-size=1200,1000", "--force-device-scale-factor=1", "--lang=en-US",
                      "--no-first-run", "--disable-gpu", "--user-data-dir=" + os.path.join(self.folder, "chromium")):
             options.add_argument(flag)
-        os.environ.update({k: self.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "HOME",
+        os.environ.update({k: self.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "HOME", "TMPDIR",
                                                     "XDG_RUNTIME_DIR", "GNOME_ACCESSIBILITY",
                                                     "BRISQUAL_SCREEN_READER_RUN")})
         # No "controlled by automated test software" bar for Orca to read.
