@@ -9,9 +9,10 @@ usage: screen_reader_test.py --list
                              [--browser chromium|firefox]
 
 Keys are real X key presses (xdotool), so that they reach Orca first, as a
-student's would. Everything a case starts lives under --out/CASE (home,
-runtime directory, X server, buses, speech-dispatcher) and is ended by its
-process id when the case ends.
+student's would. Everything a case starts keeps its files under
+--out/BROWSER/CASE (home, settings, X server, logs), but for its sockets' and
+temporary files' folder, which is removed at the end; every process it
+starts is ended by its process id when the case ends.
 """
 import argparse
 import os
@@ -20,6 +21,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -50,12 +52,18 @@ class Session:
         self.folder = folder
         shutil.rmtree(folder, ignore_errors=True)
         self.env = dict(os.environ)
-        for name in ("home", "run", "config", "data", "cache", "python", "x", "tmp"):
+        for name in ("home", "config", "data", "cache", "python", "x"):
             os.makedirs(os.path.join(folder, name), mode=0o700)
+        # The sockets (speech-dispatcher's, Chromium's) go where their paths
+        # stay within the 107 bytes a socket's path may have: a fresh folder
+        # of the system's, removed at the end.
+        self.short = tempfile.mkdtemp(prefix="brisqual-sr.")
+        for name in ("run", "tmp"):
+            os.makedirs(os.path.join(self.short, name), mode=0o700)
         self.env.update({
-            "HOME": os.path.join(folder, "home"), "XDG_RUNTIME_DIR": os.path.join(folder, "run"),
+            "HOME": os.path.join(folder, "home"), "XDG_RUNTIME_DIR": os.path.join(self.short, "run"),
             "XDG_CONFIG_HOME": os.path.join(folder, "config"), "XDG_DATA_HOME": os.path.join(folder, "data"),
-            "XDG_CACHE_HOME": os.path.join(folder, "cache"), "TMPDIR": os.path.join(folder, "tmp"),
+            "XDG_CACHE_HOME": os.path.join(folder, "cache"), "TMPDIR": os.path.join(self.short, "tmp"),
             "GNOME_ACCESSIBILITY": "1",
             "NO_AT_BRIDGE": "0", "LANG": "C.UTF-8", "LANGUAGE": "en", "BRISQUAL_SCREEN_READER_RUN": folder,
         })
@@ -200,7 +208,7 @@ class Session:
                 p.wait(timeout=5)
             except subprocess.TimeoutExpired:
                 p.kill()
-        pid_dir = os.path.join(self.folder, "run", "speech-dispatcher", "pid")
+        pid_dir = os.path.join(self.short, "run", "speech-dispatcher", "pid")
         for name in os.listdir(pid_dir) if os.path.isdir(pid_dir) else []:
             self.end(int(open(os.path.join(pid_dir, name)).read().split()[0]))
         if getattr(self, "bus_pid", None):
@@ -209,6 +217,10 @@ class Session:
         for pid in self.started_here():
             self.end(pid)
         subprocess.run([os.path.join(HERE, "..", "harness", "xvfb.sh"), "stop", os.path.join(self.folder, "x")])
+        logs = os.path.join(self.short, "run", "speech-dispatcher", "log")
+        if os.path.isdir(logs):
+            shutil.copytree(logs, os.path.join(self.folder, "speech-dispatcher-log"), dirs_exist_ok=True)
+        shutil.rmtree(self.short, ignore_errors=True)
 
     def started_here(self):
         marker = ("BRISQUAL_SCREEN_READER_RUN=" + self.folder).encode()
@@ -265,10 +277,20 @@ def tab_onto_plot(session):
     session.click_screen(x, y)
     session.quiet(1.0)
     for _ in range(20):
-        said = session.said_after(lambda: session.key("Tab"), 1.2)
+        session.said_after(lambda: session.key("Tab"), 1.2)
         if plot_focused(session):
-            return said
-    raise AssertionError("20 presses of Tab never reached the plot")
+            break
+    else:
+        raise AssertionError("20 presses of Tab never reached the plot")
+    # On to the next control and back: Orca's reading of the page as it
+    # loads may have left its own position on the plot already, and then it
+    # says nothing when the focus comes; a student who tabs past and back
+    # hears what a focus change says.
+    session.said_after(lambda: session.key("Tab"), 1.2)
+    said = session.said_after(lambda: session.key("shift+Tab"), 1.5)
+    if not plot_focused(session):
+        raise AssertionError("Shift+Tab from the control after the plot did not come back to it")
+    return said
 
 
 def spoken_text(said):
