@@ -272,8 +272,11 @@ def tab_onto_plot(session):
     """From a click on the page's heading, Tab until the plot has focus;
     what Orca said on the last Tab."""
     x, y = session.evaluate("""const b = document.querySelector('h1').getBoundingClientRect();
-        return [Math.round(screenX + (outerWidth - innerWidth) / 2 + b.left + 5),
-                Math.round(screenY + outerHeight - innerHeight + b.top + b.height / 2)];""")
+        // Firefox knows where its viewport is on the screen; for Chromium,
+        // the window's borders are taken to be at its sides and top.
+        const left = 'mozInnerScreenX' in window ? mozInnerScreenX : screenX + (outerWidth - innerWidth) / 2;
+        const top = 'mozInnerScreenY' in window ? mozInnerScreenY : screenY + outerHeight - innerHeight;
+        return [Math.round(left + b.left + 5), Math.round(top + b.top + b.height / 2)];""")
     session.click_screen(x, y)
     session.quiet(1.0)
     for _ in range(20):
