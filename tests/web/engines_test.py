@@ -241,11 +241,14 @@ def classic_pictures():
     for path in kept_event_files():
         name = os.path.splitext(os.path.basename(path))[0]
         lines = chromium_suite.script_lines(path)
+        steps = [line.split() for line in lines]
+        if any(step[0] not in ("down", "move", "up") for step in steps):
+            raise AssertionError("%s holds lines other than pointer events, which this case cannot play" % path)
         try:
             open_page("?view=classic")
             box = plot_box()
-            ENGINE.pointer([(line.split()[0], int(line.split()[1]) + math.floor(box["left"]),
-                             int(line.split()[2]) + math.floor(box["top"])) for line in lines])
+            ENGINE.pointer([(kind, int(x) + math.floor(box["left"]), int(y) + math.floor(box["top"]))
+                            for kind, x, y in steps])
             actual = canvas_pixels("classic-" + name)
             received = ENGINE.evaluate("return brisqual.events")
             expect_same(actual, replay_picture(received, "classic-%s-received" % name), "classic-" + name,
