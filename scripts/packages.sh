@@ -45,12 +45,20 @@ FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 WEB_PACKAGES=(cmake make clang-14 lld-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32
     libclang-rt-14-dev-wasm32 python3 esbuild)
 BROWSER_TEST_PACKAGES=(chromium chromium-driver python3-selenium imagemagick)
+# The suite's core cases in the other engines: Firefox ESR (driven by the
+# npm puppeteer-core over WebDriver BiDi) and WebKitGTK, Safari's engine
+# (its WebDriver and MiniBrowser, on Xvfb); and the screen reader, Orca, with
+# its speech through speech-dispatcher, which the screen-reader cases run
+# with headful Chromium on Xvfb.
+ENGINE_TEST_PACKAGES=(firefox-esr webkit2gtk-driver python3-selenium xvfb x11-utils)
+SCREEN_READER_TEST_PACKAGES=(orca at-spi2-core speech-dispatcher speech-dispatcher-espeak-ng espeak-ng dbus-x11
+    xvfb x11-utils xdotool chromium chromium-driver python3-selenium)
 # The packages' checks: the Debian package's linter and validators, and the
 # tools that open the zip and look at the icons and the window.
 PACKAGE_TEST_PACKAGES=(lintian desktop-file-utils appstream dpkg-dev fakeroot zip unzip imagemagick xdotool xvfb)
 
 # The npm modules of the browser suite and the page's benchmark (axe-core,
-# Lighthouse), exactly as tests/web/package-lock.json pins them, into
+# Lighthouse, puppeteer-core), exactly as tests/web/package-lock.json pins them, into
 # tests/web/node_modules. Node.js and npm come from Debian when missing;
 # Debian 12's Node.js 18 is new enough for both. A copy of the lock file in
 # node_modules says the install is complete and current, so that later runs
@@ -69,9 +77,10 @@ ensure_npm_packages() {
     fi
     cmp -s "$NPM_DIR/package-lock.json" "$stamp" && return 0
     echo "Installing the npm modules of $NPM_DIR/package-lock.json"
-    # npm's download cache in the build tree, removed after, not in ~/.npm.
+    # npm's download cache in the build tree, removed after, not in ~/.npm;
+    # puppeteer-core drives Debian's Firefox ESR: it must fetch no browser.
     local cache=$NPM_DIR/../../build/npm-cache status=0
-    (cd "$NPM_DIR" && npm ci --cache "$cache" --no-audit --no-fund --loglevel=error >/dev/null) &&
+    (cd "$NPM_DIR" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --cache "$cache" --no-audit --no-fund --loglevel=error >/dev/null) &&
         cp "$NPM_DIR/package-lock.json" "$stamp" || status=1
     rm -rf "$cache"
     [ $status = 0 ] || { echo "npm ci failed in $NPM_DIR" >&2; return 1; }

@@ -97,9 +97,10 @@ def axe_case(view, opener, panel, panel_open):
     return "axe.%s.%s" % (view, "panel-open" if panel_open else "panel-closed"), run
 
 
+# Each view with the button that opens its panel, and the panel.
+AXE_PANELS = [("classroom", "help", "help-dialog"), ("classic", "menu", "dialog")]
 AXE_CASES = [axe_case(view, opener, panel, panel_open)
-             for view, opener, panel in (("classroom", "help", "help-dialog"), ("classic", "menu", "dialog"))
-             for panel_open in (False, True)]
+             for view, opener, panel in AXE_PANELS for panel_open in (False, True)]
 
 
 # The curve by keyboard. Keys as the DevTools protocol sends them: key,
@@ -203,8 +204,9 @@ def keyboard_case(name, events, keys):
 
 
 # Rows: what the keys do, the kept event file whose link the page opens on, and
-# the keys pressed once Tab has reached the plot.
-KEYBOARD_CASES = [keyboard_case(*row) for row in [
+# the keys pressed once Tab has reached the plot. The other engines' suite
+# (engines_test.py) plays the same rows.
+KEYBOARD_ROWS = [
     ("first-focus-selects-the-middle", "drag-example.events", ["Up", "Down", "Up"]),
     ("arrows-move-the-selection", "steep.events",
      ["Right", "Up", "Shift+Left", "Shift+Left", "PageDown", "Left", "Shift+Up"]),
@@ -213,7 +215,8 @@ KEYBOARD_CASES = [keyboard_case(*row) for row in [
     ("undo-and-redo-whole-steps", "many-small.events",
      ["Up", "Right", "PageUp", "Down", "Ctrl+Z", "Ctrl+Z", "Ctrl+Y", "Shift+Right", "Down", "Ctrl+Y",
       "Ctrl+Z", "Ctrl+Shift+Z"]),
-]]
+]
+KEYBOARD_CASES = [keyboard_case(*row) for row in KEYBOARD_ROWS]
 
 CASES = dict(AXE_CASES + KEYBOARD_CASES)
 
