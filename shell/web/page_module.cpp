@@ -163,6 +163,7 @@ PAGE_EXPORT("stepWidth") double PageStepWidth()
 //     0..3 (0 plateau, 1 hill, 2 triangle, 3 whole curve) or a width
 //     outside 1..60. A drag in progress keeps its pulse; the next press that
 //     grabs a sample takes the new one. A link writes it as pK.W.
+//   validPulse(shape, width): 1 for a pulse there is, else 0; nothing changes.
 //   pulseShape(), pulseWidth(): the pulse that press will take.
 //   anchorAt(x): the sample a press at client x grabs, or -1 for none.
 //   pulseWeights(anchor): SampleCount + 1 doubles, the weight by which a
@@ -176,6 +177,10 @@ static double PreviewWeights[SampleCount + 1];
 PAGE_EXPORT("setPulse") int32_t PageSetPulse(int32_t shape, int32_t width)
 {
     return SetPulse(shape, width) ? 1 : 0;
+}
+PAGE_EXPORT("validPulse") int32_t PageValidPulse(int32_t shape, int32_t width)
+{
+    return shape >= 0 && shape < PulseShapeCount && width >= MinPulseWidth && width <= MaxPulseWidth;
 }
 PAGE_EXPORT("pulseShape") int32_t PagePulseShape()
 {

@@ -728,6 +728,117 @@ def languages():
             DRIVER.execute_script("try { localStorage.clear(); } catch (e) {}")
 
 
+# The shapes of a drag: each chosen by a trusted click, its width by the
+# slider's keys, then a trusted drag or the plot's keys. The page's link
+# must hold the pulse before the press it applies to, and draw in the
+# classic view what the replay tool draws for it.
+
+def reach(shape, width):
+    """How many samples a drag from the middle sample moves, by the reach
+    rule: |i - a| < 2.66 w, every sample for the whole curve."""
+    return 301 if shape == 3 else sum(1 for d in range(-150, 151) if abs(d) < 2.66 * width)
+
+
+def choose_pulse(shape, width):
+    DRIVER.find_element("css selector", "input[name=shape][value='%d']" % shape).click()
+    DRIVER.execute_script("document.getElementById('pulse-width').focus()")
+    if width == 60:
+        key("End", 35)
+    else:
+        key("Home", 36)
+        for _ in range(width - 1):
+            key("ArrowRight", 39)
+    shown = DRIVER.execute_script("return [document.querySelector('input[name=shape]:checked').value, "
+                                  "document.getElementById('pulse-width').value, "
+                                  "document.getElementById('pulse-reach').value]")
+    if shown != [str(shape), str(width), "%d samples" % reach(shape, width)]:
+        raise AssertionError("after choosing pulse %d.%d the controls show %r" % (shape, width, shown))
+
+
+def expect_events_link(lines, name):
+    """The page's link equals brisqual-replay --link of LINES."""
+    path = os.path.join(ARGS.out, name + ".events")
+    with open(path, "w") as f:
+        f.write("\n".join(lines) + "\n")
+    expected = script_link(path)
+    link = page_link()
+    if link != expected:
+        raise AssertionError("%s: the page's link is %r, the replay of its events %r" % (name, link, expected))
+
+
+# Shape, width: the program's own plateau writes no pulse into the link.
+SHAPE_DRAGS = [(0, 19), (0, 7), (1, 19), (2, 60), (3, 1)]
+
+
+def shape_drag_case(shape, width):
+    def run():
+        open_page("#", "classroom")
+        choose_pulse(shape, width)
+        box = plot_box()
+        points = [css_point(box, 201, 300, (0, 0)), css_point(box, 201, 340, (0, 0))]
+        press_drag(points)
+        (x0, y0), (x1, y1) = [client_pixel(box, *p) for p in points]
+        drag = "d%d.%dm%d.%du%d.%d" % (x0, y0, x0, y1, x0, y1)
+        pulse = "" if (shape, width) == (0, 19) else "p%d.%d" % (shape, width)
+        if page_link() != pulse + drag:
+            raise AssertionError("the drag made the link %r, not %r" % (page_link(), pulse + drag))
+        # The same pulse again: nothing more is written before the next drag.
+        press_drag(points)
+        if page_link() != pulse + drag * 2:
+            raise AssertionError("a second drag made the link %r" % page_link())
+        expect_link_picture(page_link(), "shape-%d-%d" % (shape, width))
+    return "a drag with pulse %d.%d writes it into the link, drawn as the replay tool draws it" % (shape, width), run
+
+
+def keyboard_shapes():
+    """The plot's keys drag with the chosen shape and width; undo and redo
+    across a change of pulse bring back the pulse in force."""
+    open_page("#", "classroom")
+    plot = "document.getElementById('plot').focus()"
+    DRIVER.execute_script(plot)
+    key("ArrowUp", 38)                                   # the plateau, at sample 150
+    one = page_link()
+    choose_pulse(1, 10)
+    DRIVER.execute_script(plot)
+    key("ArrowLeft", 37, 8)                              # sample 140
+    key("PageDown", 34)
+    choose_pulse(2, 60)
+    DRIVER.execute_script(plot)
+    key("Home", 36)
+    key("ArrowUp", 38, 8)
+    expect_events_link(["down 300 250", "move 300 249", "up 300 249",
+                           "pulse 1 10", "down 280 250", "move 280 260", "up 280 260",
+                           "pulse 2 60", "down 0 250", "move 0 240", "up 0 240"], "keyboard-shapes")
+    three = page_link()
+    for do, link, pulse in [(lambda: key("z", 90, 2), None, ["1", "10"]), (lambda: key("z", 90, 2), one, ["0", "19"]),
+                            (lambda: key("y", 89, 2), None, ["1", "10"]), (lambda: key("y", 89, 2), three, ["2", "60"])]:
+        do()
+        shown = DRIVER.execute_script("return [document.querySelector('input[name=shape]:checked').value, "
+                                      "document.getElementById('pulse-width').value]")
+        if shown != pulse or link is not None and page_link() != link:
+            raise AssertionError("after undo or redo: pulse %r, link %r; expected %r, %r" % (shown, page_link(), pulse, link))
+    # In the classic view (which leaves this page), the replay tool's picture.
+    expect_link_picture(page_link(), "keyboard-shapes")
+
+
+def shape_preview():
+    """Under the pointer, the samples the next drag moves are outlined:
+    in black and white over the green, at the anchor and not beyond its reach."""
+    open_page("#", "classroom")
+    choose_pulse(1, 5)                                   # 27 samples: 13 either side
+    box = plot_box()
+    x, y = css_point(box, 200, 200, (0, 0))
+    cdp("Input.dispatchMouseEvent", type="mouseMoved", x=x, y=y, button="none", buttons=0)
+    inked = DRIVER.execute_script("""
+        const c = document.getElementById('plot'), g = c.getContext('2d'), k = c.width / 602;
+        const column = x => { const d = g.getImageData(Math.floor(x * k), 0, 1, c.height).data; let n = 0;
+                              for (let i = 0; i < d.length; i += 4) n += d[i] === d[i + 1] && d[i + 1] === d[i + 2] && d[i] < 30;
+                              return n; };
+        return [column(200 + 2 * 11), column(200 + 2 * 16)];""")
+    if not (inked[0] > 0 and inked[1] == 0):
+        raise AssertionError("black outline pixels at 11 and 16 samples from the anchor: %r" % inked)
+
+
 def main():
     global ARGS, DRIVER
     parser = argparse.ArgumentParser()
@@ -753,6 +864,9 @@ def main():
         ("save picture downloads the plot in its proportions", saved_picture),
         ("printing gives a light plot with its legend and mean value", printed_page),
         ("the language follows the browser's and can be switched", languages),
+    ] + [shape_drag_case(*c) for c in SHAPE_DRAGS] + [
+        ("the plot's keys drag with the chosen shape; undo and redo bring back the pulse", keyboard_shapes),
+        ("the samples the next drag moves are outlined under the pointer", shape_preview),
         ("screenshot of the page", screenshot),
     ]
     cases = [case for case in cases if ARGS.only in case[0]]

@@ -33,6 +33,7 @@ export function startClassic(module) {
     // pointer that only hovers does not make the list grow.
     function press(x, y) { brisqual.events.push("down " + x + " " + y); module.press(x, y); }
     function release(x, y) { brisqual.events.push("up " + x + " " + y); module.release(); }
+    function pulse(shape, width) { brisqual.events.push("pulse " + shape + " " + width); module.setPulse(shape, width); }
     function move(x, y) {
         if (module.move(y) === 0)
             return false;
@@ -40,21 +41,26 @@ export function startClassic(module) {
         return true;
     }
 
+    // A link's pulses shape its drags; the window's own input then takes the
+    // program's pulse again, as the Windows program has no other.
     function replayLink() {
         if (location.hash.length <= 1)
             return;
+        const own = [module.pulseShape(), module.pulseWidth()];
         const link = readFragment(location.hash);
         if (link.error) {
             say("El enlace no se pudo leer (" + link.error + "); la curva empieza plana.");
             return;
         }
         for (const [kind, x, y] of link.items)
-            (kind === "d" ? press : kind === "m" ? move : release)(x, y);
+            ({ d: press, m: move, u: release, p: pulse })[kind](x, y);
         // A link that stops inside a drag: no button is held, so the drag
         // ends there and hovering cannot deform the curve.
-        const last = link.items[link.items.length - 1];
+        const last = link.items.filter(item => item[0] !== "p").pop();   // where the pointer was
         if (module.dragging())
             release(last[1], last[2]);
+        if (module.pulseShape() !== own[0] || module.pulseWidth() !== own[1])
+            pulse(own[0], own[1]);
     }
 
     // Whole client pixels under the pointer, as the window's messages carry them.

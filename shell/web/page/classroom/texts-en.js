@@ -7,7 +7,9 @@ export default {
     plot: "Plot of the curve", plotRole: "interactive plot",
     legendTitle: "Legend", legendCurve: "red: the function f", legendIntegral: "yellow: its running integral",
     legendMean: "green: its mean value", meanLabel: "Mean value:", presets: "Prepared curves",
-    presetNames: ["A plateau", "Up and down", "Staircase"],
+    presetNames: ["A smooth hill", "A wave", "Raised as a whole", "A plateau", "Up and down"],
+    shapes: "Shape of a drag", shapeNames: ["Plateau", "Hill", "Triangle", "Whole curve"], width: "Width",
+    samples: n => n + " samples",
     close: "Close", helpTitle: "Help",
     flat: "The curve is flat: f is 0 over the whole interval.",
     raised: "raised", lowered: "lowered", from: "from x = ", to: " to x = ", blocks: "The curve is ",
@@ -20,7 +22,7 @@ export default {
     badLink: "The link could not be read; the curve is unchanged.", tooLong: "The curve is too long for a link; the address bar keeps the previous one.",
     picture: "brisqual.png",
     helpText: `<p><b>The theorem.</b> If f is continuous on [a, b], there is a point c where f(c) equals its mean value, the integral of f from a to b divided by b − a. In the plot: the green line is at the height of the mean value; the area of the red curve above it equals the area below it, and the red curve crosses or touches it at least once.</p>
-<p><b>What you can do.</b> Drag the red curve: a stretch of about a hundred samples moves with it. The yellow curve is the integral from 0. Undo and redo whole drags, go back to the flat curve, or start from a prepared curve. The page's address keeps the curve: reload it, bookmark it, or share it with "Copy link".</p>
+<p><b>What you can do.</b> Drag the red curve: the samples outlined under the pointer move with it. Choose how: a plateau, a smooth hill, a triangle, or the whole curve at once, and how wide. The yellow curve is the integral from 0. Undo and redo whole drags, go back to the flat curve, or start from a prepared curve. The page's address keeps the curve: reload it, bookmark it, or share it with "Copy link".</p>
 <p><b>With the keyboard</b> (on the plot):</p>
 <table><tr><th>← →</th><td>previous or next sample (with Shift: ten)</td></tr>
 <tr><th>Home, End</th><td>first or last sample</td></tr>

@@ -7,7 +7,9 @@ export default {
     plot: "Gráfica de la curva", plotRole: "gráfica interactiva",
     legendTitle: "Leyenda", legendCurve: "roja: la función f", legendIntegral: "amarilla: su integral acumulada",
     legendMean: "verde: su valor medio", meanLabel: "Valor medio:", presets: "Curvas preparadas",
-    presetNames: ["Una meseta", "Arriba y abajo", "Escalera"],
+    presetNames: ["Una colina suave", "Una onda", "Elevada entera", "Una meseta", "Arriba y abajo"],
+    shapes: "Forma del arrastre", shapeNames: ["Meseta", "Colina", "Triángulo", "Curva entera"], width: "Anchura",
+    samples: n => n + " muestras",
     close: "Cerrar", helpTitle: "Ayuda",
     flat: "La curva es plana: f vale 0 en todo el intervalo.",
     raised: "elevada", lowered: "hundida", from: "de x = ", to: " a x = ", blocks: "La curva está ",
@@ -20,7 +22,7 @@ export default {
     badLink: "El enlace no se pudo leer; la curva no cambió.", tooLong: "La curva es demasiado larga para un enlace; la barra de direcciones guarda la anterior.",
     picture: "brisqual.png",
     helpText: `<p><b>El teorema.</b> Si f es continua en [a, b], hay un punto c donde f(c) es igual a su valor medio, la integral de f de a a b dividida por b − a. En la gráfica: la línea verde está a la altura del valor medio; el área de la curva roja por encima de ella iguala el área por debajo, y la curva roja la corta o la toca al menos una vez.</p>
-<p><b>Qué puede hacer.</b> Arrastre la curva roja: se mueve un tramo de unas cien muestras. La curva amarilla es la integral desde 0. Deshaga y rehaga arrastres enteros, vuelva a la curva plana, o empiece con una curva preparada. La dirección de la página guarda la curva: recárguela, márquela o compártala con «Copiar enlace».</p>
+<p><b>Qué puede hacer.</b> Arrastre la curva roja: se mueven con ella las muestras marcadas bajo el puntero. Elija cómo: una meseta, una colina suave, un triángulo o la curva entera, y con qué anchura. La curva amarilla es la integral desde 0. Deshaga y rehaga arrastres enteros, vuelva a la curva plana, o empiece con una curva preparada. La dirección de la página guarda la curva: recárguela, márquela o compártala con «Copiar enlace».</p>
 <p><b>Con el teclado</b> (sobre la gráfica):</p>
 <table><tr><th>← →</th><td>muestra anterior o siguiente (con Mayús: diez)</td></tr>
 <tr><th>Inicio, Fin</th><td>primera o última muestra</td></tr>

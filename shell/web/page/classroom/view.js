@@ -7,6 +7,7 @@ import { installWork } from "./work.js";
 import { installWords } from "./words.js";
 import { installInput } from "./input.js";
 import { Presets, installControls } from "./controls.js";
+import { installShapes } from "./shapes.js";
 
 // ctx holds the module and its sizes, the plot canvas, the state each part
 // keeps there (steps, drag, lang, selected, paper) and the functions each
@@ -21,6 +22,7 @@ export function startClassroom(module) {
     installWork(ctx);
     installInput(ctx);
     installControls(ctx);
+    installShapes(ctx);
 
     // Start-up: the words, the canvas at its size, the curve of the address
     // (no '#' at all: the first prepared curve) drawn once, and then the page
@@ -36,6 +38,7 @@ export function startClassroom(module) {
     } else {
         ctx.newCurve(linkOf(start.items));
     }
+    ctx.showPulse();   // the controls show the pulse the address left in force
     ctx.stopSpeakingMean();
     document.body.classList.add("ready");
 }

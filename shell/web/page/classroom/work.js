@@ -15,7 +15,9 @@ export function installWork(ctx) {
     ctx.drag = null;
 
     function apply(kind, x, y) {
-        if (kind === "d") {
+        if (kind === "p") {
+            module.setPulse(x, y);   // for the presses after it
+        } else if (kind === "d") {
             module.press(x, y);
         } else if (kind === "u") {
             module.release();
@@ -111,7 +113,7 @@ export function installWork(ctx) {
         // A link that stops inside a drag: no button is held, so the drag
         // ends there and hovering cannot deform the curve.
         if (module.dragging()) {
-            const last = items[items.length - 1];
+            const last = items.filter(item => item[0] !== "p").pop();   // where the pointer was
             items.push(["u", last[1], last[2]]);
             module.release();
         }
@@ -127,6 +129,7 @@ export function installWork(ctx) {
             return;
         ctx.done--;
         rebuild();
+        ctx.showPulse();
         settled();
     };
     ctx.redo = () => {
@@ -134,14 +137,24 @@ export function installWork(ctx) {
             return;
         ctx.done++;
         rebuild();
+        ctx.showPulse();
         settled();
     };
 
     // A drag, from any input: the id of its pointer (-1 for the keyboard),
     // then its press, moves and release in client pixels. A drag that moved
     // the curve is a step.
+    // The pulse chosen (ctx.pulse, [shape, width]) goes first when it is not
+    // the one the link's presses take by now, and only before a press that
+    // grabs a sample, as the replay tool writes it.
     ctx.begin = (id, x, y) => {
-        ctx.drag = { id: id, items: [["d", x, y]] };
+        const inForce = [module.pulseShape(), module.pulseWidth()];
+        ctx.drag = { id: id, items: [], inForce: inForce };
+        if (module.anchorAt(x) >= 0 && (ctx.pulse[0] !== inForce[0] || ctx.pulse[1] !== inForce[1])) {
+            ctx.drag.items.push(["p", ctx.pulse[0], ctx.pulse[1]]);
+            apply("p", ctx.pulse[0], ctx.pulse[1]);
+        }
+        ctx.drag.items.push(["d", x, y]);
         apply("d", x, y);
     };
     ctx.moveTo = (x, y) => {
@@ -155,6 +168,8 @@ export function installWork(ctx) {
         ctx.drag = null;
         if (step.items.some(item => item[0] === "m"))
             addStep({ fresh: false, items: step.items });
+        else
+            module.setPulse(...step.inForce);   // a drag not kept leaves the pulse as the link has it
     };
 
     // A fragment changed by hand or by a link on the same page: a new curve.
@@ -165,6 +180,7 @@ export function installWork(ctx) {
             writeAddress();   // the address keeps the curve on the screen
         } else {
             ctx.newCurve(linkOf(link.items));
+            ctx.showPulse();
         }
     });
 }
