@@ -821,24 +821,6 @@ def keyboard_shapes():
     expect_link_picture(page_link(), "keyboard-shapes")
 
 
-def shape_preview():
-    """Under the pointer, the samples the next drag moves are outlined:
-    in black and white over the green, at the anchor and not beyond its reach."""
-    open_page("#", "classroom")
-    choose_pulse(1, 5)                                   # 27 samples: 13 either side
-    box = plot_box()
-    x, y = css_point(box, 200, 200, (0, 0))
-    cdp("Input.dispatchMouseEvent", type="mouseMoved", x=x, y=y, button="none", buttons=0)
-    inked = DRIVER.execute_script("""
-        const c = document.getElementById('plot'), g = c.getContext('2d'), k = c.width / 602;
-        const column = x => { const d = g.getImageData(Math.floor(x * k), 0, 1, c.height).data; let n = 0;
-                              for (let i = 0; i < d.length; i += 4) n += d[i] === d[i + 1] && d[i + 1] === d[i + 2] && d[i] < 30;
-                              return n; };
-        return [column(200 + 2 * 11), column(200 + 2 * 16)];""")
-    if not (inked[0] > 0 and inked[1] == 0):
-        raise AssertionError("black outline pixels at 11 and 16 samples from the anchor: %r" % inked)
-
-
 def main():
     global ARGS, DRIVER
     parser = argparse.ArgumentParser()
@@ -866,7 +848,6 @@ def main():
         ("the language follows the browser's and can be switched", languages),
     ] + [shape_drag_case(*c) for c in SHAPE_DRAGS] + [
         ("the plot's keys drag with the chosen shape; undo and redo bring back the pulse", keyboard_shapes),
-        ("the samples the next drag moves are outlined under the pointer", shape_preview),
         ("screenshot of the page", screenshot),
     ]
     cases = [case for case in cases if ARGS.only in case[0]]
