@@ -2,11 +2,12 @@
 // anywhere ends the drag; the keyboard selects a sample and moves it by fixed drags.
 import { brisqual } from "../hooks.js";
 
-// Gives ctx selected, the sample the keyboard works on (-1 before the plot
-// first had the focus), and draws its ring over the plot.
+// Gives ctx selected, the sample the keyboard works on, and tellSelected(),
+// which gives the plot's slider its value; draws the sample's ring over the plot.
 export function installInput(ctx) {
     const { module, canvas, Width, Height, N } = ctx;
-    ctx.selected = -1;
+    ctx.selected = N >> 1;
+    canvas.setAttribute("aria-valuemax", String(N));
 
     // --- The pointer.
 
@@ -51,7 +52,7 @@ export function installInput(ctx) {
 
     // The keyboard's sample: a ring on the curve, kept inside the plot.
     ctx.overlays.push((g, sx, sy) => {
-        if (ctx.selected < 0 || !canvas.matches(":focus-visible") || ctx.paper)
+        if (!canvas.matches(":focus-visible") || ctx.paper)
             return;
         const x = module.sampleX(ctx.selected) * sx;
         const y = Math.min(Math.max(module.sampleY(ctx.selected), 0), Height - 1) * sy;
@@ -67,6 +68,16 @@ export function installInput(ctx) {
         g.stroke();
     });
 
+    // The plot is a slider over the samples: screen readers announce a
+    // slider's name and value on focus and pass it the arrow keys without a
+    // mode switch, which they do for no canvas. Its value is the selected
+    // sample, told by its abscissa and height, and spoken when it changes.
+    ctx.tellSelected = () => {
+        const f = new Float64Array(module.memory.buffer, module.samples(), N + 1);
+        canvas.setAttribute("aria-valuenow", String(ctx.selected));
+        canvas.setAttribute("aria-valuetext",
+                            ctx.t("sample")(ctx.selected, ctx.decimal(ctx.selected * module.stepWidth()), ctx.decimal(f[ctx.selected])));
+    };
     function keyDrag(dy) {
         const x = 2 * ctx.selected;   // the column that grabs the sample
         ctx.begin(-1, x, 250);
@@ -76,12 +87,10 @@ export function installInput(ctx) {
     function select(k) {
         ctx.selected = Math.min(Math.max(k, 0), N);
         ctx.repaint();
-        const f = new Float64Array(module.memory.buffer, module.samples(), N + 1);
-        ctx.speak(ctx.t("sample")(ctx.selected, ctx.decimal(ctx.selected * module.stepWidth()), ctx.decimal(f[ctx.selected])));
+        ctx.tellSelected();
     }
     canvas.addEventListener("focus", () => {
-        if (ctx.selected < 0)
-            ctx.selected = N >> 1;
+        ctx.tellSelected();
         ctx.repaint();
     });
     canvas.addEventListener("blur", () => ctx.repaint());

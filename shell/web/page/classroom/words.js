@@ -109,5 +109,7 @@ export function installWords(ctx) {
         }
         text += " " + t("meanIs") + decimal(mean) + ". " + (onLine ? t("onMean") : t("meets")(meets));
         byId("description").textContent = text;
+        if (ctx.tellSelected)
+            ctx.tellSelected();   // the selected sample's height may have changed
     };
 }
