@@ -348,15 +348,23 @@ def cdp(command, **params):
     return DRIVER.execute_cdp_cmd(command, params)
 
 
-def mean_text(link, lang="en"):
-    """The mean value to two decimals, half away from zero, from the replay
-    tool's state: what the page must show."""
+def two_decimals(value, lang="en"):
+    """A value as the page shows it: two decimals, half away from zero,
+    with no minus sign on a zero."""
     import decimal
-    import json
-    mean = json.loads(replay(link, "--state"))["mean"]
-    text = str(decimal.Decimal(mean).quantize(decimal.Decimal("0.01"), decimal.ROUND_HALF_UP))
+    text = str(decimal.Decimal(value).quantize(decimal.Decimal("0.01"), decimal.ROUND_HALF_UP))
     text = "0.00" if text == "-0.00" else text
     return text.replace(".", ",") if lang == "es" else text
+
+
+def replay_state(link):
+    import json
+    return json.loads(replay(link, "--state"))
+
+
+def mean_text(link, lang="en"):
+    """The mean value from the replay tool's state: what the page must show."""
+    return two_decimals(replay_state(link)["mean"], lang)
 
 
 def canvas_pixels(name):

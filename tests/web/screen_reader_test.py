@@ -316,12 +316,19 @@ def expect_moved(session, key):
 
 
 def name_on_focus(session):
+    """On Tab: the plot's name, its role and the selected sample, whose
+    abscissa and value are the replay tool's."""
     said = tab_onto_plot(session)
     name = plot_name(session)
     if not name:
         raise AssertionError("the plot has no name")
-    if not any(name.lower() in s.lower() for s in said):
-        raise AssertionError("on Tab onto the plot Orca said %r, not its name %r" % (spoken_text(said), name))
+    role = session.evaluate("return document.activeElement.getAttribute('aria-roledescription') || ''")
+    state = chromium_suite.replay_state(page_link(session))
+    sample = "sample 150: x = %s, f = %s" % (chromium_suite.two_decimals(150 * state["step_width"]),
+                                             chromium_suite.two_decimals(state["curve"][150]))
+    for what, text in (("its name", name), ("its role", role), ("the selected sample", sample)):
+        if not text or not any(text.lower() in s.lower() for s in said):
+            raise AssertionError("on Tab onto the plot Orca said %r, not %s %r" % (spoken_text(said), what, text))
 
 
 def key_moves_the_curve(session):
