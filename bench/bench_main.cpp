@@ -54,9 +54,10 @@ static void BM_IntegralByDefinition(benchmark::State &state)
 }
 BENCHMARK(BM_IntegralByDefinition);
 
-static void BM_DragStep(benchmark::State &state)
+// One move of a drag and the running integral after it, with the drag's
+// pulse in force.
+static void DragSteps(benchmark::State &state)
 {
-    DraggedCurve();
     BeginDrag(300, 200);
     uint16_t y = 200;
     for (auto _ : state) {
@@ -66,6 +67,12 @@ static void BM_DragStep(benchmark::State &state)
         benchmark::DoNotOptimize(Curve.IntegralValues[SampleCount]);
     }
 }
+
+static void BM_DragStep(benchmark::State &state)
+{
+    DraggedCurve();
+    DragSteps(state);
+}
 BENCHMARK(BM_DragStep);
 
 // The same step with each shape at its widest, which weighs the most samples.
@@ -73,14 +80,7 @@ static void BM_DragStepShape(benchmark::State &state)
 {
     DraggedCurve();
     SetPulse((int32_t)state.range(0), MaxPulseWidth);
-    BeginDrag(300, 200);
-    uint16_t y = 200;
-    for (auto _ : state) {
-        y = y == 200 ? 201 : 200;
-        ContinueDrag(y);
-        ComputeRunningIntegral();
-        benchmark::DoNotOptimize(Curve.IntegralValues[SampleCount]);
-    }
+    DragSteps(state);
     ResetPulse();
 }
 BENCHMARK(BM_DragStepShape)->DenseRange(PulsePlateau, PulseWholeCurve);
