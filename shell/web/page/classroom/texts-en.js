@@ -4,6 +4,7 @@ export default {
     instruction: "Drag the red curve up or down and watch the green line, its mean value, even out the areas above and below it.",
     tools: "Tools", undo: "Undo", redo: "Redo", reset: "Flat curve", copyLink: "Copy link",
     savePicture: "Save picture", help: "Help", classic: "Classic view", language: "Español",
+    listen: "Listen", stop: "Stop", keyTone: "Tone on keys",
     plot: "Plot of the curve", plotRole: "interactive plot",
     legendTitle: "Legend", legendCurve: "red: the function f", legendIntegral: "yellow: its running integral",
     legendMean: "green: its mean value", meanLabel: "Mean value:", presets: "Prepared curves",

@@ -4,6 +4,7 @@ export default {
     instruction: "Arrastre la curva roja hacia arriba o hacia abajo y vea cómo la línea verde, su valor medio, iguala las áreas por encima y por debajo.",
     tools: "Herramientas", undo: "Deshacer", redo: "Rehacer", reset: "Curva plana", copyLink: "Copiar enlace",
     savePicture: "Guardar imagen", help: "Ayuda", classic: "Vista clásica", language: "English",
+    listen: "Escuchar", stop: "Parar", keyTone: "Tono al mover",
     plot: "Gráfica de la curva", plotRole: "gráfica interactiva",
     legendTitle: "Leyenda", legendCurve: "roja: la función f", legendIntegral: "amarilla: su integral acumulada",
     legendMean: "verde: su valor medio", meanLabel: "Valor medio:", presets: "Curvas preparadas",
