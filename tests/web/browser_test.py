@@ -774,6 +774,9 @@ def shape_drag_case(shape, width):
     def run():
         open_page("#", "classroom")
         choose_pulse(shape, width)
+        # Focusing the width may have scrolled the plot out of view; the drag
+        # is on the plot, where a student would see it.
+        DRIVER.execute_script("document.getElementById('plot').scrollIntoView({block: 'nearest'})")
         box = plot_box()
         points = [css_point(box, 201, 300, (0, 0)), css_point(box, 201, 340, (0, 0))]
         press_drag(points)
