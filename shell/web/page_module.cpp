@@ -223,7 +223,8 @@ PAGE_EXPORT("pulseMoves") int32_t PagePulseMoves(int32_t anchor)
 // and, in client pixels by the painter's own mappings:
 //   meanRow(): the mean on the red curve's axis (CurveY)
 //   curveRow(v), integralRow(v): a value on the red or the yellow axis
-//   integralAtRow(row): the yellow axis's value at a row (its labels)
+//   curveAtRow(row), integralAtRow(row): the red or the yellow axis's value
+//     at a row (the plot's edges, the yellow axis's labels)
 //   positionColumn(p): the column of a position p in samples (a c's, or
 //     a whole sample's), exactly as ToScreenX places samples
 //   sampleAbscissa(k), sampleNearColumn(x): a handle's sample and back
@@ -310,6 +311,10 @@ PAGE_EXPORT("curveRow") int32_t PageCurveRow(double v)
 PAGE_EXPORT("integralRow") int32_t PageIntegralRow(double v)
 {
     return IntegralY(v);
+}
+PAGE_EXPORT("curveAtRow") double PageCurveAtRow(int32_t row)
+{
+    return (ZeroLevel - (double)row) / CurveScale;
 }
 PAGE_EXPORT("integralAtRow") double PageIntegralAtRow(int32_t row)
 {

@@ -782,6 +782,9 @@ def shape_drag_case(shape, width):
     def run():
         open_page("#", "classroom")
         choose_pulse(shape, width)
+        # Focusing the width may have scrolled the plot out of view; the drag
+        # is on the plot, where a student would see it.
+        DRIVER.execute_script("document.getElementById('plot').scrollIntoView({block: 'nearest'})")
         box = plot_box()
         points = [css_point(box, 201, 300, (0, 0)), css_point(box, 201, 340, (0, 0))]
         press_drag(points)
@@ -829,6 +832,61 @@ def keyboard_shapes():
     expect_link_picture(page_link(), "keyboard-shapes")
 
 
+# A stand-in for Web Audio that counts what the page makes and starts.
+AUDIO_STUB = """
+window.heard = {contexts: 0, starts: []};
+const param = () => ({setValueAtTime(v) { this.value = this.value || v; return this; },
+                      linearRampToValueAtTime() { return this; }, exponentialRampToValueAtTime() { return this; }});
+const node = extra => Object.assign({connect: n => n, disconnect() {}}, extra);
+window.AudioContext = class {
+    constructor() { heard.contexts++; this.currentTime = 0; this.state = "running"; this.destination = node(); }
+    createGain() { return node({gain: param()}); }
+    createOscillator() {
+        const o = node({frequency: param(), start() { heard.starts.push([o.type, o.frequency.value]); }, stop() {}});
+        return o;
+    }
+};"""
+
+
+def listening():
+    """Nothing sounds by itself: Listen plays the curve, the mean's tone and
+    one click a point c, and becomes Stop; the key tone is off until chosen."""
+    import json
+    link = script_link(os.path.join(ARGS.data, "events", "pulse", "preset-wave.events"))
+    theorem = json.loads(replay(link, "--state"))["theorem"]
+    stub = cdp("Page.addScriptToEvaluateOnNewDocument", source=AUDIO_STUB)["identifier"]
+    heard = lambda: DRIVER.execute_script("return [heard.contexts, heard.starts.length]")
+    try:
+        DRIVER.execute_script("try { localStorage.clear(); } catch (e) {}")
+        open_page("#" + link, "classroom")
+        DRIVER.execute_script("document.getElementById('plot').focus()")
+        key("ArrowRight", 39)
+        key("ArrowUp", 38)
+        if heard() != [0, 0]:
+            raise AssertionError("sound before any press: %r" % heard())
+        click("listen")
+        starts = DRIVER.execute_script("return heard.starts")
+        clicks = len(theorem["c"]) + 2 * len(theorem["stretches"])
+        label = DRIVER.execute_script("return document.getElementById('listen').textContent")
+        if heard() != [1, 2 + clicks] or label not in ("Stop", "Parar"):
+            raise AssertionError("Listen made %r (expected 1 context, %d starts) and reads %r" % (heard(), 2 + clicks, label))
+        kinds = [kind for kind, _ in starts]
+        if [kinds.count(k) for k in ("triangle", "sine", "square")] != [1, 1, clicks]:
+            raise AssertionError("Listen started %r" % starts)
+        click("listen")
+        if DRIVER.execute_script("return document.getElementById('listen').textContent") not in ("Listen", "Escuchar"):
+            raise AssertionError("Stop did not give back Listen")
+        click("key-tone")
+        DRIVER.execute_script("document.getElementById('plot').focus()")
+        key("ArrowRight", 39)
+        pressed = DRIVER.execute_script("return document.getElementById('key-tone').getAttribute('aria-pressed')")
+        if heard() != [1, 3 + clicks] or pressed != "true":
+            raise AssertionError("the key tone, switched on (%r), made %r" % (pressed, heard()))
+    finally:
+        cdp("Page.removeScriptToEvaluateOnNewDocument", identifier=stub)
+        DRIVER.execute_script("try { localStorage.clear(); } catch (e) {}")
+
+
 def main():
     global ARGS, DRIVER
     parser = argparse.ArgumentParser()
@@ -856,6 +914,7 @@ def main():
         ("the language follows the browser's and can be switched", languages),
     ] + [shape_drag_case(*c) for c in SHAPE_DRAGS] + [
         ("the plot's keys drag with the chosen shape; undo and redo bring back the pulse", keyboard_shapes),
+        ("Listen and the key tone sound only when pressed", listening),
         ("screenshot of the page", screenshot),
     ]
     cases = [case for case in cases if ARGS.only in case[0]]

@@ -83,11 +83,13 @@ export function installInput(ctx) {
         ctx.begin(-1, x, 250);
         ctx.moveTo(x, 250 + dy);
         ctx.end(x, 250 + dy);
+        ctx.toneOnKey();
     }
     function select(k) {
         ctx.selected = Math.min(Math.max(k, 0), N);
         ctx.repaint();
         ctx.tellSelected();
+        ctx.toneOnKey();
     }
     canvas.addEventListener("focus", () => {
         ctx.tellSelected();

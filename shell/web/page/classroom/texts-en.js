@@ -4,6 +4,7 @@ export default {
     instruction: "Drag the red curve up or down and watch the green line, its mean value, even out the areas above and below it.",
     tools: "Tools", undo: "Undo", redo: "Redo", reset: "Flat curve", copyLink: "Copy link",
     savePicture: "Save picture", help: "Help", classic: "Classic view", language: "Español",
+    listen: "Listen", stop: "Stop", keyTone: "Tone on keys",
     plot: "Plot of the curve", plotRole: "interactive plot",
     legendTitle: "Legend", legendCurve: "red: the function f", legendIntegral: "yellow: its running integral",
     legendMean: "green: its mean value", meanLabel: "Mean value:", presets: "Prepared curves",
@@ -23,6 +24,7 @@ export default {
     picture: "brisqual.png",
     helpText: `<p><b>The theorem.</b> If f is continuous on [a, b], there is a point c where f(c) equals its mean value, the integral of f from a to b divided by b − a. In the plot: the green line is at the height of the mean value; the area of the red curve above it equals the area below it, and the red curve crosses or touches it at least once.</p>
 <p><b>What you can do.</b> Drag the red curve: the samples outlined under the pointer move with it. Choose how: a plateau, a smooth hill, a triangle, or the whole curve at once, and how wide. The yellow curve is the integral from 0. Undo and redo whole drags, go back to the flat curve, or start from a prepared curve. The page's address keeps the curve: reload it, bookmark it, or share it with "Copy link".</p>
+<p><b>Hear it.</b> "Listen" plays the curve in a few seconds, its height as pitch, against a steady tone at the mean value, with a click at each point c where they meet. "Tone on keys" sounds the selected sample as the keys move it.</p>
 <p><b>With the keyboard</b> (on the plot):</p>
 <table><tr><th>← →</th><td>previous or next sample (with Shift: ten)</td></tr>
 <tr><th>Home, End</th><td>first or last sample</td></tr>

@@ -4,6 +4,7 @@ export default {
     instruction: "Arrastre la curva roja hacia arriba o hacia abajo y vea cómo la línea verde, su valor medio, iguala las áreas por encima y por debajo.",
     tools: "Herramientas", undo: "Deshacer", redo: "Rehacer", reset: "Curva plana", copyLink: "Copiar enlace",
     savePicture: "Guardar imagen", help: "Ayuda", classic: "Vista clásica", language: "English",
+    listen: "Escuchar", stop: "Parar", keyTone: "Tono al mover",
     plot: "Gráfica de la curva", plotRole: "gráfica interactiva",
     legendTitle: "Leyenda", legendCurve: "roja: la función f", legendIntegral: "amarilla: su integral acumulada",
     legendMean: "verde: su valor medio", meanLabel: "Valor medio:", presets: "Curvas preparadas",
@@ -23,6 +24,7 @@ export default {
     picture: "brisqual.png",
     helpText: `<p><b>El teorema.</b> Si f es continua en [a, b], hay un punto c donde f(c) es igual a su valor medio, la integral de f de a a b dividida por b − a. En la gráfica: la línea verde está a la altura del valor medio; el área de la curva roja por encima de ella iguala el área por debajo, y la curva roja la corta o la toca al menos una vez.</p>
 <p><b>Qué puede hacer.</b> Arrastre la curva roja: se mueven con ella las muestras marcadas bajo el puntero. Elija cómo: una meseta, una colina suave, un triángulo o la curva entera, y con qué anchura. La curva amarilla es la integral desde 0. Deshaga y rehaga arrastres enteros, vuelva a la curva plana, o empiece con una curva preparada. La dirección de la página guarda la curva: recárguela, márquela o compártala con «Copiar enlace».</p>
+<p><b>Escúchela.</b> «Escuchar» toca la curva en unos segundos, su altura como tono, frente a un tono fijo en el valor medio, con un clic en cada punto c donde se encuentran. «Tono al mover» hace sonar la muestra elegida al moverla con el teclado.</p>
 <p><b>Con el teclado</b> (sobre la gráfica):</p>
 <table><tr><th>← →</th><td>muestra anterior o siguiente (con Mayús: diez)</td></tr>
 <tr><th>Inicio, Fin</th><td>primera o última muestra</td></tr>

@@ -8,6 +8,7 @@ import { installWords } from "./words.js";
 import { installInput } from "./input.js";
 import { Presets, installControls } from "./controls.js";
 import { installShapes } from "./shapes.js";
+import { installSound } from "./sound.js";
 
 // ctx holds the module and its sizes, the plot canvas, the state each part
 // keeps there (steps, drag, lang, selected, paper) and the functions each
@@ -23,6 +24,7 @@ export function startClassroom(module) {
     installInput(ctx);
     installControls(ctx);
     installShapes(ctx);
+    installSound(ctx);
 
     // Start-up: the words, the canvas at its size, the curve of the address
     // (no '#' at all: the first prepared curve) drawn once, and then the page
