@@ -6,8 +6,8 @@
 // Colours of the theorem's marks, on screen and on paper. The green is the
 // program's, the mean line's alone; the secant and tangents take orange.
 const Screen = { mean: "rgb(0,255,0)", integral: "rgb(255,255,0)", secant: "#ffa31a", mark: "#fff", ink: "#000",
-                 above: "rgba(70,130,255,.55)", aboveInk: "rgba(220,235,255,.9)",
-                 below: "rgba(235,60,160,.5)", belowInk: "rgba(255,220,240,.95)",
+                 above: "rgba(70,130,255,.75)", aboveInk: "rgba(220,235,255,.9)",
+                 below: "rgba(255,80,180,.8)", belowInk: "rgba(255,230,245,.95)",
                  box: "rgba(255,255,255,.2)", boxInk: "#fff" };
 const Paper = { mean: "#007a00", integral: "#a07800", secant: "#b35900", mark: "#fff", ink: "#000",
                 above: "rgba(70,130,255,.3)", aboveInk: "rgba(20,60,160,.8)",
@@ -38,6 +38,10 @@ export function installTheorem(ctx) {
                  above: module.areaAbove(), below: module.areaBelow(),
                  running: new Float64Array(memory, module.runningIntegral(), N + 1) };
     };
+
+    // Marks and words are sized in CSS pixels, so that they stay legible on
+    // a small plot; the lines take the painter's widths in client pixels.
+    const unit = s => Math.max(s, devicePixelRatio);
 
     // The two hatches, made again only when the scale or the paper changes.
     let patterns = null;
@@ -84,7 +88,7 @@ export function installTheorem(ctx) {
             area.lineTo(X(k), module.sampleY(k) * sy);
         area.lineTo(X(T.b), mean);
         area.closePath();
-        const fills = hatches(g, s, c);
+        const fills = hatches(g, unit(s), c);
         for (const [top, bottom, fill] of [[0, mean, fills.above], [mean, Height * sy, fills.below]]) {
             g.save();
             g.beginPath();
@@ -108,11 +112,11 @@ export function installTheorem(ctx) {
 
     // Over it: the integral and its lines, the mean line, the stretches and the c.
     ctx.over.push((g, sx, sy, colours) => {
-        const c = colours.paper ? Paper : Screen, s = (sx + sy) / 2;
+        const c = colours.paper ? Paper : Screen, s = (sx + sy) / 2, u = unit(s);
         const X = p => module.positionColumn(p) * sx, mean = T.meanRow * sy, bottom = Height * sy;
-        const line = (colour, width, dash, points) => {
+        const line = (colour, width, dash, points, k = s) => {
             g.setLineDash(dash);
-            g.lineWidth = width * s;
+            g.lineWidth = width * k;
             g.strokeStyle = colour;
             g.beginPath();
             points.forEach(([x, y], i) => (i ? g.lineTo(x, y) : g.moveTo(x, y)));
@@ -129,35 +133,35 @@ export function installTheorem(ctx) {
         const reach = Math.max(6, (T.b - T.a) / 8);
         for (let i = 0; i < T.positions.length; i++) {
             const p = T.positions[i], from = Math.max(T.a, p - reach), to = Math.min(T.b, p + reach);
-            line(c.secant, 2, [5 * s, 3 * s], [[X(from), module.tangentRow(i, from) * sy], [X(to), module.tangentRow(i, to) * sy]]);
+            line(c.secant, 2, [5 * u, 3 * u], [[X(from), module.tangentRow(i, from) * sy], [X(to), module.tangentRow(i, to) * sy]]);
         }
         // The stretches where the curve lies on its mean: a band, ends dropped.
         for (let j = 0; j < T.stretchSamples.length; j += 2) {
             const x0 = X(T.stretchSamples[j]), x1 = X(T.stretchSamples[j + 1]);
-            line(c.mark, 8, [], [[x0, mean], [x1, mean]]);
+            line(c.mark, 7, [], [[x0, mean], [x1, mean]], u);
             for (const x of [x0, x1])
-                line(c.mark, 1.5, [4 * s, 3 * s], [[x, mean], [x, bottom]]);
+                line(c.mark, 1.5, [4 * u, 3 * u], [[x, mean], [x, bottom]], u);
         }
         line(c.mean, 2, [], [[X(T.a), mean], [X(T.b), mean]]);
         // Each c: a drop line to the x axis, a ring on the curve, its name.
-        g.font = "bold " + Math.round(13 * s) + "px system-ui, sans-serif";
+        g.font = "bold " + Math.round(13 * u) + "px system-ui, sans-serif";
         g.textAlign = "center";
         g.textBaseline = "alphabetic";
         g.lineJoin = "round";
         for (let i = 0; i < T.positions.length; i++) {
             const x = X(T.positions[i]);
-            line(c.mark, 1.5, [4 * s, 3 * s], [[x, mean + 5 * s], [x, bottom]]);
+            line(c.mark, 1.5, [4 * u, 3 * u], [[x, mean + 5 * u], [x, bottom]], u);
             g.setLineDash([]);
             g.beginPath();
-            g.arc(x, mean, 4.5 * s, 0, 2 * Math.PI);
+            g.arc(x, mean, 4.5 * u, 0, 2 * Math.PI);
             g.fillStyle = c.mark;
             g.fill();
-            g.lineWidth = 1.5 * s;
+            g.lineWidth = 1.5 * u;
             g.strokeStyle = c.ink;
             g.stroke();
             if (i < MaxLabels) {
-                const y = bottom - (6 + (i % 2) * 15) * s;
-                g.lineWidth = 3 * s;
+                const y = bottom - (6 + (i % 2) * 15) * u;
+                g.lineWidth = 2.5 * u;
                 g.strokeText(cName(i), x, y);
                 g.fillText(cName(i), x, y);
             }
