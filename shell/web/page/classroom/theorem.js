@@ -112,7 +112,8 @@ export function installTheorem(ctx) {
 
     // Over it: the integral and its lines, the mean line, the stretches and the c.
     ctx.over.push((g, sx, sy, colours) => {
-        const c = colours.paper ? Paper : Screen, s = (sx + sy) / 2, u = unit(s);
+        // Lines at least 1.5 CSS pixels wide, so that they show on a phone.
+        const c = colours.paper ? Paper : Screen, u = unit((sx + sy) / 2), s = Math.max((sx + sy) / 2, .75 * devicePixelRatio);
         const X = p => module.positionColumn(p) * sx, mean = T.meanRow * sy, bottom = Height * sy;
         const line = (colour, width, dash, points, k = s) => {
             g.setLineDash(dash);
