@@ -717,7 +717,8 @@ def saved_picture():
 
 
 def printed_page():
-    """On paper: a light plot, with the legend and the mean value, and no buttons."""
+    """On paper: a light plot, with the legend, the mean value and the
+    theorem's words, and no buttons or handles."""
     open_page("#" + script_link(os.path.join(ARGS.data, "events", "steep.events")), "classroom")
     cdp("Emulation.setEmulatedMedia", media="print")
     try:
@@ -727,8 +728,9 @@ def printed_page():
             const c = document.getElementById('plot');
             return {corner: Array.from(c.getContext('2d').getImageData(2, 2, 1, 1).data),
                     legend: !!document.querySelector('.legend').getClientRects().length,
-                    mean: shown('mean-value'), buttons: shown('undo')};""")
-        if min(seen["corner"][:3]) < 200 or not seen["legend"] or not seen["mean"] or seen["buttons"]:
+                    mean: shown('mean-value'), buttons: shown('undo') || shown('handle-a'),
+                    words: ['integral', 'points', 'areas'].every(w => shown('theorem-' + w))};""")
+        if min(seen["corner"][:3]) < 200 or not seen["legend"] or not seen["mean"] or seen["buttons"] or not seen["words"]:
             raise AssertionError("printed: %r" % seen)
     finally:
         cdp("Emulation.setEmulatedMedia", media="")

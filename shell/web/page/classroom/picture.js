@@ -23,7 +23,7 @@ export function savePicture(ctx) {
     g.font = "bold 36px system-ui, sans-serif";
     g.fillText(t("title"), 20, 36);
     g.font = "28px system-ui, sans-serif";
-    g.fillText(t("meanLabel") + " " + ctx.decimal(ctx.module.mean()), 20, 78);
+    g.fillText(t("meanLabel") + " " + ctx.decimal(ctx.module.theoremMean()), 20, 78);   // as the words read it
     for (const e of document.querySelectorAll(".axis.integral")) {
         g.textAlign = "left";
         g.fillText(e.textContent, left + plotW + 12, top + parseFloat(e.style.top) / 100 * plotH);

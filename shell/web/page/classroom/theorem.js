@@ -6,10 +6,12 @@
 // Colours of the theorem's marks, on screen and on paper. The green is the
 // program's, the mean line's alone; the secant and tangents take orange.
 const Screen = { mean: "rgb(0,255,0)", integral: "rgb(255,255,0)", secant: "#ffa31a", mark: "#fff", ink: "#000",
+                 drop: "#fff", band: "rgba(255,255,255,.8)", label: "#fff", halo: "#000",
                  above: "rgba(70,130,255,.75)", aboveInk: "rgba(220,235,255,.9)",
                  below: "rgba(255,80,180,.8)", belowInk: "rgba(255,230,245,.95)",
                  box: "rgba(255,255,255,.2)", boxInk: "#fff" };
 const Paper = { mean: "#007a00", integral: "#a07800", secant: "#b35900", mark: "#fff", ink: "#000",
+                drop: "#333", band: "rgba(0,0,0,.25)", label: "#000", halo: "#fff",
                 above: "rgba(70,130,255,.3)", aboveInk: "rgba(20,60,160,.8)",
                 below: "rgba(235,60,160,.25)", belowInk: "rgba(150,20,90,.8)",
                 box: "rgba(0,0,0,.06)", boxInk: "#333" };
@@ -139,9 +141,9 @@ export function installTheorem(ctx) {
         // The stretches where the curve lies on its mean: a band, ends dropped.
         for (let j = 0; j < T.stretchSamples.length; j += 2) {
             const x0 = X(T.stretchSamples[j]), x1 = X(T.stretchSamples[j + 1]);
-            line(c.mark, 7, [], [[x0, mean], [x1, mean]], u);
+            line(c.band, 7, [], [[x0, mean], [x1, mean]], u);
             for (const x of [x0, x1])
-                line(c.mark, 1.5, [4 * u, 3 * u], [[x, mean], [x, bottom]], u);
+                line(c.drop, 1.5, [4 * u, 3 * u], [[x, mean], [x, bottom]], u);
         }
         line(c.mean, 2, [], [[X(T.a), mean], [X(T.b), mean]]);
         // Each c: a drop line to the x axis, a ring on the curve, its name.
@@ -151,7 +153,7 @@ export function installTheorem(ctx) {
         g.lineJoin = "round";
         for (let i = 0; i < T.positions.length; i++) {
             const x = X(T.positions[i]);
-            line(c.mark, 1.5, [4 * u, 3 * u], [[x, mean + 5 * u], [x, bottom]], u);
+            line(c.drop, 1.5, [4 * u, 3 * u], [[x, mean + 5 * u], [x, bottom]], u);
             g.setLineDash([]);
             g.beginPath();
             g.arc(x, mean, 4.5 * u, 0, 2 * Math.PI);
@@ -163,6 +165,8 @@ export function installTheorem(ctx) {
             if (i < MaxLabels) {
                 const y = bottom - (6 + (i % 2) * 15) * u;
                 g.lineWidth = 2.5 * u;
+                g.fillStyle = c.label;
+                g.strokeStyle = c.halo;
                 g.strokeText(cName(i), x, y);
                 g.fillText(cName(i), x, y);
             }
