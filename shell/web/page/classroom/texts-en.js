@@ -17,6 +17,7 @@ export default {
     flat: "The curve is flat: f is 0 over the whole interval.",
     raised: "raised", lowered: "lowered", from: "from x = ", to: " to x = ", blocks: "The curve is ",
     more: n => " and " + n + " more stretches", and: "; ",
+    meanIs: "Mean value ",
     integralIs: (a, b, v, m) => "∫ from a = " + a + " to b = " + b + " of f(x) dx = " + v + ", so the mean value is " + m + ".",
     pointsAre: (list, more, n) => "f(c) = mean value at c ≈ " + list + (more ? " and " + more + " more" : "") +
                                   " (" + (n === 1 ? "1 point" : n + " points") + ").",

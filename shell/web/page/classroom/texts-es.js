@@ -17,6 +17,7 @@ export default {
     flat: "La curva es plana: f vale 0 en todo el intervalo.",
     raised: "elevada", lowered: "hundida", from: "de x = ", to: " a x = ", blocks: "La curva está ",
     more: n => " y " + n + " tramos más", and: "; ",
+    meanIs: "Valor medio ",
     integralIs: (a, b, v, m) => "∫ de a = " + a + " a b = " + b + " de f(x) dx = " + v + ", así que el valor medio es " + m + ".",
     pointsAre: (list, more, n) => "f(c) = valor medio en c ≈ " + list + (more ? " y " + more + " más" : "") +
                                   " (" + (n === 1 ? "1 punto" : n + " puntos") + ").",

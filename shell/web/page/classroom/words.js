@@ -99,11 +99,15 @@ export function installWords(ctx) {
     ctx.speak = text => {
         announce.textContent = text;
     };
+    // The mean value first, as screen reader users expect it, then the
+    // theorem's sentences.
+    const told = words => t("meanIs") + decimal(module.theoremMean()) + ". " + words.join(" ");
+
     // The theorem is spoken, as the description tells it, once the curve
     // and the interval have rested a moment.
     ctx.speakMeanSoon = () => {
         clearTimeout(meanTimer);
-        meanTimer = setTimeout(() => ctx.speak(ctx.theoremWords().join(" ")), 400);
+        meanTimer = setTimeout(() => ctx.speak(told(ctx.theoremWords())), 400);
     };
     ctx.stopSpeakingMean = () => clearTimeout(meanTimer);
 
@@ -125,7 +129,7 @@ export function installWords(ctx) {
         }
         let text = blocks.length === 0 ? t("flat")
             : t("blocks") + blocks.slice(0, 4).join(t("and")) + (blocks.length > 4 ? t("more")(blocks.length - 4) : "") + ".";
-        text += " " + words.join(" ");
+        text += " " + told(words);
         byId("description").textContent = text;
         if (ctx.tellSelected)
             ctx.tellSelected();   // the selected sample's height may have changed
