@@ -2,11 +2,12 @@
 // samples that set the theorem's interval, dragged by a pointer or moved
 // by the keyboard; each finished move is a step of the work.
 
-// Gives ctx showInterval(), which puts the handles where the interval is.
+// Gives ctx showInterval(), which puts the handles where the interval is,
+// and movingInterval, true while a pointer drags a handle (no undo then).
 export function installHandles(ctx) {
     const { module, canvas, Width, N } = ctx;
     const handles = [document.getElementById("handle-a"), document.getElementById("handle-b")];
-    let dragging = null;   // a pointer's drag: its id, the handle, the interval it started from
+    let dragging = null;   // a pointer's drag: its id and the interval it started from
 
     const interval = () => [module.intervalFirst(), module.intervalLast()];
 
@@ -46,7 +47,8 @@ export function installHandles(ctx) {
             e.preventDefault();
             h.focus();
             h.setPointerCapture(e.pointerId);
-            dragging = { id: e.pointerId, handle: i, from: interval() };
+            dragging = { id: e.pointerId, from: interval() };
+            ctx.movingInterval = true;
         });
         h.addEventListener("pointermove", e => {
             if (!dragging || e.pointerId !== dragging.id)
@@ -66,6 +68,7 @@ export function installHandles(ctx) {
                 return;
             const from = dragging.from;
             dragging = null;
+            ctx.movingInterval = false;
             ctx.setInterval(...interval(), from);
             ctx.showInterval();
             ctx.repaint();

@@ -58,8 +58,10 @@ export function installWords(ctx) {
         for (const e of document.querySelectorAll(".axis.integral"))
             e.textContent = decimal(module.integralAtRow(Number(e.dataset.row))).replace("-", "−");
         document.title = t("title");
-        if (ctx.steps.length)
+        if (ctx.steps.length) {
             ctx.describe();
+            ctx.showInterval();   // the handles' values, in this language's decimals
+        }
     };
 
     ctx.switchLanguage = () => {

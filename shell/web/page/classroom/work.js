@@ -142,7 +142,7 @@ export function installWork(ctx) {
     ctx.canUndo = () => ctx.done > 1;
     ctx.canRedo = () => ctx.done < ctx.steps.length;
     ctx.undo = () => {
-        if (ctx.drag || ctx.done <= 1)
+        if (ctx.drag || ctx.movingInterval || ctx.done <= 1)
             return;
         ctx.done--;
         rebuild();
@@ -150,7 +150,7 @@ export function installWork(ctx) {
         settled();
     };
     ctx.redo = () => {
-        if (ctx.drag || ctx.done >= ctx.steps.length)
+        if (ctx.drag || ctx.movingInterval || ctx.done >= ctx.steps.length)
             return;
         ctx.done++;
         rebuild();
