@@ -985,7 +985,7 @@ def main():
         ("a touch drags as the left button does", touch_drag),
         ("Esc ends input", escape_ends_input),
         ("the About dialog: modal, Enter or its button closes it, Esc does not", about_dialog),
-    ] + [bad_link(f) for f in ("#garbage", "#d1.2m", "#d200.70000", "#d1.2%E0%A4%A", "#u1.1x")] + [
+    ] + [bad_link(f) for f in ("#garbage", "#d1.2m", "#d200.70000", "#d1.2%E0%A4%A", "#u1.1x", "#i10.5", "#i0.301")] + [
         ("opened from file://, the page fetches nothing", no_network),
     ] + [classroom_ops_case(p) for p in scripts] + [device_case(*d) for d in DEVICES] + [
         theorem_case(p) for p in scripts + [os.path.join(ARGS.data, "theorem", "interval.events")]] + [
