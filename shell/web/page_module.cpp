@@ -209,7 +209,8 @@ PAGE_EXPORT("pulseMoves") int32_t PagePulseMoves(int32_t anchor)
 // the interval, calls theorem() after every change of the curve or the
 // interval, and then reads, never computes:
 //   setInterval(a, b)   1 and the interval set when 0 <= a < b <= N, else 0
-//                       and the interval kept; intervalFirst(), intervalLast()
+//                       and the interval kept; intervalFirst(), intervalLast();
+//                       validInterval(a, b): 1 for an interval there is
 //   theoremIntegral(), theoremMean()
 //   pointCount(), points(): the abscissas c, increasing (doubles);
 //     pointPositions(): the same in samples (c / step, a whole number at a
@@ -235,6 +236,10 @@ PAGE_EXPORT("pulseMoves") int32_t PagePulseMoves(int32_t anchor)
 PAGE_EXPORT("setInterval") int32_t PageSetInterval(int32_t first, int32_t last)
 {
     return SetTheoremInterval(first, last) ? 1 : 0;
+}
+PAGE_EXPORT("validInterval") int32_t PageValidInterval(int32_t first, int32_t last)
+{
+    return TheoremIntervalValid(first, last) ? 1 : 0;
 }
 PAGE_EXPORT("intervalFirst") int32_t PageIntervalFirst()
 {

@@ -349,8 +349,7 @@ def cdp(command, **params):
 
 
 def two_decimals(value, lang="en"):
-    """A value as the page shows it: two decimals, half away from zero,
-    with no minus sign on a zero."""
+    """A value to two decimals, half away from zero, as the page writes it."""
     import decimal
     text = str(decimal.Decimal(value).quantize(decimal.Decimal("0.01"), decimal.ROUND_HALF_UP))
     text = "0.00" if text == "-0.00" else text
@@ -362,9 +361,30 @@ def replay_state(link):
     return json.loads(replay(link, "--state"))
 
 
+def theorem_state(link):
+    state = replay_state(link)
+    return state["theorem"], state["step_width"]
+
+
 def mean_text(link, lang="en"):
-    """The mean value from the replay tool's state: what the page must show."""
-    return two_decimals(replay_state(link)["mean"], lang)
+    """The classroom view's mean value, the theorem's over its interval,
+    from the replay tool's state: what the page must show."""
+    return two_decimals(theorem_state(link)[0]["mean"], lang)
+
+
+# The painter's pens whose lines the classroom view draws in its own way
+# (the mean line and the integral, by the theorem): all else is the painter's.
+REPLACED_PENS = ("0x0000FF00", "0x0000FFFF")
+
+
+def painter_ops_kept(lines):
+    kept, replaced = [], False
+    for line in lines:
+        if line.startswith("pen "):
+            replaced = line.split()[3] in REPLACED_PENS
+        if not replaced:
+            kept.append(line)
+    return kept
 
 
 def canvas_pixels(name):
@@ -389,7 +409,7 @@ def expect_ops(link, name):
     """The classroom view strokes exactly the replay tool's operations, and
     shows its mean value."""
     ops = DRIVER.execute_script("return brisqual.ops()")
-    expected = replay(link, "--ops").splitlines()
+    expected = painter_ops_kept(replay(link, "--ops").splitlines())
     if ops != expected:
         first = next(i for i in range(min(len(ops), len(expected)) + 1)
                      if i == len(ops) or i == len(expected) or ops[i] != expected[i])
@@ -615,14 +635,17 @@ def keeping_the_work():
     if not state("message") or page_link() != steep:
         raise AssertionError("after a bad fragment: message %r, address %r" % (state("message"), page_link()))
     expect_ops(steep, "bad fragment")
+    DRIVER.execute_script("scrollTo(0, 0)")   # back to the plot, where `first` lies
     press_drag(first)
     if page_link() == steep:
         raise AssertionError("a drag after Esc changed nothing")
-    # Once the drag has settled, the live region says the mean value.
+    # Once the drag has settled, the live region says what the description
+    # says of the theorem, with its mean value.
     DRIVER.execute_async_script("setTimeout(arguments[0], 700)")
     spoken = DRIVER.find_element("id", "announce").get_attribute("textContent")
-    if spoken != "mean value " + mean_text(page_link()):
-        raise AssertionError("the live region says %r" % spoken)
+    described = DRIVER.find_element("id", "description").get_attribute("textContent")
+    if not described.endswith(" " + spoken) or not spoken.startswith("Mean value %s. " % mean_text(page_link())):
+        raise AssertionError("the live region says %r, the description %r" % (spoken, described))
     # The view switch opens the same curve in the classic view.
     link = page_link()
     click("view-switch")
@@ -698,7 +721,8 @@ def saved_picture():
 
 
 def printed_page():
-    """On paper: a light plot, with the legend and the mean value, and no buttons."""
+    """On paper: a light plot, with the legend, the mean value and the
+    theorem's words, and no buttons or handles."""
     open_page("#" + script_link(os.path.join(ARGS.data, "events", "steep.events")), "classroom")
     cdp("Emulation.setEmulatedMedia", media="print")
     try:
@@ -708,8 +732,9 @@ def printed_page():
             const c = document.getElementById('plot');
             return {corner: Array.from(c.getContext('2d').getImageData(2, 2, 1, 1).data),
                     legend: !!document.querySelector('.legend').getClientRects().length,
-                    mean: shown('mean-value'), buttons: shown('undo')};""")
-        if min(seen["corner"][:3]) < 200 or not seen["legend"] or not seen["mean"] or seen["buttons"]:
+                    mean: shown('mean-value'), buttons: shown('undo') || shown('handle-a'),
+                    words: ['integral', 'points', 'areas'].every(w => shown('theorem-' + w))};""")
+        if min(seen["corner"][:3]) < 200 or not seen["legend"] or not seen["mean"] or seen["buttons"] or not seen["words"]:
             raise AssertionError("printed: %r" % seen)
     finally:
         cdp("Emulation.setEmulatedMedia", media="")
@@ -761,6 +786,7 @@ def choose_pulse(shape, width):
                                   "document.getElementById('pulse-reach').value]")
     if shown != [str(shape), str(width), "%d samples" % reach(shape, width)]:
         raise AssertionError("after choosing pulse %d.%d the controls show %r" % (shape, width, shown))
+    DRIVER.execute_script("scrollTo(0, 0)")   # the click scrolled to the controls, under the plot
 
 
 def expect_events_link(lines, name):
@@ -885,6 +911,122 @@ def listening():
     finally:
         cdp("Page.removeScriptToEvaluateOnNewDocument", identifier=stub)
         DRIVER.execute_script("try { localStorage.clear(); } catch (e) {}")
+# The theorem over [a, b] in the classroom view: its words and its green
+# line against brisqual-replay --state, and the handles that set [a, b].
+
+def decimals(text):
+    import re
+    return re.findall(r"-?\d+\.\d\d", text)
+
+
+def expect_theorem(link, name):
+    """The words beside the plot give --state's theorem to two decimals, and
+    the green line lies at the mean's row, across [a, b] only."""
+    theorem, step = theorem_state(link)
+    words = DRIVER.execute_script("return ['integral', 'points', 'areas'].map("
+                                  "w => document.getElementById('theorem-' + w).textContent)")
+    a, b = theorem["interval"]
+    want = [two_decimals(v) for v in (a * step, b * step, theorem["integral"], theorem["mean"])]
+    if decimals(words[0]) != want:
+        raise AssertionError("%s: %r, not the numbers %r" % (name, words[0], want))
+    cs, stretches = theorem["c"], theorem["stretches"]
+    listed, _, rest = words[1].partition(" (") if cs else ("", "", words[1])
+    if decimals(listed) != [two_decimals(c) for c in cs[:6]] or cs and "(%d point" % len(cs) not in words[1] \
+            or decimals(rest) != [two_decimals(v) for pair in stretches[:6] for v in pair]:
+        raise AssertionError("%s: %r for c %r and stretches %r" % (name, words[1], cs, stretches))
+    above, below = two_decimals(theorem["area_above"]), two_decimals(theorem["area_below"])
+    if decimals(words[2]) != ([above] if above == below else [above, below]):
+        raise AssertionError("%s: %r for areas %s and %s" % (name, words[2], above, below))
+    # The green line: the device pixels of (0, 255, 0) in a column of [a, b]
+    # away from every c, centred on the mean's row (when that is on the
+    # canvas); none in a column outside.
+    row = int(250 - theorem["mean"] * 150)
+    marks = [c / step for c in cs] + [v / step for pair in stretches for v in pair]
+    room = lambda k: min([abs(k - m) for m in marks] + [abs(k - a), abs(k - b)])
+    inside = max(range(a, b + 1), key=room)
+    outside = [k for k in (a // 2, (b + 300 + 1) // 2) if k < a or k > b]
+    for k in ([inside] if room(inside) >= 3 else []) + outside:
+        rows, height = DRIVER.execute_script("""
+            const c = document.getElementById('plot'), x = Math.floor((arguments[0] + .5) * c.width / 602);
+            const d = c.getContext('2d').getImageData(x, 0, 1, c.height).data, rows = [];
+            for (let y = 0; y < c.height; y++)
+                if (d[4 * y + 1] > 200 && d[4 * y] < 90 && d[4 * y + 2] < 90) rows.push(y);
+            return [rows, c.height];""", 2 * k)
+        if k != inside or not 1 <= row < 503:
+            if rows:
+                raise AssertionError("%s: green at rows %r of sample %d, outside [%d, %d]" % (name, rows, k, a, b))
+            continue
+        centre, expected = (rows[0] + rows[-1] + 1) / 2 if rows else -1, row * height / 504
+        if not rows or abs(centre - expected) > 1 or rows[-1] - rows[0] + 1 != len(rows):
+            raise AssertionError("%s: green at device rows %r of sample %d, not centred on %.1f (client row %d)"
+                                 % (name, rows, k, expected, row))
+
+
+def theorem_case(path):
+    name = os.path.splitext(os.path.basename(path))[0]
+
+    def run():
+        link = script_link(path)
+        open_page("#" + link, "classroom")
+        expect_ops(link, "theorem-" + name)
+        expect_theorem(link, "theorem-" + name)
+    return "classroom view gives the theorem of " + name + " as the replay tool does", run
+
+
+def interval_handles():
+    """The handles move the interval by keyboard and pointer, each move a
+    step in the link; undo and reload keep it; the classic view ignores it."""
+    link = script_link(os.path.join(ARGS.data, "theorem", "interval.events"))
+    open_page("#" + link, "classroom")
+    import re
+    curve = re.sub(r"i\d+\.\d+", "", link)
+    if not link.endswith("i40.120") and "i40.120" not in link:
+        raise AssertionError("the replay tool's link %r has not the interval" % link)
+    handle = lambda which: "document.getElementById('handle-%s').focus()" % which
+    steps = [("a", "ArrowRight", 39, 0, "i41.120"), ("b", "ArrowLeft", 37, 8, "i41.110"),
+             ("b", "End", 35, 0, "i41.300"), ("a", "End", 35, 0, "i299.300"), ("a", "Home", 36, 0, "i0.300")]
+    for which, name, code, modifiers, interval in steps:
+        DRIVER.execute_script(handle(which))
+        key(name, code, modifiers)
+        if page_link() != curve + interval:
+            raise AssertionError("%s on handle %s: the link is %r, not %r" % (name, which, page_link(), curve + interval))
+        expect_theorem(page_link(), "handle %s %s" % (which, name))
+    key("z", 90, 2)
+    if page_link() != curve + "i299.300":
+        raise AssertionError("undo left the link %r" % page_link())
+    DRIVER.refresh()
+    wait_ready()
+    expect_theorem(curve + "i299.300", "reloaded")
+    # A pointer drags handle b to the column of sample 200: one step.
+    DRIVER.execute_script(handle("a"))
+    key("Home", 36)
+    box = plot_box()
+    b = DRIVER.execute_script("const r = document.getElementById('handle-b').getBoundingClientRect();"
+                              "return [r.left + r.width / 2, r.top + r.height / 2];")
+    press_drag([(b[0], b[1]), (b[0] - 20, b[1]), (box["left"] + 400.5 * box["width"] / 602, b[1])])
+    if page_link() != curve + "i0.200":
+        raise AssertionError("the drag of handle b made the link %r" % page_link())
+    expect_theorem(page_link(), "handle b dragged")
+    expect_link_picture(page_link(), "interval-classic")
+
+
+def classroom_screenshots():
+    """The pictures of the classroom view in docs/: the prepared wave over
+    [0, 240], b moved by keys, on a phone and a laptop."""
+    for name, width, height, scale, touch, _ in (d for d in DEVICES if d[0] in ("phone", "laptop")):
+        cdp("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=scale, mobile=touch)
+        try:
+            open_page("", "classroom")
+            DRIVER.execute_script("document.querySelectorAll('.preset')[1].click()")
+            DRIVER.execute_script("document.getElementById('handle-b').focus()")
+            for _ in range(6):
+                key("PageDown", 34)
+            DRIVER.execute_script("document.activeElement.blur(); scrollTo(0, 0)")
+            if "i0.240" not in page_link():
+                raise AssertionError("the handles made the link %r" % page_link())
+            DRIVER.save_screenshot(os.path.join(ARGS.out, "web-%s.png" % name))
+        finally:
+            cdp("Emulation.clearDeviceMetricsOverride")
 
 
 def main():
@@ -903,9 +1045,11 @@ def main():
         ("a touch drags as the left button does", touch_drag),
         ("Esc ends input", escape_ends_input),
         ("the About dialog: modal, Enter or its button closes it, Esc does not", about_dialog),
-    ] + [bad_link(f) for f in ("#garbage", "#d1.2m", "#d200.70000", "#d1.2%E0%A4%A", "#u1.1x")] + [
+    ] + [bad_link(f) for f in ("#garbage", "#d1.2m", "#d200.70000", "#d1.2%E0%A4%A", "#u1.1x", "#i10.5", "#i0.301")] + [
         ("opened from file://, the page fetches nothing", no_network),
     ] + [classroom_ops_case(p) for p in scripts] + [device_case(*d) for d in DEVICES] + [
+        theorem_case(p) for p in scripts + [os.path.join(ARGS.data, "theorem", "interval.events")]] + [
+        ("the handles a and b move the interval by keyboard and pointer, into the link", interval_handles),
         ("undo, redo, reset, reload, copy link and a changed fragment keep the work", keeping_the_work),
         ("a link that ends inside a drag ends the drag", mid_drag_link),
         ("the wheel scrolls the page; Esc closes the help", wheel_and_help),
@@ -916,6 +1060,7 @@ def main():
         ("the plot's keys drag with the chosen shape; undo and redo bring back the pulse", keyboard_shapes),
         ("Listen and the key tone sound only when pressed", listening),
         ("screenshot of the page", screenshot),
+        ("screenshots of the classroom view", classroom_screenshots),
     ]
     cases = [case for case in cases if ARGS.only in case[0]]
     DRIVER = start_chromium()

@@ -1,16 +1,18 @@
 // Shared links, read and written alike by both views: the events after '#',
 // each a letter (d press, m move, u release) and the client pixel x.y, for
 // example #d200.300m200.310u200.310, or p and the pulse K.W (shape 0 to 3,
-// width 1 to 60) that the presses after it take.
+// width 1 to 60) that the presses after it take, or i and the interval A.B
+// in samples (the last one holds).
 
-const LinkItem = /([dmup])(\d{1,5})\.(\d{1,5})/y;
-export const Kinds = { d: "down", m: "move", u: "up", p: "pulse" };
+const LinkItem = /([dmupi])(\d{1,5})\.(\d{1,5})/y;
+export const Kinds = { d: "down", m: "move", u: "up", p: "pulse", i: "interval" };
 
-// Which pulses there are is the model's to say; the page sets this once its
-// module is loaded, before any link is read.
-let validPulse = () => false;
-export function checkPulsesWith(valid) {
+// Which pulses and intervals there are is the model's to say; the page sets
+// this once its module is loaded, before any link is read.
+let validPulse = () => false, validInterval = () => false;
+export function checkPulsesWith(valid, interval) {
     validPulse = valid;
+    validInterval = interval;
 }
 // Browsers open addresses of up to 2 MiB.
 export const MaxAddress = 2 * 1024 * 1024;
@@ -25,8 +27,9 @@ export function parseLink(text) {
         if (!m)
             return { error: "at " + (at + 1) };
         const x = Number(m[2]), y = Number(m[3]);
-        if (m[1] === "p" ? !validPulse(x, y) : x > 65535 || y > 65535)
-            return { error: (m[1] === "p" ? "pulse out of range" : "> 65535") + " at " + (at + 1) };
+        if (m[1] === "p" ? !validPulse(x, y) : m[1] === "i" ? !validInterval(x, y) : x > 65535 || y > 65535)
+            return { error: (m[1] === "p" ? "pulse out of range" : m[1] === "i" ? "interval out of range" : "> 65535") +
+                            " at " + (at + 1) };
         items.push([m[1], x, y]);
     }
     return { items: items };

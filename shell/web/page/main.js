@@ -9,7 +9,8 @@ document.body.className = View;
 document.body.prepend(document.getElementById(View + "-view").content.cloneNode(true));
 
 loadModule().then(module => {
-    checkPulsesWith((shape, width) => module.validPulse(shape, width) === 1);
+    checkPulsesWith((shape, width) => module.validPulse(shape, width) === 1,
+                    (a, b) => module.validInterval(a, b) === 1);
     (View === "classic" ? startClassic : startClassroom)(module);
     brisqual.ready = true;
     requestAnimationFrame(() => { brisqual.firstFrame = performance.now(); });

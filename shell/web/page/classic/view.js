@@ -34,6 +34,9 @@ export function startClassic(module) {
     function press(x, y) { brisqual.events.push("down " + x + " " + y); module.press(x, y); }
     function release(x, y) { brisqual.events.push("up " + x + " " + y); module.release(); }
     function pulse(shape, width) { brisqual.events.push("pulse " + shape + " " + width); module.setPulse(shape, width); }
+    // The theorem's interval changes nothing in this view's picture; it is
+    // kept so that the events replay as the link reads.
+    function interval(a, b) { brisqual.events.push("interval " + a + " " + b); module.setInterval(a, b); }
     function move(x, y) {
         if (module.move(y) === 0)
             return false;
@@ -53,10 +56,10 @@ export function startClassic(module) {
             return;
         }
         for (const [kind, x, y] of link.items)
-            ({ d: press, m: move, u: release, p: pulse })[kind](x, y);
+            ({ d: press, m: move, u: release, p: pulse, i: interval })[kind](x, y);
         // A link that stops inside a drag: no button is held, so the drag
         // ends there and hovering cannot deform the curve.
-        const last = link.items.filter(item => item[0] !== "p").pop();   // where the pointer was
+        const last = link.items.filter(item => "dmu".includes(item[0])).pop();   // where the pointer was
         if (module.dragging())
             release(last[1], last[2]);
         if (module.pulseShape() !== own[0] || module.pulseWidth() !== own[1])

@@ -26,13 +26,13 @@ export function installControls(ctx) {
         const b = document.createElement("button");
         b.type = "button";
         b.className = "preset";
-        b.addEventListener("click", () => ctx.newCurve(link));
+        b.addEventListener("click", () => ctx.newCurve(link, true));
         document.querySelector(".presets div").appendChild(b);
     }
 
     buttons("undo").addEventListener("click", () => ctx.undo());
     buttons("redo").addEventListener("click", () => ctx.redo());
-    buttons("reset").addEventListener("click", () => ctx.newCurve(""));
+    buttons("reset").addEventListener("click", () => ctx.newCurve("", true));
     buttons("copy-link").addEventListener("click", () => {
         const done = () => ctx.say(ctx.t("copied")), failed = () => ctx.say(ctx.t("notCopied"));
         const fallback = () => {
@@ -48,6 +48,10 @@ export function installControls(ctx) {
             navigator.clipboard.writeText(location.href).then(done, fallback);
         else
             fallback();
+    });
+    buttons("show-rectangle").addEventListener("change", e => {
+        ctx.showRectangle = e.target.checked;
+        ctx.repaint();
     });
     buttons("save-picture").addEventListener("click", () => savePicture(ctx));
     buttons("help").addEventListener("click", () => dialog.showModal());

@@ -1,13 +1,19 @@
 // The classroom view's drawing: the painter's operations stroked at device
-// pixels, the backing store that follows the canvas, and the light colours for print.
+// pixels, with the theorem's layers under and over them, the backing store
+// that follows the canvas, and the light colours for print.
 import { brisqual } from "../hooks.js";
 
 // The program's own colours on screen; on paper, darker ones on white,
 // the same as the legend's in the print style sheet.
 export const ScreenColours = { background: "#008000", gap: "#fff" };
-const PaperColours = { background: "#fff", gap: "#fff", 0x000000FF: "#c00000", 0x0000FF00: "#007a00",
+const PaperColours = { paper: true, background: "#fff", gap: "#fff", 0x000000FF: "#c00000", 0x0000FF00: "#007a00",
                        0x0000FFFF: "#a07800", 0x0014BEC8: "#8c8c8c", 0x0000BEE6: "#8c8c8c" };
 const DashOn = 18, DashOff = 6;   // client pixels, as the Windows pens draw them
+
+// The painter's green mean line and yellow integral follow the program's
+// own rule; this view draws the theorem's own in their place, so their
+// pens and lines are left out. The red curve and the grid stay the painter's.
+export const ReplacedPens = [0x0000FF00, 0x0000FFFF];
 
 // The painter's operations, five integers each: a pen (0, dashed, width,
 // colour) or a line (1, x0, y0, x1, y1) in client pixels.
@@ -24,6 +30,8 @@ export function drawOps(ctx, g, width, height, colours) {
     g.setLineDash([]);
     g.fillStyle = colours.background;
     g.fillRect(0, 0, width, height);
+    for (const layer of ctx.under)
+        layer(g, sx, sy, colours);
     const ops = readOps(ctx.module);
     let pen = null;
     const stroke = () => {
@@ -48,6 +56,10 @@ export function drawOps(ctx, g, width, height, colours) {
         if (ops[i] === 0) {
             stroke();
             const rgb = ops[i + 3] >>> 0;
+            if (ReplacedPens.includes(rgb)) {
+                pen = null;
+                continue;
+            }
             const css = "rgb(" + (rgb & 0xFF) + "," + (rgb >> 8 & 0xFF) + "," + (rgb >> 16 & 0xFF) + ")";
             const thin = ops[i + 2] <= 1;
             pen = { dashed: ops[i + 1] === 1, thin: thin, path: new Path2D(), colour: colours[rgb] || css,
@@ -64,11 +76,15 @@ export function drawOps(ctx, g, width, height, colours) {
         }
     }
     stroke();
+    for (const layer of ctx.over)
+        layer(g, sx, sy, colours);
     return [sx, sy];
 }
 
-// Gives ctx repaint() and fitBackingStore(). Each function in ctx.overlays
-// draws over the operations on screen, given the context and the scale.
+// Gives ctx repaint() and fitBackingStore(). Each function in ctx.under and
+// ctx.over draws under or over the operations, on screen, on paper and in
+// the saved picture, given the context, the scale and the colours; those
+// in ctx.overlays only on screen, over all.
 export function installDrawing(ctx) {
     const canvas = ctx.canvas;
     const context = canvas.getContext("2d", { alpha: false });

@@ -1,13 +1,15 @@
 // The classroom view's saved picture: the plot at twice its client pixels,
-// with its axis values, legend and mean value, on white.
+// with the theorem's marks, its axis values, legend, mean value and the
+// theorem's words, on white.
 import { ScreenColours, drawOps } from "./draw.js";
 
 export function savePicture(ctx) {
     const { Width, Height, t } = ctx;
     const k = 2, left = 110, top = 100, plotW = Width * k, plotH = Height * k;
     const picture = document.createElement("canvas");
-    picture.width = left + plotW + 40;
-    picture.height = top + plotH + 170;
+    const words = ctx.theoremWords();
+    picture.width = left + plotW + 110;
+    picture.height = top + plotH + 60 + 6 * 36 + words.length * 36 + 20;
     const g = picture.getContext("2d", { alpha: false });
     g.fillStyle = "#fff";
     g.fillRect(0, 0, picture.width, picture.height);
@@ -21,7 +23,11 @@ export function savePicture(ctx) {
     g.font = "bold 36px system-ui, sans-serif";
     g.fillText(t("title"), 20, 36);
     g.font = "28px system-ui, sans-serif";
-    g.fillText(t("meanLabel") + " " + ctx.decimal(ctx.module.mean()), 20, 78);
+    g.fillText(t("meanLabel") + " " + ctx.decimal(ctx.module.theoremMean()), 20, 78);   // as the words read it
+    for (const e of document.querySelectorAll(".axis.integral")) {
+        g.textAlign = "left";
+        g.fillText(e.textContent, left + plotW + 12, top + parseFloat(e.style.top) / 100 * plotH);
+    }
     for (const e of document.querySelectorAll(".axis.y")) {
         g.textAlign = "right";
         g.fillText(e.textContent, left - 12, top + parseFloat(e.style.top) / 100 * plotH);
@@ -31,7 +37,9 @@ export function savePicture(ctx) {
         g.fillText(e.textContent, left + parseFloat(e.style.left) / 100 * plotW, top + plotH + 30);
     }
     g.textAlign = "left";
-    [["#f00", "legendCurve"], ["#ff0", "legendIntegral"], ["#0f0", "legendMean"]].forEach(([colour, key], i) => {
+    const legend = [["#f00", "legendCurve"], ["#ff0", "legendIntegral"], ["#0f0", "legendMean"], ["#4682ff", "legendAbove"],
+                    ["#eb3ca0", "legendBelow"], ["#ffa31a", "legendSecant"]];
+    legend.forEach(([colour, key], i) => {
         const y = top + plotH + 80 + i * 36;
         g.fillStyle = colour;
         g.fillRect(left, y - 6, 48, 12);
@@ -39,6 +47,8 @@ export function savePicture(ctx) {
         g.fillStyle = "#1b1b1b";
         g.fillText(t(key), left + 64, y);
     });
+    g.font = "24px system-ui, sans-serif";   // the longest list fits the width
+    words.forEach((line, i) => g.fillText(line, 20, top + plotH + 80 + (legend.length + i) * 36));
     picture.toBlob(blob => {
         const a = document.createElement("a");
         a.href = URL.createObjectURL(blob);

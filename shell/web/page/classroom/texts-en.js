@@ -1,13 +1,16 @@
 // The classroom view's words in English.
 export default {
     title: "Brisqual: the mean value theorem for integrals",
-    instruction: "Drag the red curve up or down and watch the green line, its mean value, even out the areas above and below it.",
+    instruction: "Drag the red curve up or down, and move the handles a and b under the plot: the green line, the mean value over [a, b], evens out the areas above and below it, and meets the curve at every c.",
     tools: "Tools", undo: "Undo", redo: "Redo", reset: "Flat curve", copyLink: "Copy link",
     savePicture: "Save picture", help: "Help", classic: "Classic view", language: "Español",
     listen: "Listen", stop: "Stop", keyTone: "Tone on keys",
     plot: "Plot of the curve", plotRole: "interactive plot",
-    legendTitle: "Legend", legendCurve: "red: the function f", legendIntegral: "yellow: its running integral",
-    legendMean: "green: its mean value", meanLabel: "Mean value:", presets: "Prepared curves",
+    legendTitle: "Legend", legendCurve: "red: the function f", legendIntegral: "yellow: its integral from a (values on the right)",
+    legendMean: "green: its mean value over [a, b]", legendAbove: "blue, hatched: the area above it",
+    legendBelow: "pink, dotted: the area below it", legendSecant: "orange: the yellow curve's secant from a to b, and its tangents at each c",
+    showRectangle: "Rectangle of height mean value", handleA: "Start of the interval, a", handleB: "End of the interval, b",
+    meanLabel: "Mean value:", presets: "Prepared curves",
     presetNames: ["A smooth hill", "A wave", "Raised as a whole", "A plateau", "Up and down"],
     shapes: "Shape of a drag", shapeNames: ["Plateau", "Hill", "Triangle", "Whole curve"], width: "Width",
     samples: n => n + " samples",
@@ -15,20 +18,28 @@ export default {
     flat: "The curve is flat: f is 0 over the whole interval.",
     raised: "raised", lowered: "lowered", from: "from x = ", to: " to x = ", blocks: "The curve is ",
     more: n => " and " + n + " more stretches", and: "; ",
-    onMean: "The curve lies on the mean value line.",
-    meets: n => "The curve meets the mean value line " + (n === 1 ? "once." : n + " times."),
-    meanIs: "Mean value ", announceMean: "mean value ",
+    meanIs: "Mean value ",
+    integralIs: (a, b, v, m) => "∫ from a = " + a + " to b = " + b + " of f(x) dx = " + v + ", so the mean value is " + m + ".",
+    pointsAre: (list, more, n) => "f(c) = mean value at c ≈ " + list + (more ? " and " + more + " more" : "") +
+                                  " (" + (n === 1 ? "1 point" : n + " points") + ").",
+    stretchesAre: list => "f equals its mean value all along " + list + ".",
+    areasEqual: v => "Area above the mean value = area below = " + v + ".",
+    areasBoth: (x, y) => "Area above the mean value " + x + ", area below " + y + ".",
+    listSep: ", ", lastSep: " and ",
     sample: (k, x, f) => "sample " + k + ": x = " + x + ", f = " + f,
     copied: "Link copied.", notCopied: "Could not copy; copy the address from the address bar.",
     badLink: "The link could not be read; the curve is unchanged.", tooLong: "The curve is too long for a link; the address bar keeps the previous one.",
     picture: "brisqual.png",
     helpText: `<p><b>The theorem.</b> If f is continuous on [a, b], there is a point c where f(c) equals its mean value, the integral of f from a to b divided by b − a. In the plot: the green line is at the height of the mean value; the area of the red curve above it equals the area below it, and the red curve crosses or touches it at least once.</p>
-<p><b>What you can do.</b> Drag the red curve: the samples outlined under the pointer move with it. Choose how: a plateau, a smooth hill, a triangle, or the whole curve at once, and how wide. The yellow curve is the integral from 0. Undo and redo whole drags, go back to the flat curve, or start from a prepared curve. The page's address keeps the curve: reload it, bookmark it, or share it with "Copy link".</p>
+<p><b>What the plot shows.</b> Over [a, b], which the handles a and b under the plot set: the green line at the mean value, on the red curve's axis; each c where the red curve meets it, ringed, with a dotted line down to the x axis and its name c₁, c₂, …; a white band where the curve lies on the mean along a stretch. The area above the green line is blue and hatched, the area below pink and dotted, and the words give them: they are equal. "Rectangle of height mean value" shows the rectangle over [a, b] whose area is the integral. The yellow curve is the integral from a, with its values on the right. The orange line joins its ends, and at each c the dashed orange tangent is parallel to it: the mean value theorem for derivatives, applied to the integral, says the same.</p>
+<p><b>Why the classic view's numbers can differ slightly.</b> This view works on the curve as drawn, the straight segments between the samples, exactly. The classic view keeps the program's own rule: it sums left Riemann sums, leaves out the last two samples, and draws its mean line at 146 pixels a unit, where the curve has 150.</p>
+<p><b>What you can do.</b> Drag the red curve: the samples outlined under the pointer move with it. Choose how: a plateau, a smooth hill, a triangle, or the whole curve at once, and how wide. Undo and redo whole drags, go back to the flat curve, or start from a prepared curve. The page's address keeps the curve: reload it, bookmark it, or share it with "Copy link".</p>
 <p><b>Hear it.</b> "Listen" plays the curve in a few seconds, its height as pitch, against a steady tone at the mean value, with a click at each point c where they meet. "Tone on keys" sounds the selected sample as the keys move it.</p>
 <p><b>With the keyboard</b> (on the plot):</p>
 <table><tr><th>← →</th><td>previous or next sample (with Shift: ten)</td></tr>
 <tr><th>Home, End</th><td>first or last sample</td></tr>
 <tr><th>↑ ↓</th><td>move the stretch up or down one step (with Shift, or Page Up and Page Down: ten steps)</td></tr>
+<tr><th>a, b: ← →</th><td>on a handle: move that end one sample (with Shift: ten); Home, End: to the curve's end</td></tr>
 <tr><th>Ctrl+Z, Ctrl+Y</th><td>undo, redo</td></tr>
 <tr><th>Esc</th><td>closes this help</td></tr></table>`
 };

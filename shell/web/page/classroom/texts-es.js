@@ -1,13 +1,16 @@
 // The classroom view's words in Spanish, the program's own language.
 export default {
     title: "Brisqual: el teorema del valor medio para integrales",
-    instruction: "Arrastre la curva roja hacia arriba o hacia abajo y vea cómo la línea verde, su valor medio, iguala las áreas por encima y por debajo.",
+    instruction: "Arrastre la curva roja hacia arriba o hacia abajo, y mueva las asas a y b bajo la gráfica: la línea verde, el valor medio en [a, b], iguala las áreas por encima y por debajo, y corta la curva en cada c.",
     tools: "Herramientas", undo: "Deshacer", redo: "Rehacer", reset: "Curva plana", copyLink: "Copiar enlace",
     savePicture: "Guardar imagen", help: "Ayuda", classic: "Vista clásica", language: "English",
     listen: "Escuchar", stop: "Parar", keyTone: "Tono al mover",
     plot: "Gráfica de la curva", plotRole: "gráfica interactiva",
-    legendTitle: "Leyenda", legendCurve: "roja: la función f", legendIntegral: "amarilla: su integral acumulada",
-    legendMean: "verde: su valor medio", meanLabel: "Valor medio:", presets: "Curvas preparadas",
+    legendTitle: "Leyenda", legendCurve: "roja: la función f", legendIntegral: "amarilla: su integral desde a (valores a la derecha)",
+    legendMean: "verde: su valor medio en [a, b]", legendAbove: "azul, rayada: el área por encima",
+    legendBelow: "rosa, punteada: el área por debajo", legendSecant: "naranja: la secante de la curva amarilla de a a b, y sus tangentes en cada c",
+    showRectangle: "Rectángulo de altura el valor medio", handleA: "Inicio del intervalo, a", handleB: "Fin del intervalo, b",
+    meanLabel: "Valor medio:", presets: "Curvas preparadas",
     presetNames: ["Una colina suave", "Una onda", "Elevada entera", "Una meseta", "Arriba y abajo"],
     shapes: "Forma del arrastre", shapeNames: ["Meseta", "Colina", "Triángulo", "Curva entera"], width: "Anchura",
     samples: n => n + " muestras",
@@ -15,20 +18,28 @@ export default {
     flat: "La curva es plana: f vale 0 en todo el intervalo.",
     raised: "elevada", lowered: "hundida", from: "de x = ", to: " a x = ", blocks: "La curva está ",
     more: n => " y " + n + " tramos más", and: "; ",
-    onMean: "La curva coincide con la línea del valor medio.",
-    meets: n => "La curva corta la línea del valor medio " + (n === 1 ? "1 vez." : n + " veces."),
-    meanIs: "Valor medio ", announceMean: "valor medio ",
+    meanIs: "Valor medio ",
+    integralIs: (a, b, v, m) => "∫ de a = " + a + " a b = " + b + " de f(x) dx = " + v + ", así que el valor medio es " + m + ".",
+    pointsAre: (list, more, n) => "f(c) = valor medio en c ≈ " + list + (more ? " y " + more + " más" : "") +
+                                  " (" + (n === 1 ? "1 punto" : n + " puntos") + ").",
+    stretchesAre: list => "f es igual a su valor medio en todo " + list + ".",
+    areasEqual: v => "Área por encima del valor medio = área por debajo = " + v + ".",
+    areasBoth: (x, y) => "Área por encima del valor medio " + x + ", área por debajo " + y + ".",
+    listSep: "; ", lastSep: " y ",
     sample: (k, x, f) => "muestra " + k + ": x = " + x + ", f = " + f,
     copied: "Enlace copiado.", notCopied: "No se pudo copiar; copie la dirección de la barra.",
     badLink: "El enlace no se pudo leer; la curva no cambió.", tooLong: "La curva es demasiado larga para un enlace; la barra de direcciones guarda la anterior.",
     picture: "brisqual.png",
     helpText: `<p><b>El teorema.</b> Si f es continua en [a, b], hay un punto c donde f(c) es igual a su valor medio, la integral de f de a a b dividida por b − a. En la gráfica: la línea verde está a la altura del valor medio; el área de la curva roja por encima de ella iguala el área por debajo, y la curva roja la corta o la toca al menos una vez.</p>
-<p><b>Qué puede hacer.</b> Arrastre la curva roja: se mueven con ella las muestras marcadas bajo el puntero. Elija cómo: una meseta, una colina suave, un triángulo o la curva entera, y con qué anchura. La curva amarilla es la integral desde 0. Deshaga y rehaga arrastres enteros, vuelva a la curva plana, o empiece con una curva preparada. La dirección de la página guarda la curva: recárguela, márquela o compártala con «Copiar enlace».</p>
+<p><b>Qué muestra la gráfica.</b> En [a, b], que fijan las asas a y b bajo la gráfica: la línea verde a la altura del valor medio, en el eje de la curva roja; cada c donde la curva roja la corta, con un anillo, una línea punteada hasta el eje x y su nombre c₁, c₂, …; una banda blanca donde la curva está sobre el valor medio a lo largo de un tramo. El área por encima de la línea verde es azul y rayada, la de debajo rosa y punteada, y las palabras dan su valor: son iguales. «Rectángulo de altura el valor medio» muestra el rectángulo sobre [a, b] cuya área es la integral. La curva amarilla es la integral desde a, con sus valores a la derecha. La línea naranja une sus extremos, y en cada c la tangente naranja discontinua es paralela a ella: el teorema del valor medio para derivadas, aplicado a la integral, dice lo mismo.</p>
+<p><b>Por qué los números de la vista clásica pueden diferir un poco.</b> Esta vista trabaja exactamente con la curva tal como se dibuja, los segmentos rectos entre las muestras. La vista clásica guarda la regla del propio programa: suma sumas de Riemann por la izquierda, deja fuera las dos últimas muestras y dibuja su línea del valor medio a 146 píxeles por unidad, donde la curva tiene 150.</p>
+<p><b>Qué puede hacer.</b> Arrastre la curva roja: se mueven con ella las muestras marcadas bajo el puntero. Elija cómo: una meseta, una colina suave, un triángulo o la curva entera, y con qué anchura. Deshaga y rehaga arrastres enteros, vuelva a la curva plana, o empiece con una curva preparada. La dirección de la página guarda la curva: recárguela, márquela o compártala con «Copiar enlace».</p>
 <p><b>Escúchela.</b> «Escuchar» toca la curva en unos segundos, su altura como tono, frente a un tono fijo en el valor medio, con un clic en cada punto c donde se encuentran. «Tono al mover» hace sonar la muestra elegida al moverla con el teclado.</p>
 <p><b>Con el teclado</b> (sobre la gráfica):</p>
 <table><tr><th>← →</th><td>muestra anterior o siguiente (con Mayús: diez)</td></tr>
 <tr><th>Inicio, Fin</th><td>primera o última muestra</td></tr>
 <tr><th>↑ ↓</th><td>sube o baja el tramo un paso (con Mayús, o RePág y AvPág: diez pasos)</td></tr>
+<tr><th>a, b: ← →</th><td>sobre un asa: mueve ese extremo una muestra (con Mayús: diez); Inicio, Fin: al extremo de la curva</td></tr>
 <tr><th>Ctrl+Z, Ctrl+Y</th><td>deshacer, rehacer</td></tr>
 <tr><th>Esc</th><td>cierra esta ayuda</td></tr></table>`
 };

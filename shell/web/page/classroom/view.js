@@ -9,17 +9,21 @@ import { installInput } from "./input.js";
 import { Presets, installControls } from "./controls.js";
 import { installShapes } from "./shapes.js";
 import { installSound } from "./sound.js";
+import { installTheorem } from "./theorem.js";
+import { installHandles } from "./handles.js";
 
 // ctx holds the module and its sizes, the plot canvas, the state each part
 // keeps there (steps, drag, lang, selected, paper) and the functions each
-// part gives the others; overlays draw over the plot, in order.
+// part gives the others; under, over and overlays draw on the plot, in order.
 export function startClassroom(module) {
     const canvas = document.getElementById("plot");
     const ctx = { module: module, canvas: canvas, Width: module.width(), Height: module.height(),
-                  N: module.sampleCount(), paper: false, overlays: [], say: say };
+                  N: module.sampleCount(), paper: false, under: [], over: [], overlays: [], say: say };
     canvas.style.aspectRatio = ctx.Width + " / " + ctx.Height;
     installWords(ctx);
+    installTheorem(ctx);
     installDrawing(ctx);
+    installHandles(ctx);
     installWork(ctx);
     installInput(ctx);
     installControls(ctx);

@@ -1,5 +1,6 @@
 // The classroom view's words: the language, the texts in place, the mean
-// value, the description of the picture and the polite live region.
+// value and the theorem's numbers, the description of the picture and the
+// polite live region.
 import es from "./texts-es.js";
 import en from "./texts-en.js";
 
@@ -19,7 +20,8 @@ function preferredLanguage() {
 }
 
 // Gives ctx lang, t(key), decimal(v), applyLanguage(), switchLanguage(),
-// describe(), showMean(), speak(text) and speakMeanSoon().
+// describe(), showMean(), showTheorem(), theoremWords(), speak(text) and
+// speakMeanSoon().
 export function installWords(ctx) {
     const module = ctx.module, N = ctx.N;
     const byId = id => document.getElementById(id);
@@ -52,9 +54,14 @@ export function installWords(ctx) {
         document.querySelectorAll(".preset").forEach((b, i) => { b.textContent = t("presetNames")[i]; });
         for (const e of document.querySelectorAll(".axis.y"))
             e.textContent = e.textContent.replace(/[.,]/, ctx.lang === "es" ? "," : ".");
+        // The yellow curve's axis, at the grid's rows, by the painter's scale.
+        for (const e of document.querySelectorAll(".axis.integral"))
+            e.textContent = decimal(module.integralAtRow(Number(e.dataset.row))).replace("-", "−");
         document.title = t("title");
-        if (ctx.steps.length)
+        if (ctx.steps.length) {
             ctx.describe();
+            ctx.showInterval();   // the handles' values, in this language's decimals
+        }
     };
 
     ctx.switchLanguage = () => {
@@ -63,25 +70,53 @@ export function installWords(ctx) {
         ctx.applyLanguage();
     };
 
-    // The mean value, seen; while dragging it is not spoken.
-    ctx.showMean = () => {
-        byId("mean-value").textContent = decimal(module.mean());
+    // The theorem in three sentences: the integral and the mean, the points
+    // c (and stretches), the balance of the areas.
+    ctx.theoremWords = () => {
+        const T = ctx.readTheorem();
+        const a = decimal(module.sampleAbscissa(T.a)), b = decimal(module.sampleAbscissa(T.b));
+        const integral = t("integralIs")(a, b, decimal(T.integral), decimal(T.mean));
+        // Lists part with "; " in Spanish, whose decimals have commas.
+        const sep = t("listSep"), cs = Array.from(T.points.slice(0, 6), decimal);
+        let points = T.points.length === 0 ? "" : t("pointsAre")(cs.length > 1 ? cs.slice(0, -1).join(sep) + t("lastSep") + cs[cs.length - 1] : cs[0],
+                                                               T.points.length - cs.length, T.points.length);
+        const stretches = [];
+        for (let j = 0; j < T.stretches.length && j < 12; j += 2)
+            stretches.push("[" + decimal(T.stretches[j]) + sep + decimal(T.stretches[j + 1]) + "]");
+        if (stretches.length)
+            points += (points ? " " : "") + t("stretchesAre")(stretches.join(sep), T.stretches.length / 2);
+        const above = decimal(T.above), below = decimal(T.below);
+        return [integral, points, above === below ? t("areasEqual")(above) : t("areasBoth")(above, below)];
     };
+
+    // The mean value and the theorem, seen; while dragging they are not spoken.
+    ctx.showTheorem = () => {
+        const words = ctx.theoremWords();
+        byId("mean-value").textContent = decimal(module.theoremMean());
+        ["theorem-integral", "theorem-points", "theorem-areas"].forEach((id, i) => { byId(id).textContent = words[i]; });
+        return words;
+    };
+    ctx.showMean = ctx.showTheorem;
 
     ctx.speak = text => {
         announce.textContent = text;
     };
-    // The mean value is spoken once the curve has rested a moment.
+    // The mean value first, as screen reader users expect it, then the
+    // theorem's sentences.
+    const told = words => t("meanIs") + decimal(module.theoremMean()) + ". " + words.join(" ");
+
+    // The theorem is spoken, as the description tells it, once the curve
+    // and the interval have rested a moment.
     ctx.speakMeanSoon = () => {
         clearTimeout(meanTimer);
-        meanTimer = setTimeout(() => ctx.speak(t("announceMean") + decimal(module.mean())), 400);
+        meanTimer = setTimeout(() => ctx.speak(told(ctx.theoremWords())), 400);
     };
     ctx.stopSpeakingMean = () => clearTimeout(meanTimer);
 
-    // The mean value and a description of the picture, from the model's numbers.
+    // A description of the picture, from the model's numbers: where the
+    // curve is raised or lowered, then the theorem's sentences.
     ctx.describe = () => {
-        const mean = module.mean();
-        byId("mean-value").textContent = decimal(mean);
+        const words = ctx.showTheorem();
         const f = new Float64Array(module.memory.buffer, module.samples(), N + 1);
         const dx = module.stepWidth();
         const blocks = [];
@@ -96,18 +131,7 @@ export function installWords(ctx) {
         }
         let text = blocks.length === 0 ? t("flat")
             : t("blocks") + blocks.slice(0, 4).join(t("and")) + (blocks.length > 4 ? t("more")(blocks.length - 4) : "") + ".";
-        // Meetings with the mean line: each change of side, and each stretch
-        // that lies on it.
-        let meets = 0, previous = 0, onLine = true;
-        for (let i = 0; i <= N; i++) {
-            const side = Math.sign(f[i] - mean);
-            if (side === 0 && previous !== 0 || side !== 0 && previous !== 0 && side !== previous || side === 0 && i === 0)
-                meets++;
-            if (side !== 0)
-                onLine = false;
-            previous = side;
-        }
-        text += " " + t("meanIs") + decimal(mean) + ". " + (onLine ? t("onMean") : t("meets")(meets));
+        text += " " + told(words);
         byId("description").textContent = text;
         if (ctx.tellSelected)
             ctx.tellSelected();   // the selected sample's height may have changed

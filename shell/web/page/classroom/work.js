@@ -2,7 +2,7 @@
 // and redo, new curves from links, and the address that keeps the curve.
 import { brisqual, say } from "../hooks.js";
 import { Kinds, MaxAddress, linkOf, parseLink, readFragment } from "../link.js";
-import { readOps } from "./draw.js";
+import { ReplacedPens, readOps } from "./draw.js";
 
 // The work lives in ctx: ctx.steps, a list of steps, each the events of one
 // drag or the link a new curve came from (a reset to flat, a preset, a
@@ -17,6 +17,8 @@ export function installWork(ctx) {
     function apply(kind, x, y) {
         if (kind === "p") {
             module.setPulse(x, y);   // for the presses after it
+        } else if (kind === "i") {
+            module.setInterval(x, y);   // the theorem's [a, b], in samples
         } else if (kind === "d") {
             module.press(x, y);
         } else if (kind === "u") {
@@ -55,9 +57,12 @@ export function installWork(ctx) {
     }
 
     // Its events, and those of a drag in progress; concat, as a long link
-    // holds more items than a call can take as arguments.
+    // holds more items than a call can take as arguments. Of the intervals
+    // only the last holds, so only it is kept, where it was set.
     function currentItems() {
-        return [].concat(...currentSteps().map(step => step.items), ctx.drag ? ctx.drag.items : []);
+        const items = [].concat(...currentSteps().map(step => step.items), ctx.drag ? ctx.drag.items : []);
+        const last = items.map(item => item[0]).lastIndexOf("i");
+        return items.filter((item, i) => item[0] !== "i" || i === last);
     }
     ctx.currentLink = () => linkOf(currentItems());
 
@@ -65,13 +70,20 @@ export function installWork(ctx) {
         get: () => currentItems().map(([k, x, y]) => Kinds[k] + " " + x + " " + y)
     });
     brisqual.link = ctx.currentLink;
+    // The painter's operations this view strokes.
     brisqual.ops = () => {
         const ops = readOps(module), lines = [];
-        for (let i = 0; i < ops.length; i += 5)
+        let replaced = false;
+        for (let i = 0; i < ops.length; i += 5) {
+            if (ops[i] === 0)
+                replaced = ReplacedPens.includes(ops[i + 3] >>> 0);
+            if (replaced)
+                continue;
             lines.push(ops[i] === 0
                 ? "pen " + (ops[i + 1] === 1 ? "DASH" : "SOLID") + " " + ops[i + 2] + " 0x" +
                   (ops[i + 3] >>> 0).toString(16).toUpperCase().padStart(8, "0")
                 : "line " + ops.slice(i + 1, i + 5).join(" "));
+        }
         return lines;
     };
 
@@ -84,6 +96,7 @@ export function installWork(ctx) {
     }
 
     function settled() {
+        ctx.showInterval();
         ctx.repaint();
         ctx.updateControls();
         ctx.describe();
@@ -102,18 +115,22 @@ export function installWork(ctx) {
     }
 
     // A new curve from a link (a reset is the empty link): itself a step,
-    // so that it can be undone.
-    ctx.newCurve = link => {
+    // so that it can be undone. keepInterval: the interval on the screen
+    // goes on over the new curve unless the link sets its own.
+    ctx.newCurve = (link, keepInterval = false) => {
         const parsed = parseLink(link);
         if (parsed.error)
             return false;
+        const [a, b] = [module.intervalFirst(), module.intervalLast()];
+        if (keepInterval && (a !== 0 || b !== ctx.N) && !parsed.items.some(item => item[0] === "i"))
+            parsed.items.unshift(["i", a, b]);
         module.release();
         module.reset();
         const items = parsed.items.filter(([kind, x, y]) => apply(kind, x, y));
         // A link that stops inside a drag: no button is held, so the drag
         // ends there and hovering cannot deform the curve.
         if (module.dragging()) {
-            const last = items.filter(item => item[0] !== "p").pop();   // where the pointer was
+            const last = items.filter(item => "dmu".includes(item[0])).pop();   // where the pointer was
             items.push(["u", last[1], last[2]]);
             module.release();
         }
@@ -125,7 +142,7 @@ export function installWork(ctx) {
     ctx.canUndo = () => ctx.done > 1;
     ctx.canRedo = () => ctx.done < ctx.steps.length;
     ctx.undo = () => {
-        if (ctx.drag || ctx.done <= 1)
+        if (ctx.drag || ctx.movingInterval || ctx.done <= 1)
             return;
         ctx.done--;
         rebuild();
@@ -133,12 +150,23 @@ export function installWork(ctx) {
         settled();
     };
     ctx.redo = () => {
-        if (ctx.drag || ctx.done >= ctx.steps.length)
+        if (ctx.drag || ctx.movingInterval || ctx.done >= ctx.steps.length)
             return;
         ctx.done++;
         rebuild();
         ctx.showPulse();
         settled();
+    };
+
+    // A new interval [a, b] is a step of its own; nothing is kept when it
+    // is the one the steps left in force, `from` (a handle dragged and
+    // brought back sets that again).
+    ctx.setInterval = (a, b, from = [module.intervalFirst(), module.intervalLast()]) => {
+        if (ctx.drag || a === from[0] && b === from[1] || !module.setInterval(a, b)) {
+            module.setInterval(from[0], from[1]);
+            return;
+        }
+        addStep({ fresh: false, items: [["i", a, b]] });
     };
 
     // A drag, from any input: the id of its pointer (-1 for the keyboard),

@@ -1,0 +1,81 @@
+// The classroom view's handles a and b under the plot: two sliders over the
+// samples that set the theorem's interval, dragged by a pointer or moved
+// by the keyboard; each finished move is a step of the work.
+
+// Gives ctx showInterval(), which puts the handles where the interval is,
+// and movingInterval, true while a pointer drags a handle (no undo then).
+export function installHandles(ctx) {
+    const { module, canvas, Width, N } = ctx;
+    const handles = [document.getElementById("handle-a"), document.getElementById("handle-b")];
+    let dragging = null;   // a pointer's drag: its id and the interval it started from
+
+    const interval = () => [module.intervalFirst(), module.intervalLast()];
+
+    ctx.showInterval = () => {
+        const ends = interval();
+        handles.forEach((h, i) => {
+            const k = ends[i];
+            h.style.left = module.positionColumn(k) / Width * 100 + "%";
+            h.setAttribute("aria-valuemin", String(i === 0 ? 0 : ends[0] + 1));
+            h.setAttribute("aria-valuemax", String(i === 0 ? ends[1] - 1 : N));
+            h.setAttribute("aria-valuenow", String(k));
+            h.setAttribute("aria-valuetext", (i === 0 ? "a" : "b") + " = " + ctx.decimal(module.sampleAbscissa(k)));
+        });
+    };
+
+    // Handle i moved to sample k, kept inside the curve and off the other end.
+    function moved(i, k) {
+        const [a, b] = interval();
+        return i === 0 ? [Math.min(Math.max(k, 0), b - 1), b] : [a, Math.max(Math.min(k, N), a + 1)];
+    }
+
+    handles.forEach((h, i) => {
+        h.addEventListener("keydown", e => {
+            if (ctx.drag || dragging || e.ctrlKey || e.metaKey || e.altKey)
+                return;
+            const k = interval()[i], ten = e.shiftKey ? 10 : 1;
+            const to = { ArrowLeft: k - ten, ArrowDown: k - ten, ArrowRight: k + ten, ArrowUp: k + ten,
+                         PageDown: k - 10, PageUp: k + 10, Home: 0, End: N }[e.key];
+            if (to === undefined)
+                return;
+            e.preventDefault();
+            ctx.setInterval(...moved(i, to));
+        });
+        h.addEventListener("pointerdown", e => {
+            if (ctx.drag || dragging || e.button !== 0 || !e.isPrimary)
+                return;
+            e.preventDefault();
+            h.focus();
+            h.setPointerCapture(e.pointerId);
+            dragging = { id: e.pointerId, from: interval() };
+            ctx.movingInterval = true;
+        });
+        h.addEventListener("pointermove", e => {
+            if (!dragging || e.pointerId !== dragging.id)
+                return;
+            const box = canvas.getBoundingClientRect();
+            const column = Math.round((e.clientX - box.left) * Width / box.width);
+            const [a, b] = moved(i, module.sampleNearColumn(column));
+            if (a === module.intervalFirst() && b === module.intervalLast())
+                return;
+            module.setInterval(a, b);
+            ctx.showInterval();
+            ctx.repaint();
+            ctx.showTheorem();
+        });
+        const finish = e => {
+            if (!dragging || e.pointerId !== dragging.id)
+                return;
+            const from = dragging.from;
+            dragging = null;
+            ctx.movingInterval = false;
+            ctx.setInterval(...interval(), from);
+            ctx.showInterval();
+            ctx.repaint();
+            ctx.showTheorem();
+        };
+        h.addEventListener("pointerup", finish);
+        h.addEventListener("pointercancel", finish);
+        h.addEventListener("lostpointercapture", finish);
+    });
+}
