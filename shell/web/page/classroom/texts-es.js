@@ -18,8 +18,14 @@ export default {
     meets: n => "La curva corta la línea del valor medio " + (n === 1 ? "1 vez." : n + " veces."),
     meanIs: "Valor medio ", announceMean: "valor medio ",
     sample: (k, x, f) => "muestra " + k + ": x = " + x + ", f = " + f,
-    copied: "Enlace copiado.", notCopied: "No se pudo copiar; copie la dirección de la barra.",
-    badLink: "El enlace no se pudo leer; la curva no cambió.", tooLong: "La curva es demasiado larga para un enlace; la barra de direcciones guarda la anterior.",
+    copied: "Enlace copiado.", notCopied: "El navegador no permitió usar el portapapeles; copie la dirección de la barra.",
+    linkTooLong: "Esta curva es demasiado larga para un enlace (más de 2 MiB): no hay enlace que copiar. Guarde una imagen en su lugar.",
+    badLink: "El enlace no se pudo leer; la curva de la pantalla se queda.",
+    badLinkFlat: "El enlace no se pudo leer; la curva empieza plana. La barra de direcciones guarda el enlace, para corregirlo.",
+    tooLong: "La curva es demasiado larga para un enlace; la barra de direcciones guarda la anterior.",
+    addressRefused: "El navegador no aceptó la curva en la barra de direcciones; se vuelve a intentar. Hasta entonces, recargar pierde los últimos cambios.",
+    pictureFailed: "No se pudo crear o guardar la imagen.",
+    pictureInFrame: "Si no empezó la descarga, la página que contiene a esta bloquea las descargas: abra Brisqual en una pestaña propia para guardar la imagen.",
     picture: "brisqual.png",
     helpText: `<p><b>El teorema.</b> Si f es continua en [a, b], hay un punto c donde f(c) es igual a su valor medio, la integral de f de a a b dividida por b − a. En la gráfica: la línea verde está a la altura del valor medio; el área de la curva roja por encima de ella iguala el área por debajo, y la curva roja la corta o la toca al menos una vez.</p>
 <p><b>Qué puede hacer.</b> Arrastre la curva roja: se mueven con ella las muestras marcadas bajo el puntero. Elija cómo: una meseta, una colina suave, un triángulo o la curva entera, y con qué anchura. La curva amarilla es la integral desde 0. Deshaga y rehaga arrastres enteros, vuelva a la curva plana, o empiece con una curva preparada. La dirección de la página guarda la curva: recárguela, márquela o compártala con «Copiar enlace».</p>
