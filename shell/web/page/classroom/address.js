@@ -8,7 +8,10 @@ import { MaxAddress } from "../link.js";
 // key makes more. A burst of a few writes goes through at once, so that a
 // single change shows at once; beyond it, one write every Interval ms, and
 // the last change is always written. A refused write is tried again.
-const Burst = 8, Interval = 250, Retry = 1000;
+// A long address is slow to write (a tenth of a second for 800 kB): once a
+// write costs more than SlowWrite ms, writes leave the input's handlers for
+// a timer of their own and come ten times their cost apart.
+const Burst = 8, Interval = 250, Retry = 1000, SlowWrite = 4;
 
 // Gives ctx addressChanged() (the curve changed: write it soon),
 // holdAddress() (leave the address as it is, a bad link to be mended,
@@ -16,7 +19,7 @@ const Burst = 8, Interval = 250, Retry = 1000;
 // and addressOf(link).
 export function installAddress(ctx) {
     let dirty = false, held = false, timer = 0, refusal = "";
-    let tokens = Burst, refilled = performance.now();
+    let tokens = Burst, refilled = performance.now(), cost = 0;
 
     ctx.addressOf = link => location.origin + location.pathname + location.search + "#" + link;
 
@@ -33,12 +36,15 @@ export function installAddress(ctx) {
             return;
         }
         let taken = true;
+        const start = performance.now();
         try {
             history.replaceState(history.state, "", location.pathname + location.search + "#" + link);
         } catch (e) {
             taken = false;
         }
-        if (taken && location.hash === "#" + link) {
+        taken = taken && location.hash === "#" + link;
+        cost = performance.now() - start;
+        if (taken) {
             if (refusal && brisqual.message === refusal)
                 say("");
             refusal = "";
@@ -52,20 +58,20 @@ export function installAddress(ctx) {
 
     function later(ms) {
         if (!timer)
-            timer = setTimeout(() => { timer = 0; flush(); }, ms);
+            timer = setTimeout(() => { timer = 0; flush(true); }, ms);
     }
 
-    function flush() {
+    function flush(onTimer) {
         if (!dirty || held)
             return;
-        const now = performance.now();
-        tokens = Math.min(Burst, tokens + (now - refilled) / Interval);
+        const now = performance.now(), slow = cost > SlowWrite, gap = Math.max(Interval, 10 * cost);
+        tokens = Math.min(slow ? 1 : Burst, tokens + (now - refilled) / gap);
         refilled = now;
-        if (tokens >= 1) {
+        if (tokens >= 1 && (onTimer || !slow)) {
             tokens--;
             write();
         } else {
-            later(Math.ceil((1 - tokens) * Interval));
+            later(tokens >= 1 ? 0 : Math.ceil((1 - tokens) * gap));
         }
     }
 
