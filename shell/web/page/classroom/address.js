@@ -8,10 +8,10 @@ import { MaxAddress } from "../link.js";
 // key makes more. A burst of a few writes goes through at once, so that a
 // single change shows at once; beyond it, one write every Interval ms, and
 // the last change is always written. A refused write is tried again.
-// A long address is slow to write (a tenth of a second for 800 kB): once a
-// write costs more than SlowWrite ms, writes leave the input's handlers for
-// a timer of their own and come ten times their cost apart.
-const Burst = 8, Interval = 250, Retry = 1000, SlowWrite = 4;
+// A long address is slow to write (a tenth of a second for 800 kB): once
+// the link is longer than LongLink, writes leave the input's handlers for a
+// timer of their own and come at least ten times their cost apart.
+const Burst = 8, Interval = 250, Retry = 1000, LongLink = 16384;
 
 // Gives ctx addressChanged() (the curve changed: write it soon),
 // holdAddress() (leave the address as it is, a bad link to be mended,
@@ -19,7 +19,7 @@ const Burst = 8, Interval = 250, Retry = 1000, SlowWrite = 4;
 // and addressOf(link).
 export function installAddress(ctx) {
     let dirty = false, held = false, timer = 0, refusal = "";
-    let tokens = Burst, refilled = performance.now(), cost = 0;
+    let tokens = Burst, refilled = performance.now(), cost = 0, written = 0;
 
     ctx.addressOf = link => location.origin + location.pathname + location.search + "#" + link;
 
@@ -44,6 +44,7 @@ export function installAddress(ctx) {
         }
         taken = taken && location.hash === "#" + link;
         cost = performance.now() - start;
+        written = link.length;
         if (taken) {
             if (refusal && brisqual.message === refusal)
                 say("");
@@ -64,7 +65,8 @@ export function installAddress(ctx) {
     function flush(onTimer) {
         if (!dirty || held)
             return;
-        const now = performance.now(), slow = cost > SlowWrite, gap = Math.max(Interval, 10 * cost);
+        const now = performance.now(), slow = written > LongLink;
+        const gap = slow ? Math.max(Interval, 10 * cost) : Interval;
         tokens = Math.min(slow ? 1 : Burst, tokens + (now - refilled) / gap);
         refilled = now;
         if (tokens >= 1 && (onTimer || !slow)) {
