@@ -4,15 +4,20 @@
 the embedded dialog font, navigation to the first frame, one drag step from
 the input event to the pixels on the canvas at device scale 2, at full speed
 and with the CPU slowed four times, and Lighthouse's four scores with the
-page served over http from 127.0.0.1.
+page served over http from 127.0.0.1; and what the classroom view's work
+costs as it grows: a release, a key step and an undo with 0, 10,000 and
+100,000 events in the link, and one write of the address.
 
 usage: web_bench.py --page HTML --lighthouse BIN --make-page MAKE_PAGE ESBUILD PAGE_DIR
                     MODULE TEMPLATE_JS ICON_JS FONT   (see scripts/bench)
+       web_bench.py --page HTML --only work   (the work's costs alone)
 
 The page's size with the font comes from shell/web/make_page.py run on the
 build's own parts. Times are medians: first frame over 30 loads, drag step
 over 1,000 moves, each a trusted input event sent through the DevTools
-protocol.
+protocol. The work's costs are the time of the page's own handlers for the
+trusted event (window listeners before and after them), medians and
+maxima over WORK_REPS events each.
 """
 import argparse
 import functools
@@ -36,6 +41,8 @@ VIEWS = ("classroom", "classic")
 # A laptop with a high-density screen: 1280 x 800 CSS pixels at scale 2.
 SCREEN = {"width": 1280, "height": 800, "deviceScaleFactor": 2, "mobile": False}
 CATEGORIES = ("performance", "accessibility", "best-practices", "seo")
+WORK_SIZES = (0, 10000, 100000)
+WORK_REPS = 30
 
 
 def sizes(path):
@@ -132,6 +139,84 @@ def drag_steps(driver, url, throttle):
     return steps
 
 
+def key(driver, name, code, modifiers=0):
+    for kind in ("rawKeyDown", "keyUp"):
+        driver.execute_cdp_cmd("Input.dispatchKeyEvent", {
+            "type": kind, "key": name, "code": name if len(name) > 1 else "Key" + name.upper(),
+            "windowsVirtualKeyCode": code, "modifiers": modifiers})
+
+
+def work_costs(driver, page, events):
+    """The classroom view's costs with EVENTS events in the link: each key
+    step, release and undo timed from a window listener before the page's
+    own handlers to one after them (all three repaint in their handler).
+    The link is key steps (press, move, release), opened as one new curve;
+    then 340 key steps (1,020 events, past the snapshot interval of the
+    undo), releases of short drags, and undos back through those steps."""
+    pair = "d300.250m300.249u300.249d300.250m300.251u300.251"
+    link = pair * (events // 6)
+    driver.get("about:blank")
+    driver.get("file://%s?view=classroom#" % os.path.abspath(page))
+    wait_ready(driver)
+    # Through the fragment: Chromium takes minutes to navigate to an address this long.
+    driver.set_script_timeout(120)
+    driver.execute_async_script("""
+        const link = arguments[0], done = arguments[1];
+        location.hash = link;
+        (function wait() { if (brisqual.link().length === link.length) done(); else setTimeout(wait, 50); })();""",
+                                link)
+    driver.execute_script("""
+        window.benchCosts = {keydown: [], pointerup: []}; let start = 0;
+        for (const kind of ['keydown', 'pointerup']) {
+            window.addEventListener(kind, () => { start = performance.now(); }, true);
+            window.addEventListener(kind, e => benchCosts[kind].push([e.ctrlKey, performance.now() - start]));
+        }
+        document.getElementById('plot').focus();""")
+    for i in range(340):
+        key(driver, *(("ArrowUp", 38) if i % 2 == 0 else ("ArrowDown", 40)))
+    box = driver.execute_script("const b = document.getElementById('plot').getBoundingClientRect();"
+                                "return [b.left, b.top, b.width, b.height];")
+    x, y = box[0] + box[2] * 200 / 602, box[1] + box[3] * 250 / 504
+    for i in range(WORK_REPS):
+        mouse(driver, "mousePressed", x, y, 1)
+        mouse(driver, "mouseMoved", x, y + 6, 1)
+        mouse(driver, "mouseReleased", x, y + 6, 0)
+        mouse(driver, "mousePressed", x, y + 6, 1)
+        mouse(driver, "mouseMoved", x, y, 1)
+        mouse(driver, "mouseReleased", x, y, 0)
+    for i in range(2 * WORK_REPS + WORK_REPS):
+        key(driver, "z", 90, 2)
+    costs = driver.execute_script("return benchCosts")
+    # One write of the address as the page makes it: the link, the write, the check.
+    write = driver.execute_script("""
+        const times = [];
+        for (let i = 0; i < 5; i++) {
+            const start = performance.now(), link = brisqual.link();
+            history.replaceState(history.state, '', location.pathname + location.search + '#' + link);
+            if (location.hash.length !== link.length + 1) return [-1];
+            times.push(performance.now() - start);
+        }
+        return times;""")
+    keys = [t for ctrl, t in costs["keydown"] if not ctrl]
+    undos = [t for ctrl, t in costs["keydown"] if ctrl][2 * WORK_REPS:]   # back through the key steps
+    return {"key step": keys, "release": [t for _, t in costs["pointerup"]], "undo": undos, "address write": write}
+
+
+def print_work_costs(page):
+    driver = None
+    scratch = tempfile.mkdtemp(prefix="brisqual-bench-work-")
+    try:
+        driver = start_chromium(os.path.join(scratch, "profile"))
+        for events in WORK_SIZES:
+            for what, times in work_costs(driver, page, events).items():
+                print("classroom view, %d events in the link: %s: median %.2f ms, max %.2f ms over %d"
+                      % (events, what, statistics.median(times), max(times), len(times)))
+    finally:
+        if driver:
+            driver.quit()
+        shutil.rmtree(scratch, ignore_errors=True)
+
+
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     def log_message(self, *args):
         pass
@@ -174,10 +259,13 @@ def lighthouse(binary, page, view):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--page", required=True)
-    parser.add_argument("--lighthouse", required=True)
-    parser.add_argument("--make-page", required=True, nargs=7,
+    parser.add_argument("--only", choices=("work",), help="only the costs of the classroom view's work")
+    parser.add_argument("--lighthouse")
+    parser.add_argument("--make-page", nargs=7,
                         metavar=("MAKE_PAGE", "ESBUILD", "PAGE_DIR", "MODULE", "TEMPLATE_JS", "ICON_JS", "FONT"))
     args = parser.parse_args()
+    if not args.only and not (args.lighthouse and args.make_page):
+        parser.error("--lighthouse and --make-page are needed but with --only work")
     # One folder, removed at the end, for what the Chromium runs (Lighthouse's
     # too) would otherwise leave in /tmp and the home folder: profiles, crash
     # reports and caches.
@@ -192,6 +280,9 @@ def main():
 
 
 def measure(args, profile):
+    if args.only == "work":
+        print_work_costs(args.page)
+        return 0
     page_sizes(args.page, args.make_page)
 
     driver = start_chromium(profile)
@@ -209,6 +300,8 @@ def measure(args, profile):
                          statistics.median(steps), len(steps), STEPS, sorted(steps)[int(len(steps) * 0.9)]))
     finally:
         driver.quit()
+
+    print_work_costs(args.page)
 
     for view in VIEWS:
         scores, lost = lighthouse(args.lighthouse, args.page, view)

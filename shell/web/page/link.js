@@ -17,7 +17,8 @@ export function checkPulsesWith(valid, interval) {
 // Browsers open addresses of up to 2 MiB.
 export const MaxAddress = 2 * 1024 * 1024;
 
-// The items [kind, x, y] of a link, or an error.
+// The items [kind, x, y] of a link, or an error: its text, what went wrong
+// (reason: "item", "range", "pulse" or "encoding") and the character where.
 export function parseLink(text) {
     const items = [];
     LinkItem.lastIndex = 0;
@@ -25,11 +26,13 @@ export function parseLink(text) {
         const at = LinkItem.lastIndex;
         const m = LinkItem.exec(text);
         if (!m)
-            return { error: "at " + (at + 1) };
+            return { error: "at " + (at + 1), reason: "item", at: at + 1 };
         const x = Number(m[2]), y = Number(m[3]);
-        if (m[1] === "p" ? !validPulse(x, y) : m[1] === "i" ? !validInterval(x, y) : x > 65535 || y > 65535)
-            return { error: (m[1] === "p" ? "pulse out of range" : m[1] === "i" ? "interval out of range" : "> 65535") +
-                            " at " + (at + 1) };
+        if (m[1] === "p" ? !validPulse(x, y) : m[1] === "i" ? !validInterval(x, y) : x > 65535 || y > 65535) {
+            const reason = m[1] === "p" ? "pulse" : m[1] === "i" ? "interval" : "range";
+            return { error: { pulse: "pulse out of range", interval: "interval out of range", range: "> 65535" }[reason] +
+                            " at " + (at + 1), reason: reason, at: at + 1 };
+        }
         items.push([m[1], x, y]);
     }
     return { items: items };
@@ -40,7 +43,7 @@ export function readFragment(hash) {
     try {
         return parseLink(decodeURIComponent(hash.slice(1)));
     } catch (e) {
-        return { error: e.message };
+        return { error: e.message, reason: "encoding" };
     }
 }
 

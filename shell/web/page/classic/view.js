@@ -5,6 +5,14 @@ import { brisqual, say } from "../hooks.js";
 import { readFragment } from "../link.js";
 import { buildAbout } from "./about.js";
 
+// What is wrong with a link, in the view's own Spanish.
+function linkFault(link) {
+    const where = link.at ? " en el carácter " + link.at : "";
+    return { item: "no hay un evento válido", range: "una coordenada pasa de 65535",
+             pulse: "un pulso que no existe", interval: "un intervalo que no existe",
+             encoding: "un carácter mal codificado" }[link.reason] + where;
+}
+
 export function startClassic(module) {
     const canvas = document.getElementById("plot");
     const context = canvas.getContext("2d", { alpha: false });
@@ -52,7 +60,7 @@ export function startClassic(module) {
         const own = [module.pulseShape(), module.pulseWidth()];
         const link = readFragment(location.hash);
         if (link.error) {
-            say("El enlace no se pudo leer (" + link.error + "); la curva empieza plana.");
+            say("El enlace no se pudo leer (" + linkFault(link) + "); la curva empieza plana.");
             return;
         }
         for (const [kind, x, y] of link.items)

@@ -26,26 +26,44 @@ export function installControls(ctx) {
         const b = document.createElement("button");
         b.type = "button";
         b.className = "preset";
-        b.addEventListener("click", () => ctx.newCurve(link, true));
+        b.addEventListener("click", () => ctx.newCurve(link, { keepInterval: true }));
         document.querySelector(".presets div").appendChild(b);
     }
 
     buttons("undo").addEventListener("click", () => ctx.undo());
     buttons("redo").addEventListener("click", () => ctx.redo());
-    buttons("reset").addEventListener("click", () => ctx.newCurve("", true));
-    buttons("copy-link").addEventListener("click", () => {
+    buttons("reset").addEventListener("click", () => ctx.newCurve("", { keepInterval: true }));
+    // "Copy link" copies the curve on the screen, never an older one: the
+    // address may lag behind it (or hold a bad link being mended), so the link
+    // is made here. Whatever happens, the focus stays on the button.
+    const copyButton = buttons("copy-link");
+    copyButton.addEventListener("click", () => {
+        const link = ctx.currentLink();
+        if (!ctx.fitsAddress(link)) {
+            ctx.say(ctx.t("linkTooLong"));
+            return;
+        }
+        ctx.writeAddressNow();
+        const text = ctx.addressOf(link);
         const done = () => ctx.say(ctx.t("copied")), failed = () => ctx.say(ctx.t("notCopied"));
         const fallback = () => {
             const area = document.createElement("textarea");
-            area.value = location.href;
+            area.value = text;
+            area.setAttribute("readonly", "");
+            area.style.position = "fixed";
+            area.style.opacity = "0";
             document.body.appendChild(area);
             area.select();
-            const ok = document.execCommand("copy");
+            let ok = false;
+            try {
+                ok = document.execCommand("copy");
+            } catch (e) { /* refused: said below */ }
             area.remove();
+            copyButton.focus();
             (ok ? done : failed)();
         };
-        if (navigator.clipboard)
-            navigator.clipboard.writeText(location.href).then(done, fallback);
+        if (navigator.clipboard && navigator.clipboard.writeText)
+            navigator.clipboard.writeText(text).then(done, fallback);
         else
             fallback();
     });
@@ -54,7 +72,12 @@ export function installControls(ctx) {
         ctx.repaint();
     });
     buttons("save-picture").addEventListener("click", () => savePicture(ctx));
-    buttons("help").addEventListener("click", () => dialog.showModal());
+    // The help covers the plot: a drag in progress ends where it is, so that
+    // the curve does not follow the pointer behind it.
+    buttons("help").addEventListener("click", () => {
+        ctx.endDrag();
+        dialog.showModal();
+    });
     buttons("help-close").addEventListener("click", () => dialog.close());
     // Focus goes back to where help was asked for.
     dialog.addEventListener("close", () => buttons("help").focus());

@@ -4,6 +4,14 @@
 import { ScreenColours, drawOps } from "./draw.js";
 
 export function savePicture(ctx) {
+    try {
+        drawPicture(ctx);
+    } catch (e) {
+        ctx.say(ctx.t("pictureFailed"));
+    }
+}
+
+function drawPicture(ctx) {
     const { Width, Height, t } = ctx;
     const k = 2, left = 110, top = 100, plotW = Width * k, plotH = Height * k;
     const picture = document.createElement("canvas");
@@ -49,13 +57,24 @@ export function savePicture(ctx) {
     });
     g.font = "24px system-ui, sans-serif";   // the longest list fits the width
     words.forEach((line, i) => g.fillText(line, 20, top + plotH + 80 + (legend.length + i) * 36));
+    const failed = () => ctx.say(t("pictureFailed"));
     picture.toBlob(blob => {
-        const a = document.createElement("a");
-        a.href = URL.createObjectURL(blob);
-        a.download = t("picture");
-        document.body.appendChild(a);
-        a.click();
-        a.remove();
-        setTimeout(() => URL.revokeObjectURL(a.href), 1000);
+        if (!blob)
+            return failed();
+        try {
+            const a = document.createElement("a");
+            a.href = URL.createObjectURL(blob);
+            a.download = t("picture");
+            document.body.appendChild(a);
+            a.click();
+            a.remove();
+            setTimeout(() => URL.revokeObjectURL(a.href), 1000);
+        } catch (e) {
+            return failed();
+        }
+        // A frame (a course platform's) may block downloads without a word
+        // to the page: say where else the picture can be saved.
+        if (window.top !== window.self)
+            ctx.say(t("pictureInFrame"));
     }, "image/png");
 }

@@ -27,8 +27,14 @@ export default {
     areasBoth: (x, y) => "Area above the mean value " + x + ", area below " + y + ".",
     listSep: ", ", lastSep: " and ",
     sample: (k, x, f) => "sample " + k + ": x = " + x + ", f = " + f,
-    copied: "Link copied.", notCopied: "Could not copy; copy the address from the address bar.",
-    badLink: "The link could not be read; the curve is unchanged.", tooLong: "The curve is too long for a link; the address bar keeps the previous one.",
+    copied: "Link copied.", notCopied: "The browser refused the clipboard; copy the address from the address bar.",
+    linkTooLong: "This curve is too long for a link (over 2 MiB): there is no link to copy. Save a picture instead.",
+    badLink: "The link could not be read; the curve on the screen stays.",
+    badLinkFlat: "The link could not be read; the curve starts flat. The address bar keeps the link, to be mended.",
+    tooLong: "The curve is too long for a link; the address bar keeps the previous one.",
+    addressRefused: "The browser did not take the curve into the address bar; trying again. Until then a reload loses the latest changes.",
+    pictureFailed: "The picture could not be made or saved.",
+    pictureInFrame: "If no download started, the page around this one blocks downloads: open Brisqual in a tab of its own to save the picture.",
     picture: "brisqual.png",
     helpText: `<p><b>The theorem.</b> If f is continuous on [a, b], there is a point c where f(c) equals its mean value, the integral of f from a to b divided by b − a. In the plot: the green line is at the height of the mean value; the area of the red curve above it equals the area below it, and the red curve crosses or touches it at least once.</p>
 <p><b>What the plot shows.</b> Over [a, b], which the handles a and b under the plot set: the green line at the mean value, on the red curve's axis; each c where the red curve meets it, ringed, with a dotted line down to the x axis and its name c₁, c₂, …; a white band where the curve lies on the mean along a stretch. The area above the green line is blue and hatched, the area below pink and dotted, and the words give them: they are equal. "Rectangle of height mean value" shows the rectangle over [a, b] whose area is the integral. The yellow curve is the integral from a, with its values on the right. The orange line joins its ends, and at each c the dashed orange tangent is parallel to it: the mean value theorem for derivatives, applied to the integral, says the same.</p>

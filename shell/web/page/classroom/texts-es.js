@@ -27,8 +27,14 @@ export default {
     areasBoth: (x, y) => "Área por encima del valor medio " + x + ", área por debajo " + y + ".",
     listSep: "; ", lastSep: " y ",
     sample: (k, x, f) => "muestra " + k + ": x = " + x + ", f = " + f,
-    copied: "Enlace copiado.", notCopied: "No se pudo copiar; copie la dirección de la barra.",
-    badLink: "El enlace no se pudo leer; la curva no cambió.", tooLong: "La curva es demasiado larga para un enlace; la barra de direcciones guarda la anterior.",
+    copied: "Enlace copiado.", notCopied: "El navegador no permitió usar el portapapeles; copie la dirección de la barra.",
+    linkTooLong: "Esta curva es demasiado larga para un enlace (más de 2 MiB): no hay enlace que copiar. Guarde una imagen en su lugar.",
+    badLink: "El enlace no se pudo leer; la curva de la pantalla se queda.",
+    badLinkFlat: "El enlace no se pudo leer; la curva empieza plana. La barra de direcciones guarda el enlace, para corregirlo.",
+    tooLong: "La curva es demasiado larga para un enlace; la barra de direcciones guarda la anterior.",
+    addressRefused: "El navegador no aceptó la curva en la barra de direcciones; se vuelve a intentar. Hasta entonces, recargar pierde los últimos cambios.",
+    pictureFailed: "No se pudo crear o guardar la imagen.",
+    pictureInFrame: "Si no empezó la descarga, la página que contiene a esta bloquea las descargas: abra Brisqual en una pestaña propia para guardar la imagen.",
     picture: "brisqual.png",
     helpText: `<p><b>El teorema.</b> Si f es continua en [a, b], hay un punto c donde f(c) es igual a su valor medio, la integral de f de a a b dividida por b − a. En la gráfica: la línea verde está a la altura del valor medio; el área de la curva roja por encima de ella iguala el área por debajo, y la curva roja la corta o la toca al menos una vez.</p>
 <p><b>Qué muestra la gráfica.</b> En [a, b], que fijan las asas a y b bajo la gráfica: la línea verde a la altura del valor medio, en el eje de la curva roja; cada c donde la curva roja la corta, con un anillo, una línea punteada hasta el eje x y su nombre c₁, c₂, …; una banda blanca donde la curva está sobre el valor medio a lo largo de un tramo. El área por encima de la línea verde es azul y rayada, la de debajo rosa y punteada, y las palabras dan su valor: son iguales. «Rectángulo de altura el valor medio» muestra el rectángulo sobre [a, b] cuya área es la integral. La curva amarilla es la integral desde a, con sus valores a la derecha. La línea naranja une sus extremos, y en cada c la tangente naranja discontinua es paralela a ella: el teorema del valor medio para derivadas, aplicado a la integral, dice lo mismo.</p>

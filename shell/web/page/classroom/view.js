@@ -39,8 +39,8 @@ export function startClassroom(module) {
     ctx.fitBackingStore(false);
     const start = location.href.includes("#") ? readFragment(location.hash) : { items: parseLink(Presets[0]).items };
     if (start.error) {
-        ctx.newCurve("");
-        say(ctx.t("badLink"));
+        ctx.newCurve("", { keepAddress: true });   // the bad link stays in the address, to be mended
+        say(ctx.t("badLinkFlat"));
     } else {
         ctx.newCurve(linkOf(start.items));
     }

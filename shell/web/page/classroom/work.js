@@ -1,8 +1,9 @@
 // The classroom view's work: the model's events, the steps they make, undo
 // and redo, new curves from links, and the address that keeps the curve.
 import { brisqual, say } from "../hooks.js";
-import { Kinds, MaxAddress, linkOf, parseLink, readFragment } from "../link.js";
+import { Kinds, linkOf, parseLink, readFragment } from "../link.js";
 import { ReplacedPens, readOps } from "./draw.js";
+import { installAddress } from "./address.js";
 
 // The work lives in ctx: ctx.steps, a list of steps, each the events of one
 // drag or the link a new curve came from (a reset to flat, a preset, a
@@ -13,6 +14,7 @@ export function installWork(ctx) {
     ctx.steps = [];
     ctx.done = 0;
     ctx.drag = null;
+    installAddress(ctx);
 
     function apply(kind, x, y) {
         if (kind === "p") {
@@ -38,33 +40,60 @@ export function installWork(ctx) {
             apply(kind, x, y);
     }
 
-    // The steps that make the curve on the screen: from the last new curve
-    // up to `done`.
-    function currentSteps() {
-        let from = 0;
-        for (let i = 0; i < ctx.done; i++)
-            if (ctx.steps[i].fresh)
-                from = i;
-        return ctx.steps.slice(from, ctx.done);
+    // Undo and redo restore the nearest snapshot of the model at or before
+    // the step they go to and replay the rest, so that their cost does not
+    // grow with the work. Between releases the model is its samples, the
+    // pulse in force and the interval; a snapshot is taken after a new curve and after a step
+    // once SnapshotEvery events have been replayed since the last one.
+    const SnapshotEvery = 1000;
+    const samplesView = () => new Float64Array(module.memory.buffer, module.samples(), ctx.N + 1);
+    function snapshot() {
+        return { samples: samplesView().slice(), pulse: [module.pulseShape(), module.pulseWidth()],
+                 interval: [module.intervalFirst(), module.intervalLast()] };
+    }
+    function restore(snap) {
+        module.release();
+        samplesView().set(snap.samples);
+        module.setPulse(...snap.pulse);
+        module.setInterval(...snap.interval);
     }
 
-    // The curve on the screen made again from the flat one.
+    // The curve on the screen made again: the first `done` steps, from the
+    // last new curve among them.
     function rebuild() {
-        module.release();
-        module.reset();
-        for (const step of currentSteps())
-            replay(step.items);
+        let at = ctx.done - 1;
+        while (!ctx.steps[at].snapshot)
+            at--;
+        restore(ctx.steps[at].snapshot);
+        for (let i = at + 1; i < ctx.done; i++)
+            replay(ctx.steps[i].items);
     }
+
+    // The link of the curve on the screen: each step keeps its own text, so
+    // that a change joins texts rather than writing out every event again.
+    // Of the intervals only the last holds, so only it is written, where it
+    // was set: steps before the last that sets one give their text without.
+    ctx.currentLink = () => {
+        const texts = [], from = ctx.done ? ctx.steps[ctx.done - 1].from : 0;
+        let last = ctx.done - 1;
+        while (last >= from && !ctx.steps[last].interval)
+            last--;
+        for (let i = from; i < ctx.done; i++)
+            texts.push(i < last ? ctx.steps[i].plain : ctx.steps[i].text);
+        if (ctx.drag)
+            texts.push(linkOf(ctx.drag.items));
+        return texts.join("");
+    };
 
     // Its events, and those of a drag in progress; concat, as a long link
     // holds more items than a call can take as arguments. Of the intervals
     // only the last holds, so only it is kept, where it was set.
     function currentItems() {
-        const items = [].concat(...currentSteps().map(step => step.items), ctx.drag ? ctx.drag.items : []);
+        const from = ctx.done ? ctx.steps[ctx.done - 1].from : 0;
+        const items = [].concat(...ctx.steps.slice(from, ctx.done).map(step => step.items), ctx.drag ? ctx.drag.items : []);
         const last = items.map(item => item[0]).lastIndexOf("i");
         return items.filter((item, i) => item[0] !== "i" || i === last);
     }
-    ctx.currentLink = () => linkOf(currentItems());
 
     Object.defineProperty(brisqual, "events", {
         get: () => currentItems().map(([k, x, y]) => Kinds[k] + " " + x + " " + y)
@@ -88,36 +117,45 @@ export function installWork(ctx) {
     };
 
     // A step is done: keep it, forget what was undone, and show the result.
-    function addStep(step) {
+    // Each step knows where its curve's link starts (its last new curve) and
+    // how many events were replayed since the last snapshot.
+    function addStep(step, keepAddress) {
         ctx.steps.length = ctx.done;
+        const before = ctx.done ? ctx.steps[ctx.done - 1] : null;
+        const intervalAt = step.items.map(item => item[0]).lastIndexOf("i");
+        step.interval = intervalAt >= 0;
+        step.text = linkOf(step.items.filter((item, i) => item[0] !== "i" || i === intervalAt));
+        step.plain = step.interval ? linkOf(step.items.filter(item => item[0] !== "i")) : step.text;
+        step.from = step.fresh ? ctx.done : before.from;
+        step.since = step.fresh ? 0 : before.since + step.items.length;
+        if (step.fresh || step.since >= SnapshotEvery) {
+            step.snapshot = snapshot();
+            step.since = 0;
+        }
         ctx.steps.push(step);
         ctx.done++;
-        settled();
+        settled(keepAddress);
     }
 
-    function settled() {
+    // keepAddress: a bad link at load stays in the address bar, to be mended.
+    function settled(keepAddress) {
         ctx.showInterval();
         ctx.repaint();
         ctx.updateControls();
         ctx.describe();
         say("");   // a new curve: what was said of the last one is old
-        writeAddress();
+        if (keepAddress)
+            ctx.holdAddress();
+        else
+            ctx.addressChanged();
         ctx.speakMeanSoon();
-    }
-
-    function writeAddress() {
-        const address = location.pathname + location.search + "#" + ctx.currentLink();
-        if (address.length + location.origin.length > MaxAddress) {
-            say(ctx.t("tooLong"));
-            return;
-        }
-        history.replaceState(history.state, "", address);
     }
 
     // A new curve from a link (a reset is the empty link): itself a step,
     // so that it can be undone. keepInterval: the interval on the screen
-    // goes on over the new curve unless the link sets its own.
-    ctx.newCurve = (link, keepInterval = false) => {
+    // goes on over the new curve unless the link sets its own; keepAddress:
+    // the address is left as it is.
+    ctx.newCurve = (link, { keepInterval = false, keepAddress = false } = {}) => {
         const parsed = parseLink(link);
         if (parsed.error)
             return false;
@@ -135,7 +173,7 @@ export function installWork(ctx) {
             module.release();
         }
         ctx.drag = null;
-        addStep({ fresh: true, items: items });
+        addStep({ fresh: true, items: items }, keepAddress);
         return true;
     };
 
@@ -189,6 +227,14 @@ export function installWork(ctx) {
         if (apply("m", x, y))
             ctx.drag.items.push(["m", x, y]);
     };
+    // A drag ended by the page (the help opening over it): the release goes
+    // where the pointer last was.
+    ctx.endDrag = () => {
+        if (!ctx.drag)
+            return;
+        const last = ctx.drag.items[ctx.drag.items.length - 1];
+        ctx.end(last[1], last[2]);
+    };
     ctx.end = (x, y) => {
         ctx.drag.items.push(["u", x, y]);
         apply("u", x, y);
@@ -204,8 +250,8 @@ export function installWork(ctx) {
     window.addEventListener("hashchange", () => {
         const link = readFragment(location.hash);
         if (link.error) {
+            ctx.holdAddress();   // the bad link stays, to be mended
             say(ctx.t("badLink"));
-            writeAddress();   // the address keeps the curve on the screen
         } else {
             ctx.newCurve(linkOf(link.items));
             ctx.showPulse();
