@@ -340,8 +340,15 @@ def mean_after_a_change(session):
     tab_onto_plot(session)
     link, said = expect_moved(session, "Up")
     want = "mean value " + chromium_suite.mean_text(link)
-    if not any(want in s.lower() for s in said):
+    told = [s for s in said if want in s.lower()]
+    if not told:
         raise AssertionError("after the change Orca said %r, not %r" % (spoken_text(said), want))
+    if len(told) > 1:
+        raise AssertionError("after the change Orca said the mean %d times: %r" % (len(told), spoken_text(said)))
+    # With it, every point c where the curve meets its mean.
+    points = [chromium_suite.two_decimals(c) for c in chromium_suite.theorem_state(link)[0]["c"]]
+    if not points or not all(c in told[0] for c in points):
+        raise AssertionError("after the change Orca said %r, not the points c %s" % (told[0], ", ".join(points)))
 
 
 CASES = {

@@ -5,6 +5,7 @@ export default {
     tools: "Tools", undo: "Undo", redo: "Redo", reset: "Flat curve", copyLink: "Copy link",
     savePicture: "Save picture", help: "Help", classic: "Classic view", language: "Español",
     listen: "Listen", stop: "Stop", keyTone: "Tone on keys",
+    plotKeys: "Left and right arrows choose a sample; up and down arrows move the curve there.",
     plot: "Plot of the curve", plotRole: "interactive plot",
     legendTitle: "Legend", legendCurve: "red: the function f", legendIntegral: "yellow: its integral from a (values on the right)",
     legendMean: "green: its mean value over [a, b]", legendAbove: "blue, hatched: the area above it",

@@ -5,6 +5,7 @@ export default {
     tools: "Herramientas", undo: "Deshacer", redo: "Rehacer", reset: "Curva plana", copyLink: "Copiar enlace",
     savePicture: "Guardar imagen", help: "Ayuda", classic: "Vista clásica", language: "English",
     listen: "Escuchar", stop: "Parar", keyTone: "Tono al mover",
+    plotKeys: "Las flechas izquierda y derecha eligen una muestra; arriba y abajo mueven allí la curva.",
     plot: "Gráfica de la curva", plotRole: "gráfica interactiva",
     legendTitle: "Leyenda", legendCurve: "roja: la función f", legendIntegral: "amarilla: su integral desde a (valores a la derecha)",
     legendMean: "verde: su valor medio en [a, b]", legendAbove: "azul, rayada: el área por encima",
