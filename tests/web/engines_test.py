@@ -16,6 +16,7 @@ import base64
 import json
 import math
 import os
+import shutil
 import subprocess
 import sys
 import time
@@ -411,6 +412,19 @@ CASES = {
 }
 
 
+def keep_browsers_home(folder):
+    """The engines' own files (profiles, caches, downloads, settings) go
+    into FOLDER in the build tree, not the user's home; they get no session
+    bus, so that none is started for them, nor the accessibility bridge that
+    would need one: the screen-reader cases start their own."""
+    shutil.rmtree(folder, ignore_errors=True)
+    for name in ("config", "cache", "data"):
+        os.makedirs(os.path.join(folder, name))
+    os.environ.update({"HOME": folder, "XDG_CONFIG_HOME": os.path.join(folder, "config"),
+                       "XDG_CACHE_HOME": os.path.join(folder, "cache"), "XDG_DATA_HOME": os.path.join(folder, "data"),
+                       "DBUS_SESSION_BUS_ADDRESS": "disabled:", "NO_AT_BRIDGE": "1"})
+
+
 def main():
     global ARGS, ENGINE
     if sys.argv[1:] == ["--list"]:
@@ -431,6 +445,7 @@ def main():
             raise SystemExit("no X server: %s" % e)
     ARGS.out = os.path.join(ARGS.out, ARGS.engine)
     os.makedirs(ARGS.out, exist_ok=True)
+    keep_browsers_home(os.path.join(ARGS.out, "home", ARGS.case))
     chromium_suite.ARGS = a11y.ARGS = ARGS
     if not os.path.exists(ARGS.axe):
         raise SystemExit("%s is missing: the npm modules are installed by scripts/test" % ARGS.axe)

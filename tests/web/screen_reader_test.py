@@ -43,6 +43,13 @@ builtins.open = _line_buffered
 '''
 
 
+# What the browsers take of the session: its display and buses, and its
+# folders, so that nothing they write (profiles, caches; Mesa's shader cache,
+# which looks past HOME to the user's own folder) lands outside it.
+BROWSER_ENVIRONMENT = ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "HOME", "TMPDIR", "XDG_RUNTIME_DIR", "XDG_CONFIG_HOME",
+                       "XDG_CACHE_HOME", "XDG_DATA_HOME", "GNOME_ACCESSIBILITY", "BRISQUAL_SCREEN_READER_RUN")
+
+
 class Session:
     """X server, session bus, accessibility bus, Orca and Chromium, all
     under one folder; every process started carries a marker in its
@@ -123,9 +130,7 @@ class Session:
                      "--window-size=1200,1000", "--force-device-scale-factor=1", "--lang=en-US",
                      "--no-first-run", "--disable-gpu", "--user-data-dir=" + os.path.join(self.folder, "chromium")):
             options.add_argument(flag)
-        os.environ.update({k: self.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "HOME", "TMPDIR",
-                                                    "XDG_RUNTIME_DIR", "GNOME_ACCESSIBILITY",
-                                                    "BRISQUAL_SCREEN_READER_RUN")})
+        os.environ.update({k: self.env[k] for k in BROWSER_ENVIRONMENT})
         # No "controlled by automated test software" bar for Orca to read.
         options.add_experimental_option("excludeSwitches", ["enable-automation"])
         self.driver = webdriver.Chrome(options=options, service=Service(log_path=os.path.join(self.folder,
@@ -135,9 +140,7 @@ class Session:
         self.wait_ready()
 
     def start_firefox(self, url):
-        os.environ.update({k: self.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "HOME", "TMPDIR",
-                                                    "XDG_RUNTIME_DIR", "GNOME_ACCESSIBILITY",
-                                                    "BRISQUAL_SCREEN_READER_RUN")})
+        os.environ.update({k: self.env[k] for k in BROWSER_ENVIRONMENT})
         os.environ["BRISQUAL_FIREFOX_HEADFUL"] = "1"
         self.firefox = engines_test.Firefox()
         self.firefox.goto(url)
