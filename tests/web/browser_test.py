@@ -420,14 +420,17 @@ def expect_ops(link, name):
         raise AssertionError("%s: the mean value reads %r, not %r" % (name, shown, mean_text(link)))
 
 
-def classroom_ops_case(path):
+def classroom_case(path):
+    """The painter's operations the view still draws, and the theorem's
+    words and green line, as the replay tool gives them."""
     name = os.path.splitext(os.path.basename(path))[0]
 
     def run():
         link = script_link(path)
         open_page("#" + link, "classroom")
         expect_ops(link, "classroom-" + name)
-    return "classroom view draws " + name + " as the replay tool does", run
+        expect_theorem(link, "theorem-" + name)
+    return "classroom view draws " + name + " and gives its theorem as the replay tool does", run
 
 
 def press_drag(points, touch=False):
@@ -962,17 +965,6 @@ def expect_theorem(link, name):
                                  % (name, rows, k, expected, row))
 
 
-def theorem_case(path):
-    name = os.path.splitext(os.path.basename(path))[0]
-
-    def run():
-        link = script_link(path)
-        open_page("#" + link, "classroom")
-        expect_ops(link, "theorem-" + name)
-        expect_theorem(link, "theorem-" + name)
-    return "classroom view gives the theorem of " + name + " as the replay tool does", run
-
-
 def interval_handles():
     """The handles move the interval by keyboard and pointer, each move a
     step in the link; undo and reload keep it; the classic view ignores it."""
@@ -1253,8 +1245,8 @@ def main():
         ("the About dialog: modal, Enter or its button closes it, Esc does not", about_dialog),
     ] + [bad_link(f) for f in ("#garbage", "#d1.2m", "#d200.70000", "#d1.2%E0%A4%A", "#u1.1x", "#i10.5", "#i0.301")] + [
         ("opened from file://, the page fetches nothing", no_network),
-    ] + [classroom_ops_case(p) for p in scripts] + [device_case(*d) for d in DEVICES] + [
-        theorem_case(p) for p in scripts + [os.path.join(ARGS.data, "theorem", "interval.events")]] + [
+    ] + [classroom_case(p) for p in scripts + [os.path.join(ARGS.data, "theorem", "interval.events")]] + [
+        device_case(*d) for d in DEVICES] + [
         ("the handles a and b move the interval by keyboard and pointer, into the link", interval_handles),
         ("undo, redo, reset, reload, copy link and a changed fragment keep the work", keeping_the_work),
         ("a link that ends inside a drag ends the drag", mid_drag_link),
