@@ -5,6 +5,7 @@
 ensure_packages() {
     local missing=() need_i386=0 p
     for p in "$@"; do
+        case " ${missing[*]} " in *" $p "*) continue ;; esac   # each named once
         if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$p")
             case "$p" in *:i386) need_i386=1 ;; esac
@@ -24,8 +25,17 @@ ensure_packages() {
     fi
     export DEBIAN_FRONTEND=noninteractive
     # apt's own output only when it fails, so that the reason is not lost.
-    local out
-    out=$(apt-get update -q 2>&1) || { echo "$out" | tail -20 >&2; echo "apt-get update failed" >&2; return 1; }
+    # A mirror part-way through a sync serves a list that fails its check
+    # for a minute or so: try again, then go on with the lists that came,
+    # since the packages may well be in them; the install says if not.
+    local out try update_errors=""
+    for try in 1 2 3; do
+        out=$(apt-get update -q 2>&1)
+        update_errors=$(echo "$out" | grep -E '^(E|W): ' || true)
+        echo "$update_errors" | grep -q '^E: ' || { update_errors=""; break; }
+        [ $try = 3 ] || { echo "apt-get update: a package list failed its check; trying again in 20 s"; sleep 20; }
+    done
+    [ -z "$update_errors" ] || echo "apt-get update: going on without the lists that failed: $update_errors" | head -5
     out=$(apt-get install -y -q "${missing[@]}" 2>&1) ||
         { echo "$out" | tail -20 >&2; echo "apt-get install failed" >&2; return 1; }
 }
