@@ -18,9 +18,14 @@ build_preset() {
     local name=$1 log=$BRISQUAL_ROOT/build/$1.log
     shift
     mkdir -p "$BRISQUAL_ROOT/build"
-    (cd "$BRISQUAL_ROOT" && cmake --preset "$name" --no-warn-unused-cli -DBRISQUAL_WARNINGS_AS_ERRORS=ON "$@" &&
-        cmake --build --preset "$name" -j "$JOBS") >"$log" 2>&1 ||
+    with_progress "$name build" "$log" configure_and_build "$name" "$@" ||
         { tail -40 "$log"; echo "the $name build failed" >&2; return 1; }
+}
+configure_and_build() {
+    local name=$1
+    shift
+    cd "$BRISQUAL_ROOT" && cmake --preset "$name" --no-warn-unused-cli -DBRISQUAL_WARNINGS_AS_ERRORS=ON "$@" &&
+        cmake --build --preset "$name" -j "$JOBS"
 }
 
 # Whether 32-bit programs run on this system: some kernels are built

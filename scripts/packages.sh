@@ -1,5 +1,6 @@
 # Sourced by the run and test commands: installs the Debian packages that
 # are missing, or, when not root, says exactly what to install.
+. "$(dirname "${BASH_SOURCE[0]}")/progress.sh"
 
 # ensure_packages PACKAGE... (names may carry :i386)
 ensure_packages() {
@@ -24,30 +25,68 @@ ensure_packages() {
         dpkg --add-architecture i386 || return 1
     fi
     export DEBIAN_FRONTEND=noninteractive
-    # apt's own output only when it fails, so that the reason is not lost.
+    # apt's own output only when it fails, so that the reason is not lost;
+    # meanwhile, how far it is.
     # A mirror part-way through a sync serves a list that fails its check
     # for a minute or so: try again, then go on with the lists that came,
     # since the packages may well be in them; the install says if not.
-    local out try update_errors=""
+    local log try update_errors="" status=0
+    log=$(mktemp) || return 1
     for try in 1 2 3; do
-        out=$(apt-get update -q 2>&1)
-        update_errors=$(echo "$out" | grep -E '^(E|W): ' || true)
+        with_progress "apt-get update" "$log" apt-get update -q
+        update_errors=$(grep -E '^(E|W): ' "$log" || true)
         echo "$update_errors" | grep -q '^E: ' || { update_errors=""; break; }
         [ $try = 3 ] || { echo "apt-get update: a package list failed its check; trying again in 20 s"; sleep 20; }
     done
-    [ -z "$update_errors" ] || echo "apt-get update: going on without the lists that failed: $update_errors" | head -5
-    out=$(apt-get install -y -q "${missing[@]}" 2>&1) ||
-        { echo "$out" | tail -20 >&2; echo "apt-get install failed" >&2; return 1; }
+    [ -z "$update_errors" ] && echo "apt-get update: done" ||
+        echo "apt-get update: going on without the lists that failed: $update_errors" | head -5
+    if ! with_progress "apt-get install" "$log" apt-get install -y -q "${missing[@]}"; then
+        tail -20 "$log" >&2
+        echo "apt-get install failed" >&2
+        status=1
+    fi
+    rm -f "$log"
+    return $status
 }
 
 NATIVE_PACKAGES=(cmake make g++ pkg-config libpng-dev googletest libgtest-dev libbenchmark-dev python3
     qt6-base-dev qt6-qpa-plugins fonts-liberation fonts-wine clang-format git)
 # Without a display, scripts/run suggests running it under xvfb-run.
 HEADLESS_RUN_PACKAGES=(xvfb xauth)
-WINDOWS_PACKAGES=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick x11-utils python3-pefile)
-# Where 32-bit programs cannot run, the Windows program is also built for
-# 64-bit Windows and run under 64-bit Wine.
+WINDOWS_PACKAGES=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine xvfb xdotool imagemagick x11-utils python3-pefile)
+# 32-bit Wine, where the kernel runs 32-bit programs (kernel_runs_32bit).
+# Where it cannot be had, the Windows program is also built for 64-bit
+# Windows and run under 64-bit Wine.
+WINE32_PACKAGES=(wine32:i386)
 WINDOWS64_PACKAGES=(g++-mingw-w64-x86-64 wine64)
+
+# Whether the kernel runs 32-bit x86 programs: some are built without it,
+# and then 32-bit Wine is no use. Asked of the kernel itself, with the
+# smallest 32-bit program there is (it exits with 7), before anything is
+# installed.
+kernel_runs_32bit() {
+    [ "$(uname -m)" = x86_64 ] || [ "$(uname -m)" = i686 ] || return 1
+    local probe status
+    probe=$(mktemp) || return 1
+    printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08'\
+'\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00'\
+'\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00'\
+'\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xb3\x07\xcd\x80' >"$probe"
+    chmod +x "$probe"
+    "$probe" 2>/dev/null
+    status=$?
+    rm -f "$probe"
+    [ $status = 7 ]
+}
+
+# ensure_wine32: 32-bit Wine installed where the kernel runs it; says why
+# not and fails where it cannot be had (the caller then uses 64-bit Wine).
+ensure_wine32() {
+    kernel_runs_32bit || return 1
+    ensure_packages "${WINE32_PACKAGES[@]}" && return 0
+    echo "32-bit Wine (${WINE32_PACKAGES[*]}) could not be installed; the 64-bit build runs under 64-bit Wine instead"
+    return 1
+}
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # The browser page: Debian's clang 14 for WebAssembly (wasm32-wasi) and its
 # C and C++ libraries, Binaryen's wasm-opt, which makes the module smaller,
@@ -76,6 +115,9 @@ PACKAGE_TEST_PACKAGES=(lintian desktop-file-utils appstream dpkg-dev fakeroot zi
 # neither reinstall nor reach the registry.
 NPM_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../tests/web" && pwd)
 NODE_MIN_VERSION=18.16
+npm_ci() {
+    cd "$NPM_DIR" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --cache "$1" --no-audit --no-fund --loglevel=error
+}
 ensure_npm_packages() {
     local stamp=$NPM_DIR/node_modules/.installed-lock.json version
     if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
@@ -88,11 +130,48 @@ ensure_npm_packages() {
     fi
     cmp -s "$NPM_DIR/package-lock.json" "$stamp" && return 0
     echo "Installing the npm modules of $NPM_DIR/package-lock.json"
-    # npm's download cache in the build tree, removed after, not in ~/.npm;
+    # npm's download cache in the build tree, removed after, not in ~/.npm,
+    # but for npm's own logs, kept where the message names them;
     # puppeteer-core drives Debian's Firefox ESR: it must fetch no browser.
-    local cache=$NPM_DIR/../../build/npm-cache status=0
-    (cd "$NPM_DIR" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --cache "$cache" --no-audit --no-fund --loglevel=error >/dev/null) &&
-        cp "$NPM_DIR/package-lock.json" "$stamp" || status=1
+    local build=$NPM_DIR/../../build status=0
+    local cache=$build/npm-cache logs=$build/logs/npm
+    mkdir -p "$logs"
+    with_progress "npm ci" "$logs/npm-ci.log" npm_ci "$cache" && cp "$NPM_DIR/package-lock.json" "$stamp" || status=1
+    rm -rf "$logs/_logs"
+    [ -d "$cache/_logs" ] && mv "$cache/_logs" "$logs/_logs"
     rm -rf "$cache"
-    [ $status = 0 ] || { echo "npm ci failed in $NPM_DIR" >&2; return 1; }
+    [ $status = 0 ] || {
+        tail -15 "$logs/npm-ci.log" >&2
+        echo "npm ci failed in $NPM_DIR; its output is in $(cd "$logs" && pwd)/npm-ci.log and npm's own logs in $(cd "$logs" && pwd)/_logs" >&2
+        return 1
+    }
+}
+
+# debian_node: prints the path of Debian 12's own Node.js (18), which a
+# newcomer's system has, so that the Node tests run on it too where the
+# machine has a newer one of its own. Debian's nodejs cannot be installed
+# beside another nodejs package, so it is unpacked into the build tree;
+# the JavaScript it loads from /usr/share/nodejs is installed (as root).
+# Prints nothing where it cannot be had.
+debian_node() {
+    local dir=$BRISQUAL_ROOT/build/debian-node version
+    if dpkg-query -W -f='${Version}' nodejs 2>/dev/null | grep -q '+dfsg'; then
+        command -v node
+        return
+    fi
+    [ -x "$dir/node" ] && { echo "$dir/node"; return; }
+    [ "$(id -u)" = 0 ] || return 0
+    ensure_packages node-acorn node-cjs-module-lexer node-undici >&2 || return 0
+    version=$(apt-cache madison nodejs | awk -F'|' '$3 ~ /debian/ { gsub(/ /, "", $2); print $2; exit }')
+    [ -n "$version" ] || return 0
+    rm -rf "$dir"
+    mkdir -p "$dir/debs"
+    (cd "$dir/debs" && apt-get download -q "nodejs=$version" libnode108 >/dev/null 2>&1) || return 0
+    for deb in "$dir"/debs/*.deb; do dpkg -x "$deb" "$dir/root" || return 0; done
+    local libdir
+    libdir=$(echo "$dir"/root/usr/lib/*-linux-gnu)
+    printf '#!/bin/sh\n# Debian 12%ss Node.js, unpacked beside the system%ss own.\nLD_LIBRARY_PATH=%s exec %s/root/usr/bin/node "$@"\n' \
+        "'" "'" "$libdir" "$dir" >"$dir/node"
+    chmod +x "$dir/node"
+    "$dir/node" --version >/dev/null 2>&1 && echo "$dir/node"
 }
