@@ -16,7 +16,7 @@ setup() {
     cp "$root/docs/demo-drag.events" "$clone/docs/"
     # Only these tools are on the PATH, so that the machine's own xvfb-run
     # cannot answer for the one a case provides or leaves out.
-    for tool in bash sh dirname grep sed mkdir tail nproc chmod cat head; do
+    for tool in bash sh dirname grep sed mkdir tail nproc chmod cat head sleep tr wc; do
         ln -s "$(command -v "$tool")" "$work/bin/$tool"
     done
     stub dpkg-query 'echo "install ok installed"'
@@ -46,8 +46,8 @@ case_run_without_display_says_what_it_does_and_what_to_install() {
         done
         case "$out" in *"$absent"*) fail "build $build, xvfb-run $xvfb: '$absent' in: $out" ;; esac
     done <<'TABLE'
-ok|no|0|Building the replay tool and the Linux window in build/native;the log is build/native.log;Drew a demo session instead;sudo apt-get install -y xvfb xauth;xvfb-run -s|a virtual X server: xvfb-run
-ok|yes|0|the log is build/native.log;a virtual X server: xvfb-run -s '-screen 0 1280x1024x24' scripts/run|apt-get install
+ok|no|0|Building the replay tool and the Linux window in build/native (the first time;the log is build/native.log;Drew a demo session instead;sudo apt-get install -y xvfb xauth;xvfb-run -a -s|a virtual X server: xvfb-run
+ok|yes|0|the log is build/native.log;a virtual X server: xvfb-run -a -s '-screen 0 1280x1024x24' scripts/run|apt-get install
 fail|yes|1|the log is build/native.log;the native build failed|Drew a demo session
 TABLE
 }
