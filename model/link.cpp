@@ -19,13 +19,30 @@ static size_t WriteNumber(uint32_t v, char *out)
     return n;
 }
 
+static const char Letters[] = {'d', 'm', 'u', 0, 'p', 'i'};   // by ScriptEventKind
+
+char LinkLetter(ScriptEventKind kind)
+{
+    return (unsigned)kind < sizeof Letters ? Letters[kind] : 0;
+}
+
+bool LinkKindOf(unsigned char letter, ScriptEventKind &kind)
+{
+    for (unsigned k = 0; k < sizeof Letters; k++)
+        if (letter && Letters[k] == (char)letter) {
+            kind = (ScriptEventKind)k;
+            return true;
+        }
+    return false;
+}
+
 size_t WriteLinkEvent(const ScriptEvent &e, char *out)
 {
-    static const char Letters[] = {'d', 'm', 'u', 0, 'p', 'i'};   // by ScriptEventKind
-    if ((unsigned)e.kind >= sizeof Letters || !Letters[e.kind])
+    const char letter = LinkLetter(e.kind);
+    if (!letter)
         return 0;
     size_t n = 0;
-    out[n++] = Letters[e.kind];
+    out[n++] = letter;
     n += WriteNumber(e.x, out + n);
     out[n++] = '.';
     n += WriteNumber(e.y, out + n);
@@ -56,14 +73,14 @@ const char *LinkFaultName(LinkFault fault)
     return "";
 }
 
-bool LinkReader::Feed(const char *data, size_t size, std::vector<ScriptEvent> &events)
+bool LinkReader::Feed(const char *data, size_t size, LinkEvents &events)
 {
     for (size_t i = 0; i < size && fault_ == LinkFine; i++)
         TakeRaw((unsigned char)data[i], events);
     return fault_ == LinkFine;
 }
 
-bool LinkReader::Finish(std::vector<ScriptEvent> &events)
+bool LinkReader::Finish(LinkEvents &events)
 {
     if (fault_ == LinkFine) {
         if (stage_ == BeforeHash)
@@ -101,7 +118,7 @@ bool LinkReader::CountAddress(unsigned char c)
     return false;
 }
 
-void LinkReader::TakeRaw(unsigned char c, std::vector<ScriptEvent> &events)
+void LinkReader::TakeRaw(unsigned char c, LinkEvents &events)
 {
     if (!CountAddress(c))
         return;
@@ -149,7 +166,7 @@ void LinkReader::TakeRaw(unsigned char c, std::vector<ScriptEvent> &events)
 // One character of the decoded fragment. Every event is a letter, one to
 // five digits, '.', and one to five digits; a sixth digit starts the next
 // event (which then fails).
-void LinkReader::TakeDecoded(unsigned char c, std::vector<ScriptEvent> &events)
+void LinkReader::TakeDecoded(unsigned char c, LinkEvents &events)
 {
     const uint64_t at = ++decoded_;
     const bool digit = c >= '0' && c <= '9';
@@ -163,16 +180,11 @@ void LinkReader::TakeDecoded(unsigned char c, std::vector<ScriptEvent> &events)
             return;
     }
     if (field_ == Letter) {
-        if (c != 'd' && c != 'm' && c != 'u' && c != 'p' && c != 'i') {
+        event_ = ScriptEvent{};
+        if (!LinkKindOf(c, event_.kind)) {
             Fail(LinkNoEvent, at);
             return;
         }
-        event_ = ScriptEvent{};
-        event_.kind = c == 'd' ? EventDown :
-            c == 'm'           ? EventMove :
-            c == 'u'           ? EventUp :
-            c == 'p'           ? EventPulse :
-                                 EventInterval;
         eventAt_ = at;
         field_ = X;
         digits_ = 0;
@@ -190,7 +202,7 @@ void LinkReader::TakeDecoded(unsigned char c, std::vector<ScriptEvent> &events)
     }
 }
 
-void LinkReader::EndEvent(std::vector<ScriptEvent> &events)
+void LinkReader::EndEvent(LinkEvents &events)
 {
     if (field_ != Y || digits_ == 0) {
         Fail(LinkNoEvent, eventAt_);
@@ -213,6 +225,6 @@ void LinkReader::EndEvent(std::vector<ScriptEvent> &events)
     }
     event_.x = (uint16_t)x_;
     event_.y = (uint16_t)value_;
-    events.push_back(event_);
+    events.Add(event_);
     field_ = Letter;
 }

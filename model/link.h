@@ -11,7 +11,6 @@
 
 #include <stddef.h>
 #include <stdint.h>
-#include <vector>
 
 // The longest address Chromium opens is 2 MiB (2,097,152 characters); the
 // fragment leaves 2 KiB of it to the page's own address.
@@ -20,6 +19,11 @@ const size_t MaxFragmentLength = MaxUrlLength - 2048;
 
 // The longest event written: a letter, five digits, '.', five digits.
 enum { MaxLinkEventLength = 12 };
+
+// The letter of an event in a link ('d', 'm', 'u', 'p' or 'i'), 0 for a
+// key; and the kind a letter stands for, false for any other character.
+char LinkLetter(ScriptEventKind kind);
+bool LinkKindOf(unsigned char letter, ScriptEventKind &kind);
 
 // Writes the fragment of one event ("d200.300", "p1.30", "i60.240") to OUT,
 // which holds MaxLinkEventLength characters, and returns its length; 0 for
@@ -42,6 +46,16 @@ enum LinkFault {
 // "length", "encoding", "item", "range", "pulse" or "interval".
 const char *LinkFaultName(LinkFault fault);
 
+// Where a reader puts each event it completes; the one who reads keeps
+// them as it needs, so that the reader itself holds no event.
+class LinkEvents {
+public:
+    virtual void Add(const ScriptEvent &event) = 0;
+
+protected:
+    ~LinkEvents() = default;
+};
+
 // Reads one link as it arrives, in pieces of any size, in memory that does
 // not grow with it: anything up to the first '#' is the page's address and
 // is skipped; tabs and line breaks are dropped and blanks at either end are
@@ -54,17 +68,17 @@ class LinkReader {
 public:
     // Appends the events completed; false at the first fault (and for
     // every call after it).
-    bool Feed(const char *data, size_t size, std::vector<ScriptEvent> &events);
-    bool Finish(std::vector<ScriptEvent> &events);   // the end of the link
+    bool Feed(const char *data, size_t size, LinkEvents &events);
+    bool Finish(LinkEvents &events);   // the end of the link
     LinkFault Fault() const { return fault_; }
     // Where: the character of the decoded fragment, from 1; 0 for a fault
     // of the whole link (no '#', too long).
     uint64_t At() const { return faultAt_; }
 
 private:
-    void TakeRaw(unsigned char c, std::vector<ScriptEvent> &events);
-    void TakeDecoded(unsigned char c, std::vector<ScriptEvent> &events);
-    void EndEvent(std::vector<ScriptEvent> &events);
+    void TakeRaw(unsigned char c, LinkEvents &events);
+    void TakeDecoded(unsigned char c, LinkEvents &events);
+    void EndEvent(LinkEvents &events);
     void Fail(LinkFault fault, uint64_t at);
     bool CountAddress(unsigned char c);
 

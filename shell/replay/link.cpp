@@ -49,9 +49,18 @@ std::string LinkFaultMessage(LinkFault fault, uint64_t at)
     return text + std::string(where);
 }
 
+namespace {
+struct EventList final : LinkEvents {
+    explicit EventList(std::vector<ScriptEvent> &list) : events(list) {}
+    void Add(const ScriptEvent &event) override { events.push_back(event); }
+    std::vector<ScriptEvent> &events;
+};
+}
+
 bool LinkParser::Feed(const char *data, size_t size, std::vector<ScriptEvent> &events, std::string &error)
 {
-    if (reader_.Feed(data, size, events))
+    EventList list(events);
+    if (reader_.Feed(data, size, list))
         return true;
     error = LinkFaultMessage(reader_.Fault(), reader_.At());
     return false;
@@ -59,7 +68,8 @@ bool LinkParser::Feed(const char *data, size_t size, std::vector<ScriptEvent> &e
 
 bool LinkParser::Finish(std::vector<ScriptEvent> &events, std::string &error)
 {
-    if (reader_.Finish(events))
+    EventList list(events);
+    if (reader_.Finish(list))
         return true;
     error = LinkFaultMessage(reader_.Fault(), reader_.At());
     return false;

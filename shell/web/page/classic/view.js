@@ -10,7 +10,7 @@ function linkFault(link) {
     const where = link.at ? " en el carácter " + link.at : "";
     return { item: "no hay un evento válido", range: "una coordenada pasa de 65535",
              pulse: "un pulso que no existe", interval: "un intervalo que no existe",
-             encoding: "un carácter mal codificado" }[link.reason] + where;
+             encoding: "un carácter mal codificado", length: "una dirección demasiado larga" }[link.reason] + where;
 }
 
 export function startClassic(module) {
