@@ -29,10 +29,12 @@ const letters = {};
 function read(address) {
     const items = [], size = module.linkInputSize(), chars = size / 3;
     const take = count => {
+        if (count < 0)
+            return false;
         const v = new Int32Array(module.memory.buffer, module.linkItems(), 3 * count);
         for (let i = 0; i < 3 * count; i += 3)
             items.push([letters[v[i]] || (letters[v[i]] = String.fromCharCode(v[i])), v[i + 1], v[i + 2]]);
-        return count >= 0;
+        return true;
     };
     module.linkBegin();
     // Pieces of whole characters, each at most three bytes in UTF-8.
