@@ -1,6 +1,6 @@
 // The classic view: the Windows window, pixel for pixel, with its menu, About
 // dialog and the end of the program on Esc.
-import { MainMenu } from "brisqual-generated";
+import { MainMenu, MainWindowCaption } from "brisqual-generated";
 import { brisqual, say } from "../hooks.js";
 import { readFragment } from "../link.js";
 import { buildAbout } from "./about.js";
@@ -17,7 +17,7 @@ export function startClassic(module) {
     const canvas = document.getElementById("plot");
     const context = canvas.getContext("2d", { alpha: false });
     let image = null, imageBuffer = null, aboutOpen = false, aboutButton = null;
-    document.title = "BRISQUAL";
+    document.title = MainWindowCaption;
     canvas.width = module.width();
     canvas.height = module.height();
     canvas.style.width = canvas.width + "px";
