@@ -11,7 +11,7 @@ static const float DragGain = 0.01f;               // held in single precision
 
 DragState Drag;
 
-static bool ValidPulse(int32_t shape, int32_t width)
+bool ValidPulse(int32_t shape, int32_t width)
 {
     return shape >= 0 && shape < PulseShapeCount && width >= MinPulseWidth && width <= MaxPulseWidth;
 }

@@ -38,6 +38,10 @@ void EndDrag();
 // The sample a press at client x grabs, or -1 for none.
 int32_t GrabbedSample(uint16_t x);
 
+// Whether there is a pulse of that shape and width: the one check of a
+// pulse, for every reader of events and the page.
+bool ValidPulse(int32_t shape, int32_t width);
+
 // Chooses the pulse of the drags to come; a drag in progress keeps its own.
 // False, and nothing changes, for a shape or width out of range.
 bool SetPulse(int32_t shape, int32_t width);

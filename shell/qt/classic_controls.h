@@ -4,6 +4,7 @@
 #pragma once
 
 #include "shell/qt/dialog_units.h"
+#include "shell/system_colours.h"
 
 #include <QImage>
 #include <QPushButton>
@@ -11,17 +12,6 @@
 #include <QWidget>
 
 #include <vector>
-
-// Wine's default system colours (the Windows program's colours here).
-namespace SystemColour {
-const QRgb ButtonFace = qRgb(245, 245, 245);
-const QRgb ButtonHighlight = qRgb(255, 255, 255);
-const QRgb ButtonLight = qRgb(227, 227, 227);
-const QRgb ButtonShadow = qRgb(166, 166, 166);
-const QRgb ButtonDarkShadow = qRgb(106, 106, 106);
-const QRgb WindowFrame = qRgb(158, 158, 158);
-const QRgb ButtonText = qRgb(0, 0, 0);
-}
 
 struct TextLine {
     int start;

@@ -11,6 +11,8 @@
 
 static const char UnknownReason[] = "unknown event (expected down, move, up, key, pulse or interval)";
 static const char CoordinateReason[] = "coordinates must be whole numbers from 0 to 65535";
+static_assert(PulseShapeCount == 4 && MinPulseWidth == 1 && MaxPulseWidth == 60,
+              "the pulse's message names its limits");
 static const char PulseReason[] =
     "a pulse's shape is 0 to 3 (plateau, hill, triangle, whole curve) and its width 1 to 60";
 static const char KeyReason[] = "unknown key (expected esc, or one lower-case letter or digit)";
@@ -153,9 +155,8 @@ void EventScriptParser::EndField()
             Fail(NumberReason());
             return;
         }
-        if (event_.kind == EventPulse &&
-            (fields_ == 2 ? value_ >= (uint32_t)PulseShapeCount :
-                            value_ < (uint32_t)MinPulseWidth || value_ > (uint32_t)MaxPulseWidth)) {
+        // A shape is checked with the width that follows it, the two being one pulse.
+        if (event_.kind == EventPulse && fields_ == 3 && !ValidPulse(event_.x, (int32_t)value_)) {
             Fail(PulseReason);
             return;
         }

@@ -3,27 +3,13 @@
 // a session without a window.
 #pragma once
 
+#include "model/event.h"
 #include "shell/replay/io.h"
 
 #include <stddef.h>
 #include <stdint.h>
 #include <string>
 #include <vector>
-
-enum ScriptEventKind {
-    EventDown,
-    EventMove,
-    EventUp,
-    EventKey,
-    EventPulse,      // x is the shape, y the width
-    EventInterval,   // x and y are the samples a and b
-};
-
-struct ScriptEvent {
-    ScriptEventKind kind;
-    uint16_t x, y;   // EventInterval: the samples a and b of [a, b]
-    bool escape;     // EventKey: the Esc key, which ends the program
-};
 
 struct ScriptError {
     uint64_t line;      // 1-based; a stream may hold more than 2^31 lines

@@ -1,11 +1,8 @@
-// Links to the browser page: the events after '#' in its address, each a
-// letter (d press, m move, u release) and the client pixel x.y, for example
-// brisqual.html#d200.300m200.310u200.310, p and the pulse's shape.width
-// (p1.30) for the presses after it, or the theorem's interval, i and its
-// samples a.b (i60.240). Written from a script's events, and read back as
-// the page reads them.
+// Links for the replay tool: model/link.h's reader and writer, with the
+// tool's messages in words and the events as text.
 #pragma once
 
+#include "model/link.h"
 #include "shell/replay/event_script.h"
 
 #include <stddef.h>
@@ -13,50 +10,19 @@
 #include <string>
 #include <vector>
 
-// The longest address Chromium opens is 2 MiB (2,097,152 characters); the
-// fragment leaves 2 KiB of it to the page's own address.
-const size_t MaxUrlLength = 2097152;
-const size_t MaxFragmentLength = MaxUrlLength - 2048;
-
-// The fragment of one event: "d200.300", "p1.30", "i60.240"; nothing for a
-// key, which a link never holds (Esc would end the page).
+// The fragment of one event: "d200.300", "p1.30", "i60.240"; nothing for a key.
 std::string LinkEvent(const ScriptEvent &event);
 
-// Reads one link as it arrives, in pieces of any size, in memory that does
-// not grow with it, as the page does: anything up to the first '#' is the
-// page's address and is skipped; tabs and line breaks are dropped and
-// blanks at either end are trimmed, as a browser does to an address; the
-// fragment is percent-decoded, then read as events. An address longer than
-// a browser opens (MaxUrlLength, counted as the browser holds it: without
-// those tabs, line breaks and end blanks, and with each blank or control
-// inside it and each byte past ASCII percent-escaped) is refused.
+// What is wrong with a refused link, for a person: "no event at character
+// 5 of the fragment".
+std::string LinkFaultMessage(LinkFault fault, uint64_t at);
+
+// model/link.h's LinkReader, its faults told by LinkFaultMessage.
 class LinkParser {
 public:
     bool Feed(const char *data, size_t size, std::vector<ScriptEvent> &events, std::string &error);
     bool Finish(std::vector<ScriptEvent> &events, std::string &error);
 
 private:
-    void TakeRaw(unsigned char c, std::vector<ScriptEvent> &events);
-    void TakeDecoded(unsigned char c, std::vector<ScriptEvent> &events);
-    void EndEvent(std::vector<ScriptEvent> &events);
-    void Fail(const char *what, uint64_t at);
-    bool CountAddress(unsigned char c);
-
-    enum Stage { BeforeHash, InFragment };
-    enum Field { Letter, X, Y };
-    Stage stage_ = BeforeHash;
-    bool failed_ = false;
-    std::string error_;
-    uint64_t blankAt_ = 0;    // a blank not yet known to end the link (its character)
-    int escapeDigits_ = -1;   // hex digits read of a %XX escape, or -1
-    unsigned escapeValue_ = 0;
-    uint64_t escapeAt_ = 0;
-    uint64_t decoded_ = 0;   // characters of the decoded fragment so far
-    Field field_ = Letter;
-    uint64_t eventAt_ = 0;   // where the event being read started
-    ScriptEvent event_ = {};
-    int digits_ = 0;
-    uint32_t value_ = 0, x_ = 0;   // up to five digits each
-    uint64_t addressLength_ = 0;   // characters of the address so far
-    uint64_t heldBlanks_ = 0;      // inside it if anything but blanks follows
+    LinkReader reader_;
 };

@@ -197,15 +197,15 @@ struct LinkText {
             (Drag.NextPulse.Shape != written.Shape || Drag.NextPulse.Width != written.Width)) {
             written = Drag.NextPulse;
             ScriptEvent pulse = {EventPulse, (uint16_t)written.Shape, (uint16_t)written.Width, false};
-            Put(LinkEvent(pulse));
+            Put(pulse);
         }
         if (e.kind == EventInterval) {
-            Put(LinkEvent(e));   // as it comes: the last one holds
+            Put(e);   // as it comes: the last one holds
             return;
         }
         if (e.kind != EventDown && e.kind != EventMove && e.kind != EventUp)
             return;   // pulses are written with presses; keys never
-        Put(LinkEvent(e));
+        Put(e);
         last = e;
     }
 
@@ -215,14 +215,16 @@ struct LinkText {
     {
         ScriptEvent up = last;
         up.kind = EventUp;
-        Put(LinkEvent(up));
+        Put(up);
     }
 
-    void Put(const std::string &piece)
+    void Put(const ScriptEvent &e)
     {
-        length += piece.size();
+        char piece[MaxLinkEventLength];
+        const size_t n = WriteLinkEvent(e, piece);
+        length += n;
         if (length <= MaxFragmentLength)
-            text += piece;
+            text.append(piece, n);
     }
 };
 

@@ -4,7 +4,9 @@ makes as a module of its own, brisqual-generated: the WebAssembly module
 (base64), the About dialog's template and menu (from
 tools/resource_script.py), the icon (from tools/make_icon.py) and the dialog
 base units; and as styles, the dialog font and the dialog's system colours,
-read from the Qt window's classic controls, their one home. esbuild bundles
+read from shell/system_colours.h, which the Qt window reads too; and the
+main window's caption from shell/main_window_frame.h, the desktop
+windows' own. esbuild bundles
 and minifies the page's modules and styles (shell/web/page/) with these, and
 the bundles go into the page's markup, so that the page opens from file://
 and from any static host and fetches nothing.
@@ -22,13 +24,15 @@ import subprocess
 import sys
 import tempfile
 
-COLOURS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "qt", "classic_controls.h")
+SHELL = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+COLOURS = os.path.join(SHELL, "system_colours.h")
+FRAME = os.path.join(SHELL, "main_window_frame.h")
 
 
 def system_colours(header):
     """Wine's system colours as CSS custom properties: ButtonFace becomes
     --button-face."""
-    colours = re.findall(r"const QRgb (\w+) = qRgb\((\d+), (\d+), (\d+)\);", header)
+    colours = re.findall(r"const uint32_t (\w+) = SystemRgb\((\d+), (\d+), (\d+)\);", header)
     if not colours:
         raise ValueError("no system colours in %s" % COLOURS)
     return ":root { %s }" % " ".join(
@@ -36,16 +40,25 @@ def system_colours(header):
         for name, r, g, b in colours)
 
 
-def generated_module(module, template_js, icon_js, base_x, base_y):
+def caption(header):
+    """The main window's caption, as the desktop windows show it."""
+    found = re.search(r'constexpr const char \*MainWindowCaption = ("[A-Za-z0-9 ]*");', header)
+    if not found:
+        raise ValueError("no MainWindowCaption in %s" % FRAME)
+    return found.group(1)
+
+
+def generated_module(module, template_js, icon_js, base_x, base_y, frame_header):
     """The module brisqual-generated: the resource script's and the icon's
-    constants as the tools write them, exported, with the base units and
-    the WebAssembly module."""
+    constants as the tools write them, exported, with the base units, the
+    main window's caption and the WebAssembly module."""
     return "\n".join([
         "// Made by make_page.py from the build's parts.",
         template_js.strip(),
         icon_js.strip(),
         "export { AboutTemplate, MainMenu, BrisqualIcon };",
         "export const DialogBaseUnits = {x: %d, y: %d};" % (base_x, base_y),
+        "export const MainWindowCaption = %s;" % caption(frame_header),
         'export const ModuleBase64 = "%s";' % base64.b64encode(module).decode("ascii"),
         ""])
 
@@ -88,12 +101,12 @@ def fill(page, parts):
     return re.sub("|".join(map(re.escape, parts)), lambda m: parts[m.group(0)], page)
 
 
-def build(esbuild, page_dir, module, template_js, icon_js, font, base_x, base_y, colours_header):
+def build(esbuild, page_dir, module, template_js, icon_js, font, base_x, base_y, colours_header, frame_header):
     with open(os.path.join(page_dir, "page.html"), encoding="utf-8") as f:
         page = f.read()
     with tempfile.TemporaryDirectory() as scratch:
         with open(os.path.join(scratch, "brisqual-generated.js"), "w", encoding="utf-8") as f:
-            f.write(generated_module(module, template_js, icon_js, base_x, base_y))
+            f.write(generated_module(module, template_js, icon_js, base_x, base_y, frame_header))
         entry_css = os.path.join(scratch, "entry.css")
         with open(entry_css, "w", encoding="utf-8") as f:
             f.write(style_entry(page_dir, font, colours_header))
@@ -124,8 +137,10 @@ def main(argv):
                 font = f.read()
         with open(COLOURS, encoding="utf-8") as f:
             colours_header = f.read()
+        with open(FRAME, encoding="utf-8") as f:
+            frame_header = f.read()
         text = build(esbuild, os.path.abspath(page_dir), module, template_js, icon_js, font, int(bx), int(by),
-                     colours_header)
+                     colours_header, frame_header)
     except (OSError, ValueError) as e:
         sys.stderr.write("make_page.py: %s\n" % e)
         return 1

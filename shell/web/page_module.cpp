@@ -4,6 +4,7 @@
 // classroom view. It imports nothing.
 #include "model/curve.h"
 #include "model/drag.h"
+#include "model/link.h"
 #include "model/theorem.h"
 #include "render/client_area.h"
 #include "render/painter.h"
@@ -180,7 +181,20 @@ PAGE_EXPORT("setPulse") int32_t PageSetPulse(int32_t shape, int32_t width)
 }
 PAGE_EXPORT("validPulse") int32_t PageValidPulse(int32_t shape, int32_t width)
 {
-    return shape >= 0 && shape < PulseShapeCount && width >= MinPulseWidth && width <= MaxPulseWidth;
+    return ValidPulse(shape, width) ? 1 : 0;
+}
+// The limits the page's controls offer.
+PAGE_EXPORT("pulseShapeCount") int32_t PagePulseShapeCount()
+{
+    return PulseShapeCount;
+}
+PAGE_EXPORT("pulseWidthMin") int32_t PagePulseWidthMin()
+{
+    return MinPulseWidth;
+}
+PAGE_EXPORT("pulseWidthMax") int32_t PagePulseWidthMax()
+{
+    return MaxPulseWidth;
 }
 PAGE_EXPORT("pulseShape") int32_t PagePulseShape()
 {
@@ -356,4 +370,95 @@ PAGE_EXPORT("tangentRow") int32_t PageTangentRow(int32_t i, double p)
         return 0;
     const double dx = (p - Theorem.PointPositions[i]) * Curve.StepWidth;
     return IntegralY(Theorem.PointIntegrals[i] + Theorem.Mean * dx);
+}
+
+// Links, read and written here for the page by model/link, as the replay
+// tool reads and writes them, a piece at a time through one buffer:
+//   maxAddress(): the longest address a browser opens, in characters
+//   linkBegin(): a new link; linkInput(), linkInputSize(): where the page
+//     puts its next piece, as UTF-8, and how many bytes fit
+//   linkFeed(n): reads n bytes of it and gives the count of events they
+//     complete, as [letter, x, y] triples (int32) at linkItems(), until the
+//     next call; -1 once the link is refused
+//   linkFinish(): the same for the link's end
+//   linkFault(): a refusal's name (LinkFaultName, a C string); linkAt():
+//     its character, 0 for none
+//   writeLink(n): the fragment (without '#') of the n triples the page put
+//     at linkItems(), at most linkWriteMax(), as text at linkInput(); its
+//     length, or -1 for a triple that is no event
+// Nothing is allocated: a piece completes at most one event for each four
+// bytes, and one more begun before it.
+enum { LinkPieceSize = 3 * 65536, LinkPieceItems = LinkPieceSize / 4 + 1 };
+static char LinkPiece[LinkPieceSize];
+static int32_t LinkItems[3 * LinkPieceItems];
+static LinkReader Reader;
+
+struct PageLinkEvents final : LinkEvents {
+    int32_t count = 0;
+    void Add(const ScriptEvent &e) override
+    {
+        int32_t *item = LinkItems + 3 * count++;
+        item[0] = LinkLetter(e.kind), item[1] = e.x, item[2] = e.y;
+    }
+};
+
+PAGE_EXPORT("maxAddress") int32_t PageMaxAddress()
+{
+    return (int32_t)MaxUrlLength;
+}
+PAGE_EXPORT("linkBegin") void PageLinkBegin()
+{
+    Reader = LinkReader();
+}
+PAGE_EXPORT("linkInput") char *PageLinkInput()
+{
+    return LinkPiece;
+}
+PAGE_EXPORT("linkInputSize") int32_t PageLinkInputSize()
+{
+    return LinkPieceSize;
+}
+PAGE_EXPORT("linkItems") int32_t *PageLinkItems()
+{
+    return LinkItems;
+}
+PAGE_EXPORT("linkFeed") int32_t PageLinkFeed(int32_t size)
+{
+    PageLinkEvents events;
+    if (size < 0 || size > LinkPieceSize)
+        return -1;
+    return Reader.Feed(LinkPiece, (size_t)size, events) ? events.count : -1;
+}
+PAGE_EXPORT("linkFinish") int32_t PageLinkFinish()
+{
+    PageLinkEvents events;
+    return Reader.Fault() == LinkFine && Reader.Finish(events) ? events.count : -1;
+}
+PAGE_EXPORT("linkFault") const char *PageLinkFault()
+{
+    return LinkFaultName(Reader.Fault());
+}
+PAGE_EXPORT("linkAt") int32_t PageLinkAt()
+{
+    return (int32_t)Reader.At();
+}
+PAGE_EXPORT("linkWriteMax") int32_t PageLinkWriteMax()
+{
+    return LinkPieceSize / MaxLinkEventLength;
+}
+PAGE_EXPORT("writeLink") int32_t PageWriteLink(int32_t count)
+{
+    if (count < 0 || count > LinkPieceSize / MaxLinkEventLength)
+        return -1;
+    size_t length = 0;
+    for (int32_t i = 0; i < count; i++) {
+        const int32_t *item = LinkItems + 3 * i;
+        ScriptEvent e = {};
+        if (item[0] < 0 || item[0] > 255 || !LinkKindOf((unsigned char)item[0], e.kind) || item[1] < 0 ||
+            item[1] > 65535 || item[2] < 0 || item[2] > 65535)
+            return -1;
+        e.x = (uint16_t)item[1], e.y = (uint16_t)item[2];
+        length += WriteLinkEvent(e, LinkPiece + length);
+    }
+    return (int32_t)length;
 }

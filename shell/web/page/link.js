@@ -1,50 +1,83 @@
-// Shared links, read and written alike by both views: the events after '#',
-// each a letter (d press, m move, u release) and the client pixel x.y, for
-// example #d200.300m200.310u200.310, or p and the pulse K.W (shape 0 to 3,
-// width 1 to 60) that the presses after it take, or i and the interval A.B
-// in samples (the last one holds).
+// Shared links, read and written alike by both views and the replay tool:
+// the events after '#', each a letter (d press, m move, u release) and the
+// client pixel x.y, for example #d200.300m200.310u200.310, or p and the
+// pulse K.W that the presses after it take, or i and the interval A.B in
+// samples (the last one holds). The module reads and writes them; this
+// only carries text and items across.
 
-const LinkItem = /([dmupi])(\d{1,5})\.(\d{1,5})/y;
 export const Kinds = { d: "down", m: "move", u: "up", p: "pulse", i: "interval" };
 
-// Which pulses and intervals there are is the model's to say; the page sets
-// this once its module is loaded, before any link is read.
-let validPulse = () => false, validInterval = () => false;
-export function checkPulsesWith(valid, interval) {
-    validPulse = valid;
-    validInterval = interval;
-}
-// Browsers open addresses of up to 2 MiB.
-export const MaxAddress = 2 * 1024 * 1024;
+let module = null;
+// The longest address a browser opens, the module's; set with it.
+export let MaxAddress = 0;
 
-// The items [kind, x, y] of a link, or an error: its text, what went wrong
-// (reason: "item", "range", "pulse" or "encoding") and the character where.
-export function parseLink(text) {
-    const items = [];
-    LinkItem.lastIndex = 0;
-    while (LinkItem.lastIndex < text.length) {
-        const at = LinkItem.lastIndex;
-        const m = LinkItem.exec(text);
-        if (!m)
-            return { error: "at " + (at + 1), reason: "item", at: at + 1 };
-        const x = Number(m[2]), y = Number(m[3]);
-        if (m[1] === "p" ? !validPulse(x, y) : m[1] === "i" ? !validInterval(x, y) : x > 65535 || y > 65535) {
-            const reason = m[1] === "p" ? "pulse" : m[1] === "i" ? "interval" : "range";
-            return { error: { pulse: "pulse out of range", interval: "interval out of range", range: "> 65535" }[reason] +
-                            " at " + (at + 1), reason: reason, at: at + 1 };
+// The module that reads and writes links, before any is read.
+export function useModule(loaded) {
+    module = loaded;
+    MaxAddress = module.maxAddress();
+}
+// Kept for callers from before the module read links: it checks pulses
+// and intervals itself.
+export function checkPulsesWith() {}
+
+const encoder = new TextEncoder(), decoder = new TextDecoder();
+const letters = {};
+
+// The items of an address from its '#' on: [[kind, x, y], ...], or an
+// error: what went wrong (reason: "item", "range", "pulse", "interval",
+// "encoding" or "length") and the character of the fragment where.
+function read(address) {
+    const items = [], size = module.linkInputSize(), chars = size / 3;
+    const take = count => {
+        if (count < 0)
+            return false;
+        const v = new Int32Array(module.memory.buffer, module.linkItems(), 3 * count);
+        for (let i = 0; i < 3 * count; i += 3)
+            items.push([letters[v[i]] || (letters[v[i]] = String.fromCharCode(v[i])), v[i + 1], v[i + 2]]);
+        return true;
+    };
+    module.linkBegin();
+    // Pieces of whole characters, each at most three bytes in UTF-8.
+    for (let at = 0, end; at < address.length; at = end) {
+        end = Math.min(at + chars, address.length);
+        if (end < address.length && (address.charCodeAt(end - 1) & 0xFC00) === 0xD800)
+            end--;
+        const { written } = encoder.encodeInto(address.slice(at, end),
+                                               new Uint8Array(module.memory.buffer, module.linkInput(), size));
+        if (!take(module.linkFeed(written)))
+            return fault();
+    }
+    return take(module.linkFinish()) ? { items: items } : fault();
+}
+
+function fault() {
+    const name = new Uint8Array(module.memory.buffer, module.linkFault());
+    const reason = decoder.decode(name.subarray(0, name.indexOf(0))), at = module.linkAt() || undefined;
+    return { error: reason + (at ? " at " + at : ""), reason: reason, at: at };
+}
+
+// The items of a fragment's text, without its '#'.
+export const parseLink = text => read("#" + text);
+
+// The fragment of an address (location.hash, '#' and all), or an error.
+export const readFragment = hash => read("#" + hash.slice(1));
+
+// The fragment's text of items, without '#'.
+export function linkOf(items) {
+    const most = module.linkWriteMax(), pieces = [];
+    for (let at = 0; at < items.length; at += most) {
+        const count = Math.min(most, items.length - at);
+        const v = new Int32Array(module.memory.buffer, module.linkItems(), 3 * count);
+        for (let i = 0; i < count; i++) {
+            const item = items[at + i];
+            v[3 * i] = item[0].charCodeAt(0);
+            v[3 * i + 1] = item[1];
+            v[3 * i + 2] = item[2];
         }
-        items.push([m[1], x, y]);
+        const length = module.writeLink(count);
+        if (length < 0)
+            throw new Error("no link event among " + JSON.stringify(items.slice(at, at + count)));
+        pieces.push(decoder.decode(new Uint8Array(module.memory.buffer, module.linkInput(), length)));
     }
-    return { items: items };
+    return pieces.join("");
 }
-
-// The fragment of an address as text, or an error.
-export function readFragment(hash) {
-    try {
-        return parseLink(decodeURIComponent(hash.slice(1)));
-    } catch (e) {
-        return { error: e.message, reason: "encoding" };
-    }
-}
-
-export const linkOf = items => items.map(([k, x, y]) => k + x + "." + y).join("");

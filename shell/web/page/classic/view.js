@@ -1,6 +1,6 @@
 // The classic view: the Windows window, pixel for pixel, with its menu, About
 // dialog and the end of the program on Esc.
-import { MainMenu } from "brisqual-generated";
+import { MainMenu, MainWindowCaption } from "brisqual-generated";
 import { brisqual, say } from "../hooks.js";
 import { readFragment } from "../link.js";
 import { buildAbout } from "./about.js";
@@ -10,14 +10,14 @@ function linkFault(link) {
     const where = link.at ? " en el carácter " + link.at : "";
     return { item: "no hay un evento válido", range: "una coordenada pasa de 65535",
              pulse: "un pulso que no existe", interval: "un intervalo que no existe",
-             encoding: "un carácter mal codificado" }[link.reason] + where;
+             encoding: "un carácter mal codificado", length: "una dirección demasiado larga" }[link.reason] + where;
 }
 
 export function startClassic(module) {
     const canvas = document.getElementById("plot");
     const context = canvas.getContext("2d", { alpha: false });
     let image = null, imageBuffer = null, aboutOpen = false, aboutButton = null;
-    document.title = "BRISQUAL";
+    document.title = MainWindowCaption;
     canvas.width = module.width();
     canvas.height = module.height();
     canvas.style.width = canvas.width + "px";
