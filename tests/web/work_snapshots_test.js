@@ -27,7 +27,7 @@ const repeat = (action, n) => Array(n).fill(action);
 
 // Each session: actions on a fresh state; after each, the module is compared.
 const Sessions = {
-    "drags, undone and redone": [["link", ""], ...drags(4, 12), ...repeat(["undo"], 3), ["redo"], ["redo"],
+    "drags, undone and redone": [["link", ""], ...drags(4, 12), ["key", 300, 240], ["key", 300, 250], ...repeat(["undo"], 3), ["redo"], ["redo"],
                                  ["undo"], drag(300, 5, 4), ["redo"]],
     "a new curve among the drags, undone": [["link", "p1.19d400.250m400.150u400.150"], ...drags(2, 8),
                                             ["link", "d300.250m300.150u300.150"], drag(100, 6, 5), ...repeat(["undo"], 3),
@@ -71,6 +71,8 @@ function replayed(link) {
                 state.begin(1, x, 250);
                 state.dragTo(y.map(row => [x, row]));
                 state.end(x, y.length ? y[y.length - 1] : 250);
+            } else if (kind === "key") {
+                state.dragAtOnce(-1, x, 250, y);   // as a key drags: the whole drag at once
             } else if (kind === "pulse") {
                 state.choosePulse(x, y);
             } else if (kind === "interval") {
@@ -92,7 +94,7 @@ function replayed(link) {
                 check(String(state.pulse) === String([m.pulseShape(), m.pulseWidth()]), what + ": the chosen pulse " + state.pulse);
             check(!state.drag && m.dragging() === 0, what + ": a drag is left open");
             // What made no step is not told as a new curve.
-            if (kind === "pulse" || kind === "drag" && !y.length)
+            if (kind === "pulse" || kind === "drag" && !y.length || kind === "key" && y === 250)
                 check(curves === before, what + ": told as a new curve");
         });
     }

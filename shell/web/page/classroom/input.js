@@ -81,9 +81,7 @@ export function installInput(state, toneOnKey) {
         state.subscribe(name, tellSelected);
     function keyDrag(dy) {
         const x = 2 * state.selected;   // the column that grabs the sample
-        state.begin(-1, x, 250);
-        state.dragTo([[x, 250 + dy]]);
-        state.end(x, 250 + dy);
+        state.dragAtOnce(-1, x, 250, 250 + dy);
         toneOnKey();
     }
     function select(k) {

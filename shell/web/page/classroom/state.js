@@ -1,4 +1,5 @@
 // The classroom view's state, its one home. It holds:
+//   module, N the model (the WebAssembly module) and its last sample, to read
 //   work      the steps, undo and redo, the drag in progress (./work.js)
 //   interval  the theorem's [a, b] in samples, the model's: interval()
 //   pulse     the chosen [shape, width] that the next drag takes
@@ -119,6 +120,12 @@ export function createState(module, { lang = "es", say = () => {} } = {}) {
         end(x, y) {
             if (work.end(x, y))
                 settled();
+        },
+        // A whole drag from row y to row to, as a key makes it: told once, as its step.
+        dragAtOnce(id, x, y, to) {
+            work.begin(id, x, y, state.pulse);
+            work.moveTo(x, to);
+            state.end(x, to);
         },
         // A drag ended by the page: the release goes where the pointer last was.
         endDrag() {
