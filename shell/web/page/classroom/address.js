@@ -1,8 +1,11 @@
 // The classroom view's address bar, which keeps the curve: written a few
 // times a second at most, at once when the page is hidden or left, and
 // checked after each write, so that a reload never loses work in silence.
-import { brisqual, say } from "../hooks.js";
-import { MaxAddress } from "../link.js";
+//   reads:   the state's link; the address (a changed one is a new curve)
+//   changes: the address; the state's curve, from a new address; the message
+//   subscribes to: curve
+import { MaxAddress, linkOf, readFragment } from "../link.js";
+import { textOf } from "./words.js";
 
 // Chromium ignores replaceState beyond about 200 calls in 10 s, and a held
 // key makes more. A burst of a few writes goes through at once, so that a
@@ -11,90 +14,133 @@ import { MaxAddress } from "../link.js";
 // A long address is slow to write (a tenth of a second for 800 kB): once
 // the link is longer than LongLink, writes leave the input's handlers for a
 // timer of their own and come at least ten times their cost apart.
-const Burst = 8, Interval = 250, Retry = 1000, LongLink = 16384;
+export const Burst = 8, Interval = 250, Retry = 1000, LongLink = 16384;
 
-// Gives ctx addressChanged() (the curve changed: write it soon),
-// holdAddress() (leave the address as it is, a bad link to be mended,
-// until the curve changes again), writeAddressNow(), fitsAddress(link)
-// and addressOf(link).
-export function installAddress(ctx) {
-    let dirty = false, held = false, timer = 0, refusal = "";
-    let tokens = Burst, refilled = performance.now(), cost = 0, written = 0;
+// The pacing, given its world: now() in ms, later(f, ms) a timer,
+// link() the text to write, replace(link) true if the address took it,
+// fits(link), and told(what), what went wrong or right: "tooLong",
+// "refused" or "taken". Gives changed() (write soon), hold() (leave the
+// address as it is until the next change), writeNow() and leave().
+export function pacedAddress({ now, later, link: currentLink, replace, fits, told }) {
+    let dirty = false, held = false, timer = false;
+    let tokens = Burst, refilled = now(), cost = 0, written = 0;
 
-    ctx.addressOf = link => location.origin + location.pathname + location.search + "#" + link;
-
-    const fits = ctx.fitsAddress = link => {
-        return location.origin.length + location.pathname.length + location.search.length + 1 + link.length <= MaxAddress;
-    };
-
-    // Writes the curve's link now and checks that the address took it.
+    // Writes the link now and checks that the address took it.
     function write() {
-        const link = ctx.currentLink();
+        const link = currentLink();
         dirty = false;
         if (!fits(link)) {
-            say(ctx.t("tooLong"));
+            told("tooLong");
             return;
         }
-        let taken = true;
-        const start = performance.now();
-        try {
-            history.replaceState(history.state, "", location.pathname + location.search + "#" + link);
-        } catch (e) {
-            taken = false;
-        }
-        taken = taken && location.hash === "#" + link;
-        cost = performance.now() - start;
+        const start = now();
+        const taken = replace(link);
+        cost = now() - start;
         written = link.length;
         if (taken) {
-            if (refusal && brisqual.message === refusal)
-                say("");
-            refusal = "";
+            told("taken");
             return;
         }
         dirty = true;
-        refusal = ctx.t("addressRefused");
-        say(refusal);
-        later(Retry);
+        told("refused");
+        wait(Retry);
     }
 
-    function later(ms) {
-        if (!timer)
-            timer = setTimeout(() => { timer = 0; flush(true); }, ms);
+    function wait(ms) {
+        if (!timer) {
+            timer = true;
+            later(() => { timer = false; flush(true); }, ms);
+        }
     }
 
     function flush(onTimer) {
         if (!dirty || held)
             return;
-        const now = performance.now(), slow = written > LongLink;
+        const at = now(), slow = written > LongLink;
         const gap = slow ? Math.max(Interval, 10 * cost) : Interval;
-        tokens = Math.min(slow ? 1 : Burst, tokens + (now - refilled) / gap);
-        refilled = now;
+        tokens = Math.min(slow ? 1 : Burst, tokens + (at - refilled) / gap);
+        refilled = at;
         if (tokens >= 1 && (onTimer || !slow)) {
             tokens--;
             write();
         } else {
-            later(tokens >= 1 ? 0 : Math.ceil((1 - tokens) * gap));
+            wait(tokens >= 1 ? 0 : Math.ceil((1 - tokens) * gap));
         }
     }
 
-    ctx.addressChanged = () => {
-        dirty = true;
-        held = false;
-        flush();
+    return {
+        changed() {
+            dirty = true;
+            held = false;
+            flush();
+        },
+        hold() {
+            held = true;
+            dirty = false;
+        },
+        writeNow() {
+            held = false;
+            dirty = true;
+            write();
+        },
+        // Leaving the page must not lose the last changes.
+        leave() {
+            if (dirty && !held)
+                write();
+        }
     };
-    ctx.holdAddress = () => {
-        held = true;
-        dirty = false;
-    };
-    ctx.writeAddressNow = () => {
-        held = false;
-        dirty = true;
-        write();
-    };
+}
 
-    // Leaving the page, or a tab put away (which may never come back), must
-    // not lose the last changes.
-    const leave = () => { if (dirty && !held) write(); };
-    window.addEventListener("pagehide", leave);
-    document.addEventListener("visibilitychange", () => { if (document.visibilityState === "hidden") leave(); });
+const base = () => location.origin.length + location.pathname.length + location.search.length + 1;
+export const fitsAddress = link => base() + link.length <= MaxAddress;
+export const addressOf = link => location.origin + location.pathname + location.search + "#" + link;
+
+// The address of the page's state: written as the curve settles, held for
+// a bad link, and read again when it is changed by hand or by a link.
+export function installAddress(state) {
+    const t = textOf(state);
+    const say = state.say;
+    let refusal = "";
+    const address = pacedAddress({
+        now: () => performance.now(),
+        later: setTimeout,
+        link: state.currentLink,
+        fits: fitsAddress,
+        replace: link => {
+            try {
+                history.replaceState(history.state, "", location.pathname + location.search + "#" + link);
+            } catch (e) {
+                return false;
+            }
+            return location.hash === "#" + link;
+        },
+        told: what => {
+            if (what === "tooLong") {
+                say(t("tooLong"));
+            } else if (what === "refused") {
+                say(refusal = t("addressRefused"));
+            } else {
+                // Taken: a refusal still on the screen is over.
+                if (refusal && state.message === refusal)
+                    say("");
+                refusal = "";
+            }
+        }
+    });
+    state.subscribe("curve", ({ keepAddress }) => (keepAddress ? address.hold() : address.changed()));
+
+    // A fragment changed by hand or by a link on the same page: a new curve.
+    window.addEventListener("hashchange", () => {
+        const link = readFragment(location.hash);
+        if (link.error) {
+            address.hold();   // the bad link stays, to be mended
+            state.say(t("badLink"));
+        } else {
+            state.newCurve(linkOf(link.items), { adopt: true });
+        }
+    });
+    // Leaving the page, or a tab put away (which may never come back).
+    window.addEventListener("pagehide", address.leave);
+    document.addEventListener("visibilitychange", () => { if (document.visibilityState === "hidden") address.leave(); });
+    return address;
 }

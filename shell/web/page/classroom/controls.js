@@ -1,5 +1,11 @@
 // The classroom view's controls: the tool buttons, the prepared curves and the help dialog.
+//   reads:   the state's work (can undo, redo; its link) and language
+//   changes: the state's work (new curves, undo, redo), shown.rectangle,
+//            language, the message; the address, written at once for a copy
+//   subscribes to: curve (undo and redo enabled as the work allows), language
 import { savePicture } from "./picture.js";
+import { addressOf, fitsAddress } from "./address.js";
+import { textOf } from "./words.js";
 
 // Prepared curves, each just a link, brisqual-replay --link of the event
 // files tests/data/events/pulse/preset-*.events: a smooth hill (also the
@@ -12,40 +18,44 @@ export const Presets = ["p1.19d400.250m400.150u400.150",
                         "d300.250m300.150u300.150",
                         "d150.250m150.170u150.170d450.250m450.330u450.330"];
 
-// Gives ctx updateControls(), which enables undo and redo as the work allows.
-export function installControls(ctx) {
-    const buttons = id => document.getElementById(id);
+// address: the address part (address.js); drawing: the plot's (draw.js).
+export function installControls(state, address, drawing) {
+    const buttons = id => document.getElementById(id), t = textOf(state);
     const dialog = buttons("help-dialog");
 
-    ctx.updateControls = () => {
-        buttons("undo").disabled = !ctx.canUndo();
-        buttons("redo").disabled = !ctx.canRedo();
-    };
+    state.subscribe("curve", () => {
+        buttons("undo").disabled = !state.canUndo();
+        buttons("redo").disabled = !state.canRedo();
+    });
 
-    for (const link of Presets) {
+    const presets = Presets.map(link => {
         const b = document.createElement("button");
         b.type = "button";
         b.className = "preset";
-        b.addEventListener("click", () => ctx.newCurve(link, { keepInterval: true }));
+        b.addEventListener("click", () => state.newCurve(link, { keepInterval: true }));
         document.querySelector(".presets div").appendChild(b);
-    }
+        return b;
+    });
+    const namePresets = () => presets.forEach((b, i) => { b.textContent = t("presetNames")[i]; });
+    state.subscribe("language", namePresets);
+    namePresets();
 
-    buttons("undo").addEventListener("click", () => ctx.undo());
-    buttons("redo").addEventListener("click", () => ctx.redo());
-    buttons("reset").addEventListener("click", () => ctx.newCurve("", { keepInterval: true }));
+    buttons("undo").addEventListener("click", state.undo);
+    buttons("redo").addEventListener("click", state.redo);
+    buttons("reset").addEventListener("click", () => state.newCurve("", { keepInterval: true }));
     // "Copy link" copies the curve on the screen, never an older one: the
     // address may lag behind it (or hold a bad link being mended), so the link
     // is made here. Whatever happens, the focus stays on the button.
     const copyButton = buttons("copy-link");
     copyButton.addEventListener("click", () => {
-        const link = ctx.currentLink();
-        if (!ctx.fitsAddress(link)) {
-            ctx.say(ctx.t("linkTooLong"));
+        const link = state.currentLink();
+        if (!fitsAddress(link)) {
+            state.say(t("linkTooLong"));
             return;
         }
-        ctx.writeAddressNow();
-        const text = ctx.addressOf(link);
-        const done = () => ctx.say(ctx.t("copied")), failed = () => ctx.say(ctx.t("notCopied"));
+        address.writeNow();
+        const text = addressOf(link);
+        const done = () => state.say(t("copied")), failed = () => state.say(t("notCopied"));
         const fallback = () => {
             const area = document.createElement("textarea");
             area.value = text;
@@ -67,22 +77,19 @@ export function installControls(ctx) {
         else
             fallback();
     });
-    buttons("show-rectangle").addEventListener("change", e => {
-        ctx.showRectangle = e.target.checked;
-        ctx.repaint();
-    });
-    buttons("save-picture").addEventListener("click", () => savePicture(ctx));
+    buttons("show-rectangle").addEventListener("change", e => state.show("rectangle", e.target.checked));
+    buttons("save-picture").addEventListener("click", () => savePicture(state, drawing));
     // The help covers the plot: a drag in progress ends where it is, so that
     // the curve does not follow the pointer behind it.
     buttons("help").addEventListener("click", () => {
-        ctx.endDrag();
+        state.endDrag();
         dialog.showModal();
     });
     buttons("help-close").addEventListener("click", () => dialog.close());
     // Focus goes back to where help was asked for.
     dialog.addEventListener("close", () => buttons("help").focus());
-    buttons("language").addEventListener("click", () => ctx.switchLanguage());
+    buttons("language").addEventListener("click", () => state.setLanguage(state.lang === "es" ? "en" : "es"));
     buttons("view-switch").addEventListener("click", () => {
-        location.assign("?view=classic#" + ctx.currentLink());
+        location.assign("?view=classic#" + state.currentLink());
     });
 }

@@ -1,13 +1,14 @@
 // The classroom view's drawing: the painter's operations stroked at device
 // pixels, with the theorem's layers under and over them, the backing store
 // that follows the canvas, and the light colours for print.
+//   reads:   the model's operations; layers from theorem.js, shapes.js, input.js
+//   changes: the state's shown.paper, while printing
+//   subscribes to: curve, moving, pulse, selected, shown (each repaints)
 import { brisqual } from "../hooks.js";
+import { Paper, Screen } from "./colours.js";
 
-// The program's own colours on screen; on paper, darker ones on white,
-// the same as the legend's in the print style sheet.
-export const ScreenColours = { background: "#008000", gap: "#fff" };
-const PaperColours = { paper: true, background: "#fff", gap: "#fff", 0x000000FF: "#c00000", 0x0000FF00: "#007a00",
-                       0x0000FFFF: "#a07800", 0x0014BEC8: "#8c8c8c", 0x0000BEE6: "#8c8c8c" };
+// On paper the painter's red curve and grey grid take darker colours.
+const PaperPens = { 0x000000FF: Paper.curve, 0x0014BEC8: Paper.grid, 0x0000BEE6: Paper.grid };
 const DashOn = 18, DashOff = 6;   // client pixels, as the Windows pens draw them
 
 // The painter's green mean line and yellow integral follow the program's
@@ -23,16 +24,17 @@ export function readOps(module) {
     return new Int32Array(module.memory.buffer, at + 4, count * 5);
 }
 
-// The operations drawn into g, scaled to width x height; returns the scale.
-export function drawOps(ctx, g, width, height, colours) {
-    const sx = width / ctx.Width, sy = height / ctx.Height, s = (sx + sy) / 2;
+// The operations drawn into g, scaled to width x height, with the layers
+// under and over them (each given g, the scale and the colours); returns the scale.
+export function drawOps(module, layers, g, width, height, colours) {
+    const sx = width / module.width(), sy = height / module.height(), s = (sx + sy) / 2;
     g.setTransform(1, 0, 0, 1, 0, 0);
     g.setLineDash([]);
     g.fillStyle = colours.background;
     g.fillRect(0, 0, width, height);
-    for (const layer of ctx.under)
+    for (const layer of layers.under)
         layer(g, sx, sy, colours);
-    const ops = readOps(ctx.module);
+    const ops = readOps(module);
     let pen = null;
     const stroke = () => {
         if (!pen || !pen.path)
@@ -62,7 +64,7 @@ export function drawOps(ctx, g, width, height, colours) {
             }
             const css = "rgb(" + (rgb & 0xFF) + "," + (rgb >> 8 & 0xFF) + "," + (rgb >> 16 & 0xFF) + ")";
             const thin = ops[i + 2] <= 1;
-            pen = { dashed: ops[i + 1] === 1, thin: thin, path: new Path2D(), colour: colours[rgb] || css,
+            pen = { dashed: ops[i + 1] === 1, thin: thin, path: new Path2D(), colour: (colours.paper && PaperPens[rgb]) || css,
                     lineWidth: thin ? Math.max(1, Math.round(s)) : ops[i + 2] * s };
             g.lineCap = thin ? "butt" : "round";
         } else if (pen) {
@@ -76,24 +78,57 @@ export function drawOps(ctx, g, width, height, colours) {
         }
     }
     stroke();
-    for (const layer of ctx.over)
+    for (const layer of layers.over)
         layer(g, sx, sy, colours);
     return [sx, sy];
 }
 
-// Gives ctx repaint() and fitBackingStore(). Each function in ctx.under and
-// ctx.over draws under or over the operations, on screen, on paper and in
-// the saved picture, given the context, the scale and the colours; those
-// in ctx.overlays only on screen, over all.
-export function installDrawing(ctx) {
-    const canvas = ctx.canvas;
+// The plot's drawing: the canvas at the model's size, then at its own
+// size in device pixels; layers: under and over (on screen, on paper and
+// in the saved picture) and overlays (only on screen, over all, given g
+// and the scale). Gives back draw(g, width, height, colours), for the picture.
+export function installDrawing(state, layers) {
+    const module = state.module;
+    const canvas = document.getElementById("plot");
     const context = canvas.getContext("2d", { alpha: false });
+    canvas.style.aspectRatio = module.width() + " / " + module.height();
+    canvas.width = module.width();
+    canvas.height = module.height();
 
-    ctx.repaint = () => {
-        const [sx, sy] = drawOps(ctx, context, canvas.width, canvas.height, ctx.paper ? PaperColours : ScreenColours);
-        for (const overlay of ctx.overlays)
+    function repaint() {
+        const [sx, sy] = drawOps(module, layers, context, canvas.width, canvas.height, state.shown.paper ? Paper : Screen);
+        for (const overlay of layers.overlays)
             overlay(context, sx, sy);
         brisqual.repaints++;
+    }
+    for (const name of ["moving", "selected", "shown"])
+        state.subscribe(name, repaint);
+    state.subscribe("pulse", how => { if (how !== "adopted") repaint(); });
+    // The backing store takes the canvas's size at the first curve, when
+    // the words around the plot are in place.
+    let sized = false;
+    state.subscribe("curve", () => {
+        if (!sized)
+            fitBackingStore(false);
+        sized = true;
+        repaint();
+    });
+
+    // The painter's operations this view strokes.
+    brisqual.ops = () => {
+        const ops = readOps(module), lines = [];
+        let replaced = false;
+        for (let i = 0; i < ops.length; i += 5) {
+            if (ops[i] === 0)
+                replaced = ReplacedPens.includes(ops[i + 3] >>> 0);
+            if (replaced)
+                continue;
+            lines.push(ops[i] === 0
+                ? "pen " + (ops[i + 1] === 1 ? "DASH" : "SOLID") + " " + ops[i + 2] + " 0x" +
+                  (ops[i + 3] >>> 0).toString(16).toUpperCase().padStart(8, "0")
+                : "line " + ops.slice(i + 1, i + 5).join(" "));
+        }
+        return lines;
     };
 
     // The backing store follows the canvas's size in device pixels, through
@@ -105,10 +140,9 @@ export function installDrawing(ctx) {
             canvas.width = width;
             canvas.height = height;
             if (paint)
-                ctx.repaint();
+                repaint();
         }
     }
-    ctx.fitBackingStore = fitBackingStore;
     new ResizeObserver(fitBackingStore).observe(canvas);
     (function watchDensity() {
         matchMedia("(resolution: " + devicePixelRatio + "dppx)").addEventListener("change", () => {
@@ -124,11 +158,9 @@ export function installDrawing(ctx) {
     }, 500);
 
     // Printing: the same operations on a light page.
-    const printing = on => {
-        ctx.paper = on;
-        ctx.repaint();
-    };
-    window.addEventListener("beforeprint", () => printing(true));
-    window.addEventListener("afterprint", () => printing(false));
-    matchMedia("print").addEventListener("change", e => printing(e.matches));
+    window.addEventListener("beforeprint", () => state.show("paper", true));
+    window.addEventListener("afterprint", () => state.show("paper", false));
+    matchMedia("print").addEventListener("change", e => state.show("paper", e.matches));
+
+    return { draw: (g, width, height, colours) => drawOps(module, layers, g, width, height, colours) };
 }

@@ -1,27 +1,36 @@
 // The classroom view's handles a and b under the plot: two sliders over the
 // samples that set the theorem's interval, dragged by a pointer or moved
 // by the keyboard; each finished move is a step of the work.
+//   reads:   the state's interval, drag and language
+//   changes: the state's interval (moveInterval, setInterval, holdInterval)
+//   subscribes to: curve, moving, language
+import { decimalOf } from "./words.js";
 
-// Gives ctx showInterval(), which puts the handles where the interval is,
-// and movingInterval, true while a pointer drags a handle (no undo then).
-export function installHandles(ctx) {
-    const { module, canvas, Width, N } = ctx;
+export function installHandles(state) {
+    const module = state.module, N = state.N, Width = module.width(), decimal = decimalOf(state);
+    const canvas = document.getElementById("plot");
     const handles = [document.getElementById("handle-a"), document.getElementById("handle-b")];
     let dragging = null;   // a pointer's drag: its id and the interval it started from
 
-    const interval = () => [module.intervalFirst(), module.intervalLast()];
+    const interval = state.interval;
 
-    ctx.showInterval = () => {
+    // The handles where the interval is; a drag of the curve leaves them be.
+    let shown = "";
+    function showInterval() {
         const ends = interval();
+        if (shown === (shown = ends + state.lang))
+            return;
         handles.forEach((h, i) => {
             const k = ends[i];
             h.style.left = module.positionColumn(k) / Width * 100 + "%";
             h.setAttribute("aria-valuemin", String(i === 0 ? 0 : ends[0] + 1));
             h.setAttribute("aria-valuemax", String(i === 0 ? ends[1] - 1 : N));
             h.setAttribute("aria-valuenow", String(k));
-            h.setAttribute("aria-valuetext", (i === 0 ? "a" : "b") + " = " + ctx.decimal(module.sampleAbscissa(k)));
+            h.setAttribute("aria-valuetext", (i === 0 ? "a" : "b") + " = " + decimal(module.sampleAbscissa(k)));
         });
-    };
+    }
+    for (const name of ["curve", "moving", "language"])
+        state.subscribe(name, showInterval);
 
     // Handle i moved to sample k, kept inside the curve and off the other end.
     function moved(i, k) {
@@ -31,7 +40,7 @@ export function installHandles(ctx) {
 
     handles.forEach((h, i) => {
         h.addEventListener("keydown", e => {
-            if (ctx.drag || dragging || e.ctrlKey || e.metaKey || e.altKey)
+            if (state.drag || dragging || e.ctrlKey || e.metaKey || e.altKey)
                 return;
             const k = interval()[i], ten = e.shiftKey ? 10 : 1;
             const to = { ArrowLeft: k - ten, ArrowDown: k - ten, ArrowRight: k + ten, ArrowUp: k + ten,
@@ -39,16 +48,16 @@ export function installHandles(ctx) {
             if (to === undefined)
                 return;
             e.preventDefault();
-            ctx.setInterval(...moved(i, to));
+            state.setInterval(...moved(i, to));
         });
         h.addEventListener("pointerdown", e => {
-            if (ctx.drag || dragging || e.button !== 0 || !e.isPrimary)
+            if (state.drag || dragging || e.button !== 0 || !e.isPrimary)
                 return;
             e.preventDefault();
             h.focus();
             h.setPointerCapture(e.pointerId);
             dragging = { id: e.pointerId, from: interval() };
-            ctx.movingInterval = true;
+            state.holdInterval(true);
         });
         h.addEventListener("pointermove", e => {
             if (!dragging || e.pointerId !== dragging.id)
@@ -58,21 +67,15 @@ export function installHandles(ctx) {
             const [a, b] = moved(i, module.sampleNearColumn(column));
             if (a === module.intervalFirst() && b === module.intervalLast())
                 return;
-            module.setInterval(a, b);
-            ctx.showInterval();
-            ctx.repaint();
-            ctx.showTheorem();
+            state.moveInterval(a, b);
         });
         const finish = e => {
             if (!dragging || e.pointerId !== dragging.id)
                 return;
             const from = dragging.from;
             dragging = null;
-            ctx.movingInterval = false;
-            ctx.setInterval(...interval(), from);
-            ctx.showInterval();
-            ctx.repaint();
-            ctx.showTheorem();
+            state.holdInterval(false);
+            state.setInterval(...interval(), from);
         };
         h.addEventListener("pointerup", finish);
         h.addEventListener("pointercancel", finish);

@@ -1,12 +1,17 @@
 // The classroom view's input: one pointer drags, captured, so that a release
 // anywhere ends the drag; the keyboard selects a sample and moves it by fixed drags.
+//   reads:   the state's drag, selected sample and language
+//   changes: the state's work (drags, undo, redo), selected sample, shown.focus
+//   subscribes to: curve, selected, language (the plot's slider value)
 import { brisqual } from "../hooks.js";
+import { decimalOf, textOf } from "./words.js";
 
-// Gives ctx selected, the sample the keyboard works on, and tellSelected(),
-// which gives the plot's slider its value; draws the sample's ring over the plot.
-export function installInput(ctx) {
-    const { module, canvas, Width, Height, N } = ctx;
-    ctx.selected = N >> 1;
+// toneOnKey(): the key tone, after a key moved the selection or the curve.
+// Gives back the selected sample's ring, an overlay of the plot.
+export function installInput(state, toneOnKey) {
+    const module = state.module, N = state.N, Width = module.width(), Height = module.height();
+    const t = textOf(state), decimal = decimalOf(state);
+    const canvas = document.getElementById("plot");
     canvas.setAttribute("aria-valuemax", String(N));
 
     // --- The pointer.
@@ -19,43 +24,37 @@ export function installInput(ctx) {
     }
 
     canvas.addEventListener("pointerdown", e => {
-        if (!brisqual.ready || ctx.drag || e.button !== 0 || !e.isPrimary)
+        if (!brisqual.ready || state.drag || e.button !== 0 || !e.isPrimary)
             return;
         canvas.setPointerCapture(e.pointerId);
         const [x, y] = modelPoint(e);
-        ctx.begin(e.pointerId, x, y);
+        state.begin(e.pointerId, x, y);
     });
     canvas.addEventListener("pointermove", e => {
-        const drag = ctx.drag;
+        const drag = state.drag;
         if (!drag || e.pointerId !== drag.id)
             return;
         const merged = e.getCoalescedEvents ? e.getCoalescedEvents() : [];
-        const before = drag.items.length;
-        for (const each of merged.length ? merged : [e])
-            ctx.moveTo(...modelPoint(each));
-        if (drag.items.length !== before) {
-            ctx.repaint();
-            ctx.showMean();
-        }
+        state.dragTo((merged.length ? merged : [e]).map(modelPoint));
     });
     const finish = e => {
-        if (ctx.drag && e.pointerId === ctx.drag.id)
-            ctx.end(...modelPoint(e));
+        if (state.drag && e.pointerId === state.drag.id)
+            state.end(...modelPoint(e));
     };
     canvas.addEventListener("pointerup", finish);
     canvas.addEventListener("pointercancel", finish);
     canvas.addEventListener("lostpointercapture", finish);
-    canvas.addEventListener("contextmenu", e => { if (ctx.drag) e.preventDefault(); });
+    canvas.addEventListener("contextmenu", e => { if (state.drag) e.preventDefault(); });
 
     // --- The keyboard: each key a fixed drag, so that links, undo and the
     // replay tool see keyboard work as they see pointer work.
 
     // The keyboard's sample: a ring on the curve, kept inside the plot.
-    ctx.overlays.push((g, sx, sy) => {
-        if (!canvas.matches(":focus-visible") || ctx.paper)
+    const ring = (g, sx, sy) => {
+        if (!canvas.matches(":focus-visible") || state.shown.paper)
             return;
-        const x = module.sampleX(ctx.selected) * sx;
-        const y = Math.min(Math.max(module.sampleY(ctx.selected), 0), Height - 1) * sy;
+        const x = module.sampleX(state.selected) * sx;
+        const y = Math.min(Math.max(module.sampleY(state.selected), 0), Height - 1) * sy;
         const r = 7 * (sx + sy) / 2;
         g.setLineDash([]);
         g.lineWidth = 4 * sx;
@@ -66,42 +65,40 @@ export function installInput(ctx) {
         g.lineWidth = 2 * sx;
         g.strokeStyle = "#000";
         g.stroke();
-    });
+    };
 
     // The plot is a slider over the samples: screen readers announce a
     // slider's name and value on focus and pass it the arrow keys without a
     // mode switch, which they do for no canvas. Its value is the selected
     // sample, told by its abscissa and height, and spoken when it changes.
-    ctx.tellSelected = () => {
-        const f = new Float64Array(module.memory.buffer, module.samples(), N + 1);
-        canvas.setAttribute("aria-valuenow", String(ctx.selected));
-        canvas.setAttribute("aria-valuetext",
-                            ctx.t("sample")(ctx.selected, ctx.decimal(ctx.selected * module.stepWidth()), ctx.decimal(f[ctx.selected])));
-    };
+    function tellSelected() {
+        const f = new Float64Array(module.memory.buffer, module.samples(), N + 1), k = state.selected;
+        canvas.setAttribute("aria-valuenow", String(k));
+        canvas.setAttribute("aria-valuetext", t("sample")(k, decimal(k * module.stepWidth()), decimal(f[k])));
+    }
+    // The selected sample's height may have changed with the curve.
+    for (const name of ["curve", "selected", "language"])
+        state.subscribe(name, tellSelected);
     function keyDrag(dy) {
-        const x = 2 * ctx.selected;   // the column that grabs the sample
-        ctx.begin(-1, x, 250);
-        ctx.moveTo(x, 250 + dy);
-        ctx.end(x, 250 + dy);
-        ctx.toneOnKey();
+        const x = 2 * state.selected;   // the column that grabs the sample
+        state.dragAtOnce(-1, x, 250, 250 + dy);
+        toneOnKey();
     }
     function select(k) {
-        ctx.selected = Math.min(Math.max(k, 0), N);
-        ctx.repaint();
-        ctx.tellSelected();
-        ctx.toneOnKey();
+        state.select(k);
+        toneOnKey();
     }
     canvas.addEventListener("focus", () => {
-        ctx.tellSelected();
-        ctx.repaint();
+        tellSelected();
+        state.show("focus", true);
     });
-    canvas.addEventListener("blur", () => ctx.repaint());
+    canvas.addEventListener("blur", () => state.show("focus", false));
     canvas.addEventListener("keydown", e => {
-        if (ctx.drag || e.ctrlKey || e.metaKey || e.altKey)
+        if (state.drag || e.ctrlKey || e.metaKey || e.altKey)
             return;
         const ten = e.shiftKey ? 10 : 1;
         const keys = {
-            ArrowLeft: () => select(ctx.selected - ten), ArrowRight: () => select(ctx.selected + ten),
+            ArrowLeft: () => select(state.selected - ten), ArrowRight: () => select(state.selected + ten),
             Home: () => select(0), End: () => select(N),
             ArrowUp: () => keyDrag(-ten), ArrowDown: () => keyDrag(ten),
             PageUp: () => keyDrag(-10), PageDown: () => keyDrag(10)
@@ -116,11 +113,12 @@ export function installInput(ctx) {
             return;
         const key = e.key.toLowerCase();
         if (key === "z" && !e.shiftKey)
-            ctx.undo();
+            state.undo();
         else if (key === "y" || key === "z" && e.shiftKey)
-            ctx.redo();
+            state.redo();
         else
             return;
         e.preventDefault();
     });
+    return ring;
 }

@@ -1,21 +1,24 @@
 // The classroom view's saved picture: the plot at twice its client pixels,
 // with the theorem's marks, its axis values, legend, mean value and the
 // theorem's words, on white.
-import { ScreenColours, drawOps } from "./draw.js";
+//   reads:   the model, the state's language, the axes' labels; drawing: draw.js's
+//   changes: the message, when the picture cannot be saved
+import { Legend, Screen } from "./colours.js";
+import { decimalOf, textOf, theoremWords } from "./words.js";
 
-export function savePicture(ctx) {
+export function savePicture(state, drawing) {
     try {
-        drawPicture(ctx);
+        drawPicture(state, drawing);
     } catch (e) {
-        ctx.say(ctx.t("pictureFailed"));
+        state.say(textOf(state)("pictureFailed"));
     }
 }
 
-function drawPicture(ctx) {
-    const { Width, Height, t } = ctx;
+function drawPicture(state, drawing) {
+    const module = state.module, Width = module.width(), Height = module.height(), t = textOf(state);
     const k = 2, left = 110, top = 100, plotW = Width * k, plotH = Height * k;
     const picture = document.createElement("canvas");
-    const words = ctx.theoremWords();
+    const words = theoremWords(state);
     picture.width = left + plotW + 110;
     picture.height = top + plotH + 60 + 6 * 36 + words.length * 36 + 20;
     const g = picture.getContext("2d", { alpha: false });
@@ -24,29 +27,26 @@ function drawPicture(ctx) {
     const plot = document.createElement("canvas");
     plot.width = plotW;
     plot.height = plotH;
-    drawOps(ctx, plot.getContext("2d", { alpha: false }), plotW, plotH, ScreenColours);
+    drawing.draw(plot.getContext("2d", { alpha: false }), plotW, plotH, Screen);
     g.drawImage(plot, left, top);
     g.fillStyle = "#1b1b1b";
     g.textBaseline = "middle";
     g.font = "bold 36px system-ui, sans-serif";
     g.fillText(t("title"), 20, 36);
     g.font = "28px system-ui, sans-serif";
-    g.fillText(t("meanLabel") + " " + ctx.decimal(ctx.module.theoremMean()), 20, 78);   // as the words read it
-    for (const e of document.querySelectorAll(".axis.integral")) {
-        g.textAlign = "left";
-        g.fillText(e.textContent, left + plotW + 12, top + parseFloat(e.style.top) / 100 * plotH);
-    }
-    for (const e of document.querySelectorAll(".axis.y")) {
-        g.textAlign = "right";
-        g.fillText(e.textContent, left - 12, top + parseFloat(e.style.top) / 100 * plotH);
+    g.fillText(t("meanLabel") + " " + decimalOf(state)(module.theoremMean()), 20, 78);   // as the words read it
+    // The axes' labels as the page shows them, at their rows.
+    for (const e of document.querySelectorAll(".axis[data-row]")) {
+        const integral = e.classList.contains("integral");
+        g.textAlign = integral ? "left" : "right";
+        g.fillText(e.textContent, integral ? left + plotW + 12 : left - 12, top + Number(e.dataset.row) * k);
     }
     for (const e of document.querySelectorAll(".axis.x")) {
         g.textAlign = "center";
         g.fillText(e.textContent, left + parseFloat(e.style.left) / 100 * plotW, top + plotH + 30);
     }
     g.textAlign = "left";
-    const legend = [["#f00", "legendCurve"], ["#ff0", "legendIntegral"], ["#0f0", "legendMean"], ["#4682ff", "legendAbove"],
-                    ["#eb3ca0", "legendBelow"], ["#ffa31a", "legendSecant"]];
+    const legend = Legend;
     legend.forEach(([colour, key], i) => {
         const y = top + plotH + 80 + i * 36;
         g.fillStyle = colour;
@@ -57,7 +57,7 @@ function drawPicture(ctx) {
     });
     g.font = "24px system-ui, sans-serif";   // the longest list fits the width
     words.forEach((line, i) => g.fillText(line, 20, top + plotH + 80 + (legend.length + i) * 36));
-    const failed = () => ctx.say(t("pictureFailed"));
+    const failed = () => state.say(t("pictureFailed"));
     picture.toBlob(blob => {
         if (!blob)
             return failed();
@@ -75,6 +75,6 @@ function drawPicture(ctx) {
         // A frame (a course platform's) may block downloads without a word
         // to the page: say where else the picture can be saved.
         if (window.top !== window.self)
-            ctx.say(t("pictureInFrame"));
+            state.say(t("pictureInFrame"));
     }, "image/png");
 }

@@ -1,5 +1,9 @@
 // The classroom view's shape controls: which pulse the next drag moves (plateau,
 // hill, triangle or the whole curve) and how wide, with an outline of what it will move.
+//   reads:   the state's pulse, drag, selected sample, shown and language
+//   changes: the state's pulse (choosePulse) and shown.hover
+//   subscribes to: pulse, language
+import { textOf } from "./words.js";
 
 // Small icons, one per shape in the model's order (0 plateau, 1 hill, 2 triangle,
 // 3 whole curve): the curve a drag makes, in a 24 x 16 box.
@@ -7,15 +11,13 @@ const Icons = ["M1 13H6L8 4H16L18 13H23", "M1 13C7 13 8 3 12 3S17 13 23 13", "M1
                "M1 13H23M1 6H23M12 12V8M9.5 9.5L12 7L14.5 9.5"];
 const Outside = -1;   // no sample under the pointer
 
-// Gives ctx pulse, the chosen [shape, width] that the next drag takes, and
-// showPulse(), which makes the controls show the pulse the curve's link has
-// in force (after undo, redo or a new address). Draws the preview over the plot.
-export function installShapes(ctx) {
-    const { module, canvas, Width, Height, N } = ctx;
+// Gives back the preview of what the next drag moves, an overlay of the plot.
+export function installShapes(state) {
+    const module = state.module, N = state.N, Width = module.width(), Height = module.height(), t = textOf(state);
+    const canvas = document.getElementById("plot");
     const box = document.querySelector(".shapes");
     const group = document.createElement("fieldset");
     const legend = document.createElement("legend");
-    legend.dataset.t = "shapes";
     group.appendChild(legend);
     const radios = Icons.map((path, shape) => {
         const label = document.createElement("label");
@@ -30,7 +32,7 @@ export function installShapes(ctx) {
         const name = document.createElement("span");
         label.append(input, icon, name);
         group.appendChild(label);
-        input.addEventListener("change", () => choose(shape, ctx.pulse[1]));
+        input.addEventListener("change", () => state.choosePulse(shape, state.pulse[1]));
         return { input: input, name: name };
     });
     const widthLabel = document.createElement("label");
@@ -45,16 +47,13 @@ export function installShapes(ctx) {
     reach.id = "pulse-reach";
     widthLabel.append(widthName, slider, reach);
     box.append(group, widthLabel);
-    slider.addEventListener("input", () => choose(ctx.pulse[0], Number(slider.value)));
-
-    ctx.pulse = [module.pulseShape(), module.pulseWidth()];
-    let hover = Outside;
+    slider.addEventListener("input", () => state.choosePulse(state.pulse[0], Number(slider.value)));
 
     // The preview's numbers are the model's, for the chosen pulse; the model
     // keeps the pulse the link has in force for the presses it replays.
     function withChosen(read) {
         const shape = module.pulseShape(), width = module.pulseWidth();
-        module.setPulse(ctx.pulse[0], ctx.pulse[1]);
+        module.setPulse(state.pulse[0], state.pulse[1]);
         const value = read();
         module.setPulse(shape, width);
         return value;
@@ -64,65 +63,42 @@ export function installShapes(ctx) {
 
     function show() {
         radios.forEach((r, shape) => {
-            r.input.checked = shape === ctx.pulse[0];
-            r.name.textContent = ctx.t("shapeNames")[shape];
+            r.input.checked = shape === state.pulse[0];
+            r.name.textContent = t("shapeNames")[shape];
         });
-        widthName.textContent = ctx.t("width");
-        slider.value = String(ctx.pulse[1]);
-        const text = ctx.t("samples")(moved());
+        legend.textContent = t("shapes");
+        widthName.textContent = t("width");
+        slider.value = String(state.pulse[1]);
+        const text = t("samples")(moved());
         reach.value = text;
         slider.setAttribute("aria-valuetext", text);
     }
 
-    function choose(shape, width) {
-        if (module.validPulse(shape, width) !== 1)
-            return;
-        ctx.pulse = [shape, width];
-        show();
-        ctx.repaint();
-    }
-
-    ctx.showPulse = () => {
-        ctx.pulse = [module.pulseShape(), module.pulseWidth()];
-        show();
-    };
-    const switchLanguage = ctx.switchLanguage;
-    ctx.switchLanguage = () => {
-        switchLanguage();
-        show();
-    };
+    state.subscribe("pulse", show);
+    state.subscribe("language", show);
 
     // The pointer's sample while it hovers: a mouse or a pen, not a finger,
     // which only presses.
     canvas.addEventListener("pointermove", e => {
-        if (ctx.drag || e.pointerType === "touch")
+        if (state.drag || e.pointerType === "touch")
             return;
         const b = canvas.getBoundingClientRect();
         const x = Math.min(Math.max(Math.floor((e.clientX - b.left) * Width / b.width), 0), Width - 1);
-        const anchor = module.anchorAt(x);
-        if (anchor !== hover) {
-            hover = anchor;
-            ctx.repaint();
-        }
+        state.show("hover", module.anchorAt(x));
     });
-    canvas.addEventListener("pointerleave", () => {
-        if (hover !== Outside) {
-            hover = Outside;
-            ctx.repaint();
-        }
-    });
+    canvas.addEventListener("pointerleave", () => state.show("hover", Outside));
 
     // The samples the next drag moves, outlined: a band around the curve,
     // as thick as each sample's share of the step. Under the keyboard's ring.
-    ctx.overlays.unshift((g, sx, sy) => {
-        if (ctx.drag || ctx.paper)
+    const preview = (g, sx, sy) => {
+        if (state.drag || state.shown.paper)
             return;
-        const keyboard = ctx.selected >= 0 && canvas.matches(":focus-visible");
-        for (const anchor of new Set([hover, keyboard ? ctx.selected : Outside])) {
+        const keyboard = state.selected >= 0 && canvas.matches(":focus-visible");
+        for (const anchor of new Set([state.shown.hover, keyboard ? state.selected : Outside])) {
             if (anchor !== Outside)
                 outline(g, sx, sy, anchor);
         }
-    });
+    };
 
     function outline(g, sx, sy, anchor) {
         const weights = withChosen(() => new Float64Array(module.memory.buffer, module.pulseWeights(anchor), N + 1).slice());
@@ -154,4 +130,5 @@ export function installShapes(ctx) {
     }
 
     show();
+    return preview;
 }

@@ -2,6 +2,9 @@
 // height, against a steady tone at its mean, with a click at each point c.
 // schedule() only plans, so that it runs without a browser; play() and
 // blip() turn plans into Web Audio nodes; installSound() wires the buttons.
+//   reads:   the model's curve and theorem; the state's selected sample and language
+//   changes: the saved key tone setting
+import { textOf } from "./words.js";
 
 export const Sweep = 3.5;   // seconds for the whole interval
 export const Middle = 440;  // Hz, the pitch of height 0
@@ -116,17 +119,16 @@ export function blip(audio, frequency) {
     voice(audio, audio.destination, "triangle", frequency, CurveLevel, t0, t0 + 0.15);
 }
 
-// Gives ctx toneOnKey(), which the plot's keys call after they move the
+// Gives back toneOnKey(), which the plot's keys call after they move the
 // selection or the curve. The audio context is made on the first press of
 // either button, never before: nothing sounds by itself.
-export function installSound(ctx) {
-    const module = ctx.module;
+export function installSound(state) {
+    const module = state.module;
     const listen = document.getElementById("listen"), keyTone = document.getElementById("key-tone");
     const Audio = window.AudioContext || window.webkitAudioContext;
     if (!Audio) {
         listen.hidden = keyTone.hidden = true;
-        ctx.toneOnKey = () => {};
-        return;
+        return () => {};
     }
     let audio = null, stop = null, keys = false;
     const context = () => {
@@ -136,11 +138,11 @@ export function installSound(ctx) {
         return audio;
     };
     const span = module.curveAtRow(0);
-    const samples = () => new Float64Array(module.memory.buffer, module.samples(), ctx.N + 1);
+    const samples = () => new Float64Array(module.memory.buffer, module.samples(), state.N + 1);
 
     const showListening = playing => {
         listen.dataset.t = playing ? "stop" : "listen";
-        listen.textContent = ctx.t(listen.dataset.t);
+        listen.textContent = textOf(state)(listen.dataset.t);
     };
     listen.addEventListener("click", () => {
         if (stop) {
@@ -165,8 +167,8 @@ export function installSound(ctx) {
         if (keys)
             context();   // made in the press, as browsers allow sound only after one
     });
-    ctx.toneOnKey = () => {
+    return () => {
         if (keys)
-            blip(context(), pitchOf(samples()[ctx.selected], span));
+            blip(context(), pitchOf(samples()[state.selected], span));
     };
 }

@@ -2,19 +2,8 @@
 // below the mean, the rectangle of height mean, the green mean line, each c
 // with its drop line, the stretches on the mean, the yellow running integral
 // with its secant and tangents. Every number and row comes from the module.
-
-// Colours of the theorem's marks, on screen and on paper. The green is the
-// program's, the mean line's alone; the secant and tangents take orange.
-const Screen = { mean: "rgb(0,255,0)", integral: "rgb(255,255,0)", secant: "#ffa31a", mark: "#fff", ink: "#000",
-                 drop: "#fff", band: "rgba(255,255,255,.8)", label: "#fff", halo: "#000",
-                 above: "rgba(70,130,255,.75)", aboveInk: "rgba(220,235,255,.9)",
-                 below: "rgba(255,80,180,.8)", belowInk: "rgba(255,230,245,.95)",
-                 box: "rgba(255,255,255,.2)", boxInk: "#fff" };
-const Paper = { mean: "#007a00", integral: "#a07800", secant: "#b35900", mark: "#fff", ink: "#000",
-                drop: "#333", band: "rgba(0,0,0,.25)", label: "#000", halo: "#fff",
-                above: "rgba(70,130,255,.3)", aboveInk: "rgba(20,60,160,.8)",
-                below: "rgba(235,60,160,.25)", belowInk: "rgba(150,20,90,.8)",
-                box: "rgba(0,0,0,.06)", boxInk: "#333" };
+//   reads:   the model's theorem; the state's shown.rectangle; colours.js
+//   changes: nothing: the drawing (draw.js) calls its layers
 
 const Subscripts = "₀₁₂₃₄₅₆₇₈₉";
 export const cName = i => "c" + String(i + 1).replace(/\d/g, d => Subscripts[d]);
@@ -22,24 +11,25 @@ export const cName = i => "c" + String(i + 1).replace(/\d/g, d => Subscripts[d])
 // How many c are labelled on the plot; the words list them all.
 const MaxLabels = 12;
 
-// Gives ctx readTheorem(), the theorem's numbers for the interval in force,
-// worked out by the module for the curve as it is; and ctx.showRectangle.
-export function installTheorem(ctx) {
-    const { module, N, Height } = ctx;
-    ctx.showRectangle = false;
+// The theorem's numbers for the interval in force, worked out by the
+// module for the curve as it is.
+export function readTheorem(module) {
+    module.theorem();
+    const memory = module.memory.buffer, n = module.pointCount(), m = module.stretchCount();
+    return { a: module.intervalFirst(), b: module.intervalLast(), integral: module.theoremIntegral(),
+             mean: module.theoremMean(), meanRow: module.meanRow(),
+             points: new Float64Array(memory, module.points(), n),
+             positions: new Float64Array(memory, module.pointPositions(), n),
+             stretches: new Float64Array(memory, module.stretches(), 2 * m),
+             stretchSamples: new Int32Array(memory, module.stretchSamples(), 2 * m),
+             above: module.areaAbove(), below: module.areaBelow(),
+             running: new Float64Array(memory, module.runningIntegral(), module.sampleCount() + 1) };
+}
 
-    ctx.readTheorem = () => {
-        module.theorem();
-        const memory = module.memory.buffer, n = module.pointCount(), m = module.stretchCount();
-        return { a: module.intervalFirst(), b: module.intervalLast(), integral: module.theoremIntegral(),
-                 mean: module.theoremMean(), meanRow: module.meanRow(),
-                 points: new Float64Array(memory, module.points(), n),
-                 positions: new Float64Array(memory, module.pointPositions(), n),
-                 stretches: new Float64Array(memory, module.stretches(), 2 * m),
-                 stretchSamples: new Int32Array(memory, module.stretchSamples(), 2 * m),
-                 above: module.areaAbove(), below: module.areaBelow(),
-                 running: new Float64Array(memory, module.runningIntegral(), N + 1) };
-    };
+// The two layers, under and over the painter's operations, each given the
+// context, the scale and the colours (colours.js).
+export function theoremLayers(state) {
+    const module = state.module, Width = module.width(), Height = module.height();
 
     // Marks and words are sized in CSS pixels, so that they stay legible on
     // a small plot; the lines take the painter's widths in client pixels.
@@ -80,9 +70,9 @@ export function installTheorem(ctx) {
     let T = null;   // the numbers of this repaint, read once under the curve
 
     // Under the painter's red curve: the two areas, and the rectangle.
-    ctx.under.push((g, sx, sy, colours) => {
-        T = ctx.readTheorem();
-        const c = colours.paper ? Paper : Screen, s = (sx + sy) / 2;
+    const under = (g, sx, sy, c) => {
+        T = readTheorem(module);
+        const s = (sx + sy) / 2;
         const X = p => module.positionColumn(p) * sx, mean = T.meanRow * sy;
         const area = new Path2D();
         area.moveTo(X(T.a), mean);
@@ -94,13 +84,13 @@ export function installTheorem(ctx) {
         for (const [top, bottom, fill] of [[0, mean, fills.above], [mean, Height * sy, fills.below]]) {
             g.save();
             g.beginPath();
-            g.rect(0, top, ctx.Width * sx, bottom - top);
+            g.rect(0, top, Width * sx, bottom - top);
             g.clip();
             g.fillStyle = fill;
             g.fill(area);
             g.restore();
         }
-        if (ctx.showRectangle) {
+        if (state.shown.rectangle) {
             const zero = module.curveRow(0) * sy;
             g.fillStyle = c.box;
             g.fillRect(X(T.a), Math.min(mean, zero), X(T.b) - X(T.a), Math.abs(zero - mean));
@@ -110,12 +100,12 @@ export function installTheorem(ctx) {
             g.strokeRect(X(T.a), Math.min(mean, zero), X(T.b) - X(T.a), Math.abs(zero - mean));
             g.setLineDash([]);
         }
-    });
+    };
 
     // Over it: the integral and its lines, the mean line, the stretches and the c.
-    ctx.over.push((g, sx, sy, colours) => {
+    const over = (g, sx, sy, c) => {
         // Lines at least 1.5 CSS pixels wide, so that they show on a phone.
-        const c = colours.paper ? Paper : Screen, u = unit((sx + sy) / 2), s = Math.max((sx + sy) / 2, .75 * devicePixelRatio);
+        const u = unit((sx + sy) / 2), s = Math.max((sx + sy) / 2, .75 * devicePixelRatio);
         const X = p => module.positionColumn(p) * sx, mean = T.meanRow * sy, bottom = Height * sy;
         const line = (colour, width, dash, points, k = s) => {
             g.setLineDash(dash);
@@ -172,5 +162,6 @@ export function installTheorem(ctx) {
             }
         }
         g.setLineDash([]);
-    });
+    };
+    return { under: under, over: over };
 }

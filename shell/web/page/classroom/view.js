@@ -1,50 +1,47 @@
 // The classroom view: the same model, drawn as vectors at the screen's
-// resolution, with words around it. Its parts share one context, ctx.
-import { say } from "../hooks.js";
-import { parseLink, linkOf, readFragment } from "../link.js";
+// resolution, with words around it. Its parts share one state (state.js);
+// each is given what it needs, so that it is made after what it is given.
+import { brisqual, say } from "../hooks.js";
+import { Kinds, linkOf, parseLink, readFragment } from "../link.js";
+import { createState } from "./state.js";
+import { setColourProperties } from "./colours.js";
+import { installWords, preferredLanguage, textOf } from "./words.js";
+import { theoremLayers } from "./theorem.js";
 import { installDrawing } from "./draw.js";
-import { installWork } from "./work.js";
-import { installWords } from "./words.js";
+import { installHandles } from "./handles.js";
+import { installAddress } from "./address.js";
 import { installInput } from "./input.js";
 import { Presets, installControls } from "./controls.js";
 import { installShapes } from "./shapes.js";
 import { installSound } from "./sound.js";
-import { installTheorem } from "./theorem.js";
-import { installHandles } from "./handles.js";
 
-// ctx holds the module and its sizes, the plot canvas, the state each part
-// keeps there (steps, drag, lang, selected, paper) and the functions each
-// part gives the others; under, over and overlays draw on the plot, in order.
 export function startClassroom(module) {
-    const canvas = document.getElementById("plot");
-    const ctx = { module: module, canvas: canvas, Width: module.width(), Height: module.height(),
-                  N: module.sampleCount(), paper: false, under: [], over: [], overlays: [], say: say };
-    canvas.style.aspectRatio = ctx.Width + " / " + ctx.Height;
-    installWords(ctx);
-    installTheorem(ctx);
-    installDrawing(ctx);
-    installHandles(ctx);
-    installWork(ctx);
-    installInput(ctx);
-    installControls(ctx);
-    installShapes(ctx);
-    installSound(ctx);
+    const state = createState(module, { lang: preferredLanguage(), say: say });
+    setColourProperties(document.body);
+    installWords(state);
+    installHandles(state);
+    const ring = installInput(state, installSound(state));
+    const preview = installShapes(state);
+    const theorem = theoremLayers(state);
+    // The preview of a drag under the keyboard's ring.
+    const drawing = installDrawing(state, { under: [theorem.under], over: [theorem.over], overlays: [preview, ring] });
+    installControls(state, installAddress(state), drawing);
 
-    // Start-up: the words, the canvas at its size, the curve of the address
-    // (no '#' at all: the first prepared curve) drawn once, and then the page
-    // shows, all in one piece so that nothing shifts.
-    ctx.applyLanguage();
-    canvas.width = ctx.Width;
-    canvas.height = ctx.Height;
-    ctx.fitBackingStore(false);
+    // The test hooks: the curve's events and link.
+    Object.defineProperty(brisqual, "events", {
+        get: () => state.currentItems().map(([k, x, y]) => Kinds[k] + " " + x + " " + y)
+    });
+    brisqual.link = state.currentLink;
+
+    // Start-up: the curve of the address (no '#' at all: the first prepared
+    // curve) drawn once, and then the page shows, all in one piece so that
+    // nothing shifts.
     const start = location.href.includes("#") ? readFragment(location.hash) : { items: parseLink(Presets[0]).items };
     if (start.error) {
-        ctx.newCurve("", { keepAddress: true });   // the bad link stays in the address, to be mended
-        say(ctx.t("badLinkFlat"));
+        state.newCurve("", { keepAddress: true, start: true, adopt: true });   // the bad link stays in the address, to be mended
+        state.say(textOf(state)("badLinkFlat"));
     } else {
-        ctx.newCurve(linkOf(start.items));
+        state.newCurve(linkOf(start.items), { start: true, adopt: true });
     }
-    ctx.showPulse();   // the controls show the pulse the address left in force
-    ctx.stopSpeakingMean();
     document.body.classList.add("ready");
 }

@@ -1,12 +1,27 @@
-// The classroom view's words: the language, the texts in place, the mean
-// value and the theorem's numbers, the description of the picture and the
-// polite live region.
+// The classroom view's words: the texts in place, the mean value and the
+// theorem's numbers, the description of the picture and the polite live region.
+//   reads:   the state's curve, interval and language; the theorem (theorem.js)
+//   changes: the saved language
+//   subscribes to: curve, moving, language
 import es from "./texts-es.js";
 import en from "./texts-en.js";
+import { readTheorem } from "./theorem.js";
 
 const Texts = { es: es, en: en };
 
-function preferredLanguage() {
+// The state's language's text of key.
+export const textOf = state => key => Texts[state.lang][key];
+
+// Two decimals of the value itself, half away from zero, in the state's
+// language; -0.001 reads 0.00, not -0.00.
+export const decimalOf = state => v => {
+    let text = Math.abs(v).toFixed(2);
+    if (v < 0 && /[1-9]/.test(text))
+        text = "-" + text;
+    return state.lang === "es" ? text.replace(".", ",") : text;
+};
+
+export function preferredLanguage() {
     let saved = null;
     try { saved = localStorage.getItem("brisqual.lang"); } catch (e) { /* storage may be off */ }
     if (saved in Texts)
@@ -19,104 +34,73 @@ function preferredLanguage() {
     return "es";
 }
 
-// Gives ctx lang, t(key), decimal(v), applyLanguage(), switchLanguage(),
-// describe(), showMean(), showTheorem(), theoremWords(), speak(text) and
-// speakMeanSoon().
-export function installWords(ctx) {
-    const module = ctx.module, N = ctx.N;
+// The theorem in three sentences: the integral and the mean, the points
+// c (and stretches), the balance of the areas.
+export function theoremWords(state) {
+    const module = state.module, t = textOf(state), decimal = decimalOf(state);
+    const T = readTheorem(module);
+    const a = decimal(module.sampleAbscissa(T.a)), b = decimal(module.sampleAbscissa(T.b));
+    const integral = t("integralIs")(a, b, decimal(T.integral), decimal(T.mean));
+    // Lists part with "; " in Spanish, whose decimals have commas.
+    const sep = t("listSep"), cs = Array.from(T.points.slice(0, 6), decimal);
+    let points = T.points.length === 0 ? "" : t("pointsAre")(cs.length > 1 ? cs.slice(0, -1).join(sep) + t("lastSep") + cs[cs.length - 1] : cs[0],
+                                                           T.points.length - cs.length, T.points.length);
+    const stretches = [];
+    for (let j = 0; j < T.stretches.length && j < 12; j += 2)
+        stretches.push("[" + decimal(T.stretches[j]) + sep + decimal(T.stretches[j + 1]) + "]");
+    if (stretches.length)
+        points += (points ? " " : "") + t("stretchesAre")(stretches.join(sep), T.stretches.length / 2);
+    const above = decimal(T.above), below = decimal(T.below);
+    return [integral, points, above === below ? t("areasEqual")(above) : t("areasBoth")(above, below)];
+}
+
+// A value on an axis: "0" for zero, a true minus sign.
+export const axisLabel = (state, v) => (v === 0 ? "0" : decimalOf(state)(v).replace("-", "−"));
+
+export function installWords(state) {
+    const module = state.module, N = state.N, t = textOf(state), decimal = decimalOf(state);
     const byId = id => document.getElementById(id);
-    const announce = byId("announce");
+    const canvas = byId("plot"), announce = byId("announce");
     let meanTimer = 0;
-    ctx.lang = preferredLanguage();
-    const t = ctx.t = key => Texts[ctx.lang][key];
 
-    // Two decimals of the value itself, half away from zero, in the page's
-    // language; -0.001 reads 0.00, not -0.00.
-    const decimal = ctx.decimal = v => {
-        let text = Math.abs(v).toFixed(2);
-        if (v < 0 && /[1-9]/.test(text))
-            text = "-" + text;
-        return ctx.lang === "es" ? text.replace(".", ",") : text;
-    };
-
-    ctx.applyLanguage = () => {
-        document.documentElement.lang = ctx.lang;
+    // The texts in place; the axes' values at their rows, by the painter's
+    // scales: the red curve's on the left (zero as "0"), the yellow
+    // integral's on the right, each at its row of the plot.
+    function applyLanguage() {
+        document.documentElement.lang = state.lang;
         for (const e of document.querySelectorAll("[data-t]"))
             e.textContent = t(e.dataset.t);
         for (const e of document.querySelectorAll("[data-t-label]"))
             e.setAttribute("aria-label", t(e.dataset.tLabel));
-        ctx.canvas.setAttribute("aria-roledescription", t("plotRole"));
-        const other = ctx.lang === "es" ? "en" : "es";
+        canvas.setAttribute("aria-roledescription", t("plotRole"));
         const switcher = byId("language");
         switcher.textContent = t("language");
-        switcher.lang = other;
+        switcher.lang = state.lang === "es" ? "en" : "es";
         byId("help-text").innerHTML = t("helpText");
-        document.querySelectorAll(".preset").forEach((b, i) => { b.textContent = t("presetNames")[i]; });
-        for (const e of document.querySelectorAll(".axis.y"))
-            e.textContent = e.textContent.replace(/[.,]/, ctx.lang === "es" ? "," : ".");
-        // The yellow curve's axis, at the grid's rows, by the painter's scale.
-        for (const e of document.querySelectorAll(".axis.integral"))
-            e.textContent = decimal(module.integralAtRow(Number(e.dataset.row))).replace("-", "−");
-        document.title = t("title");
-        if (ctx.steps.length) {
-            ctx.describe();
-            ctx.showInterval();   // the handles' values, in this language's decimals
+        for (const e of document.querySelectorAll(".axis[data-row]")) {
+            const row = Number(e.dataset.row), integral = e.classList.contains("integral");
+            e.style.top = row / module.height() * 100 + "%";
+            e.textContent = integral ? decimal(module.integralAtRow(row)).replace("-", "−") : axisLabel(state, module.curveAtRow(row));
         }
-    };
-
-    ctx.switchLanguage = () => {
-        ctx.lang = ctx.lang === "es" ? "en" : "es";
-        try { localStorage.setItem("brisqual.lang", ctx.lang); } catch (e) { /* storage may be off */ }
-        ctx.applyLanguage();
-    };
-
-    // The theorem in three sentences: the integral and the mean, the points
-    // c (and stretches), the balance of the areas.
-    ctx.theoremWords = () => {
-        const T = ctx.readTheorem();
-        const a = decimal(module.sampleAbscissa(T.a)), b = decimal(module.sampleAbscissa(T.b));
-        const integral = t("integralIs")(a, b, decimal(T.integral), decimal(T.mean));
-        // Lists part with "; " in Spanish, whose decimals have commas.
-        const sep = t("listSep"), cs = Array.from(T.points.slice(0, 6), decimal);
-        let points = T.points.length === 0 ? "" : t("pointsAre")(cs.length > 1 ? cs.slice(0, -1).join(sep) + t("lastSep") + cs[cs.length - 1] : cs[0],
-                                                               T.points.length - cs.length, T.points.length);
-        const stretches = [];
-        for (let j = 0; j < T.stretches.length && j < 12; j += 2)
-            stretches.push("[" + decimal(T.stretches[j]) + sep + decimal(T.stretches[j + 1]) + "]");
-        if (stretches.length)
-            points += (points ? " " : "") + t("stretchesAre")(stretches.join(sep), T.stretches.length / 2);
-        const above = decimal(T.above), below = decimal(T.below);
-        return [integral, points, above === below ? t("areasEqual")(above) : t("areasBoth")(above, below)];
-    };
+        document.title = t("title");
+    }
 
     // The mean value and the theorem, seen; while dragging they are not spoken.
-    ctx.showTheorem = () => {
-        const words = ctx.theoremWords();
+    function showTheorem() {
+        const words = theoremWords(state);
         byId("mean-value").textContent = decimal(module.theoremMean());
         ["theorem-integral", "theorem-points", "theorem-areas"].forEach((id, i) => { byId(id).textContent = words[i]; });
         return words;
-    };
-    ctx.showMean = ctx.showTheorem;
+    }
 
-    ctx.speak = text => {
-        announce.textContent = text;
-    };
     // The mean value first, as screen reader users expect it, then the
     // theorem's sentences.
     const told = words => t("meanIs") + decimal(module.theoremMean()) + ". " + words.join(" ");
 
-    // The theorem is spoken, as the description tells it, once the curve
-    // and the interval have rested a moment.
-    ctx.speakMeanSoon = () => {
-        clearTimeout(meanTimer);
-        meanTimer = setTimeout(() => ctx.speak(told(ctx.theoremWords())), 400);
-    };
-    ctx.stopSpeakingMean = () => clearTimeout(meanTimer);
-
     // A description of the picture, from the model's numbers: where the
     // curve is raised or lowered, then the theorem's sentences.
-    ctx.describe = () => {
-        const words = ctx.showTheorem();
+    function describe() {
+        const words = showTheorem();
         const f = new Float64Array(module.memory.buffer, module.samples(), N + 1);
         const dx = module.stepWidth();
         const blocks = [];
@@ -133,7 +117,21 @@ export function installWords(ctx) {
             : t("blocks") + blocks.slice(0, 4).join(t("and")) + (blocks.length > 4 ? t("more")(blocks.length - 4) : "") + ".";
         text += " " + told(words);
         byId("description").textContent = text;
-        if (ctx.tellSelected)
-            ctx.tellSelected();   // the selected sample's height may have changed
-    };
+    }
+
+    // The theorem is spoken, as the description tells it, once the curve
+    // and the interval have rested a moment; not for the page's first curve.
+    state.subscribe("curve", ({ start }) => {
+        describe();
+        clearTimeout(meanTimer);
+        if (!start)
+            meanTimer = setTimeout(() => { announce.textContent = told(theoremWords(state)); }, 400);
+    });
+    state.subscribe("moving", showTheorem);
+    state.subscribe("language", () => {
+        try { localStorage.setItem("brisqual.lang", state.lang); } catch (e) { /* storage may be off */ }
+        applyLanguage();
+        describe();
+    });
+    applyLanguage();
 }
