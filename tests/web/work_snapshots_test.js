@@ -51,13 +51,13 @@ function replayed(link) {
 
 (async () => {
     const page = p => url.pathToFileURL(path.resolve(pageDir, p));
-    const { checkPulsesWith } = await import(page("link.js"));
+    const { useModule } = await import(page("link.js"));
     const { createState } = await import(page("classroom/state.js"));
     const { instance } = await WebAssembly.instantiate(fs.readFileSync(wasm), {});
     const m = instance.exports;
     m._initialize();
     m.reset();
-    checkPulsesWith((shape, width) => m.validPulse(shape, width) === 1, (a, b) => m.validInterval(a, b) === 1);
+    useModule(m);
 
     for (const [name, actions] of Object.entries(Sessions)) {
         const state = createState(m);

@@ -16,9 +16,6 @@ export function useModule(loaded) {
     module = loaded;
     MaxAddress = module.maxAddress();
 }
-// Kept for callers from before the module read links: it checks pulses
-// and intervals itself.
-export function checkPulsesWith() {}
 
 const encoder = new TextEncoder(), decoder = new TextDecoder();
 const letters = {};

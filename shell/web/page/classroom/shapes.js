@@ -19,7 +19,8 @@ export function installShapes(state) {
     const group = document.createElement("fieldset");
     const legend = document.createElement("legend");
     group.appendChild(legend);
-    const radios = Icons.map((path, shape) => {
+    // One choice per shape the model has (its count, through the module).
+    const radios = Icons.slice(0, module.pulseShapeCount()).map((path, shape) => {
         const label = document.createElement("label");
         const input = document.createElement("input");
         input.type = "radio";
@@ -41,8 +42,8 @@ export function installShapes(state) {
     const slider = document.createElement("input");
     slider.type = "range";
     slider.id = "pulse-width";
-    slider.min = "1";
-    slider.max = "60";
+    slider.min = String(module.pulseWidthMin());   // the model's limits, through the module
+    slider.max = String(module.pulseWidthMax());
     const reach = document.createElement("output");
     reach.id = "pulse-reach";
     widthLabel.append(widthName, slider, reach);
