@@ -10,6 +10,9 @@ static const double Ln2[3] = {0x1.62e42fefa39efp-1, 0x1.abc9e3b39803fp-56, 0x1.7
 static const double HalfPi[2] = {0x1.921fb54442d18p+0, 0x1.1a62633145c07p-54};
 // 1 / ln 10 in two parts
 static const double InvLn10[2] = {0x1.bcb7b1526e50ep-2, 0x1.95355baaafad3p-57};
+// e and pi, rounded: the constants of formulas
+static const double EulerE[1] = {0x1.5bf0a8b145769p+1};
+static const double Pi[1] = {0x1.921fb54442d18p+1};
 // 1 / ln 2, rounded: only to choose the power of two
 static const double InvLn2[1] = {0x1.71547652b82fep+0};
 // 1 / n!, n = 0..29

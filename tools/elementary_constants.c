@@ -60,6 +60,12 @@ int main(void)
     mpfr_ui_div(v, 1, v, MPFR_RNDN);
     printf("// 1 / ln 10 in two parts\n");
     split("InvLn10", v, 2);
+    mpfr_set_ui(v, 1, MPFR_RNDN);
+    mpfr_exp(v, v, MPFR_RNDN);
+    printf("// e and pi, rounded: the constants of formulas\n");
+    split("EulerE", v, 1);
+    mpfr_const_pi(v, MPFR_RNDN);
+    split("Pi", v, 1);
     mpfr_const_log2(v, MPFR_RNDN);
     mpfr_ui_div(v, 1, v, MPFR_RNDN);
     printf("// 1 / ln 2, rounded: only to choose the power of two\n");
