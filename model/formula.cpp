@@ -516,7 +516,7 @@ SampleOutcome SampleFormula(const Formula &formula, double x0, double x1, double
 {
     if (!(IsFinite(x0) && IsFinite(x1) && x0 < x1) || !IsFinite(x1 - x0))
         return SampleOutcome::BadDomain;
-    double step = (x1 - x0) / SampleCount;
+    double step = (x1 - x0) / static_cast<double>(SampleCount);
     double values[SampleCount + 1];
     for (int k = 0; k <= SampleCount; k++) {
         double x = x0 + k * step;
