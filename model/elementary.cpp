@@ -132,16 +132,25 @@ DD ExpCore(DD x, int &k)
     return y;
 }
 
-// y * 2^k rounded to double: exact in the normal range, one more rounding
-// (within 1 ulp still) among the subnormals.
+// y * 2^k rounded to double once, for y in [0.7, 1.5].
 double Scale(DD y, int k)
 {
-    double v = y.hi + y.lo;
     if (k > 1023)
-        return v * Pow2(1023) * Pow2(k - 1023);
-    if (k < -1022)
-        return v * Pow2(k + 600) * Pow2(-600);
-    return v * Pow2(k);
+        return (y.hi + y.lo) * Pow2(1023) * Pow2(k - 1023);
+    if (k >= -1000)
+        return (y.hi + y.lo) * Pow2(k);
+    // Near the subnormals: count in units of the least subnormal, 2^-1074,
+    // and round h + l to an integer (ties to even), exactly.
+    double h = y.hi * Pow2(k + 1074), l = y.lo * Pow2(k + 1074);
+    if (h >= 0x1p52)   // a normal result after all
+        return (y.hi + y.lo) * Pow2(k);
+    double n = (h + 0x1p52) - 0x1p52;   // h to the nearest integer, ties even
+    double d = h - n;                   // exact, within [-1/2, 1/2]
+    if (d == 0.5 && l > 0.0)
+        n += 1.0;
+    else if (d == -0.5 && l < 0.0)
+        n -= 1.0;
+    return n * 0x1p-537 * 0x1p-537;   // exact: n < 2^53 units of 2^-1074
 }
 
 // ln x for finite x > 0: x = m 2^e with m in [sqrt(1/2), sqrt 2), and
@@ -184,6 +193,29 @@ bool IsInteger(double y)
 bool IsOddInteger(double y)
 {
     return IsInteger(y) && elem::Abs(y) < 0x1p53 && (static_cast<int64_t>(y) & 1) != 0;
+}
+
+// Whether x^n, n an integer, stays well inside the normal range, so that
+// squaring in double-double can neither overflow nor underflow.
+bool SmallIntegerPower(double x, double n)
+{
+    int e = static_cast<int>((Bits(x) >> 52) & 0x7ff) - 1023;
+    double a = n < 0.0 ? -n : n;
+    return a <= 1024.0 && e > -1022 && a * ((e < 0 ? -e : e) + 1) < 900.0;
+}
+
+// x^n for finite x > 0 by repeated squaring in double-double: x^2, the
+// commonest power, is exact before its one rounding.
+double IntegerPower(double x, int n)
+{
+    DD r = {1.0, 0.0}, base = {x, 0.0};
+    for (int q = n < 0 ? -n : n; q; q >>= 1) {
+        if (q & 1)
+            r = Mul(r, base);
+        if (q > 1)
+            base = Mul(base, base);
+    }
+    return n < 0 ? Div({1.0, 0.0}, r).hi : r.hi;
 }
 
 }  // namespace
@@ -290,6 +322,8 @@ double Pow(double x, double y)
         result = 1.0;
     else if (x == Inf || !IsFinite(y))
         result = (x > 1.0) == (y > 0.0) ? Inf : 0.0;
+    else if (IsInteger(y) && SmallIntegerPower(x, y))
+        result = IntegerPower(x, static_cast<int>(y));
     else {
         DD l = LnCore(x);
         double estimate = l.hi * y;

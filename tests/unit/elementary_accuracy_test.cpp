@@ -52,6 +52,8 @@ const Set Sets[] = {
     {"pow_positive_bases", Pow, PowUniform, 0, 100, -10, 10, 100000},
     {"pow_large_results", Pow, PowUniform, 1, 1e10, -30, 30, 100000},
     {"pow_integer_exponents", Pow, PowIntegers, -10, 10, -20, 20, 100000},
+    {"pow_large_integer_exponents", Pow, PowIntegers, 0.7, 1.4, -1100, 1100, 100000},
+    {"pow_subnormal_results", Pow, PowUniform, 0.0015, 0.0016, 110, 114, 20000},
 };
 
 struct Random {   // xorshift64*: the same numbers everywhere
