@@ -36,8 +36,7 @@ void BM_SetFormula(benchmark::State &state)
 }
 BENCHMARK(BM_SetFormula)->DenseRange(0, sizeof Examples / sizeof Examples[0] - 1);
 
-template <double (*F)(double)>
-void BM_Elementary(benchmark::State &state)
+template <double (*F)(double)> void BM_Elementary(benchmark::State &state)
 {
     double x = 0.5;
     for (auto _ : state) {
@@ -60,4 +59,4 @@ void BM_Pow(benchmark::State &state)
 }
 BENCHMARK(BM_Pow);
 
-}  // namespace
+}   // namespace

@@ -22,11 +22,20 @@ inline double FromBits(uint64_t b)
     return x;
 }
 
-inline bool IsNaN(double x) { return x != x; }
-inline bool IsFinite(double x) { return x - x == 0.0; }
+inline bool IsNaN(double x)
+{
+    return x != x;
+}
+inline bool IsFinite(double x)
+{
+    return x - x == 0.0;
+}
 
 // 2^k for a k of a normal double's range.
-inline double Pow2(int k) { return FromBits(static_cast<uint64_t>(k + 1023) << 52); }
+inline double Pow2(int k)
+{
+    return FromBits(static_cast<uint64_t>(k + 1023) << 52);
+}
 
 // A double-double: the unevaluated sum hi + lo, |lo| <= ulp(hi) / 2.
 struct DD {
@@ -63,7 +72,10 @@ inline DD TwoProd(double a, double b)   // Dekker: a * b exactly
     return {p, ((ah * bh - p) + ah * bl + al * bh) + al * bl};
 }
 
-inline DD Neg(DD a) { return {-a.hi, -a.lo}; }
+inline DD Neg(DD a)
+{
+    return {-a.hi, -a.lo};
+}
 
 inline DD Add(DD a, DD b)
 {
@@ -101,4 +113,4 @@ inline DD Div(DD a, DD b)   // three rounds of long division
     return Add(FastTwoSum(q1, q2), q3);
 }
 
-}  // namespace doubledouble
+}   // namespace doubledouble

@@ -20,7 +20,10 @@ namespace {
 const double Inf = std::numeric_limits<double>::infinity();
 const double NaN = std::numeric_limits<double>::quiet_NaN();
 
-DD Coef(const double c[2]) { return {c[0], c[1]}; }
+DD Coef(const double c[2])
+{
+    return {c[0], c[1]};
+}
 
 // sin r and cos r for |r| <= pi/4: Taylor series to r^29 and r^28, whose
 // first omitted terms are below 2^-110.
@@ -42,7 +45,10 @@ DD CosCore(DD r)
     return p;
 }
 
-uint32_t WordAt(const uint32_t *p, int n, int i) { return i >= 0 && i < n ? p[i] : 0u; }
+uint32_t WordAt(const uint32_t *p, int n, int i)
+{
+    return i >= 0 && i < n ? p[i] : 0u;
+}
 
 // The 32 bits of the little-endian number p[0..n) from bit pos upward
 // (bits below 0 read as zeros).
@@ -218,11 +224,14 @@ double IntegerPower(double x, int n)
     return n < 0 ? Div({1.0, 0.0}, r).hi : r.hi;
 }
 
-}  // namespace
+}   // namespace
 
 namespace elem {
 
-double Abs(double x) { return FromBits(Bits(x) & ~(uint64_t{1} << 63)); }
+double Abs(double x)
+{
+    return FromBits(Bits(x) & ~(uint64_t{1} << 63));
+}
 
 double Sqrt(double x)
 {
@@ -340,4 +349,4 @@ double Pow(double x, double y)
     return negative ? -result : result;
 }
 
-}  // namespace elem
+}   // namespace elem

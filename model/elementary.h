@@ -20,4 +20,4 @@ double Abs(double x);
 // whose parity gives the sign; otherwise exp(y ln x), both in double-double.
 double Pow(double x, double y);
 
-}  // namespace elem
+}   // namespace elem

@@ -21,7 +21,7 @@ namespace {
 // the program's own, so that no C library's rounding or locale (a decimal
 // comma) can change a number.
 
-struct Big {   // a non-negative integer, 32 bits a word, least significant first
+struct Big {                  // a non-negative integer, 32 bits a word, least significant first
     enum { Capacity = 48 };   // 1536 bits: above 10^200 * 2^715
     uint32_t w[Capacity];
     int n;
@@ -190,9 +190,18 @@ const Name Names[] = {
     {"e", Tok::E, FormulaOpCode::Number},
 };
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-bool IsLetter(char c) { return Lower(c) >= 'a' && Lower(c) <= 'z'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+char Lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+bool IsLetter(char c)
+{
+    return Lower(c) >= 'a' && Lower(c) <= 'z';
+}
 
 // One UTF-8 code point at s[i]: its value and length, or length 0 when the
 // bytes are not well-formed UTF-8.
@@ -252,15 +261,38 @@ struct Lexer {
             if (cp < 0x80 && IsLetter(c))
                 return ReadName(t);
             switch (cp) {
-            case '+': t.kind = Tok::Plus; break;
-            case '-': case 0x2212: t.kind = Tok::Minus; break;                 // also U+2212 minus sign
-            case '*': case 0xd7: case 0xb7: case 0x22c5: t.kind = Tok::Times; break;   // also x-cross and dots
-            case '/': case 0xf7: case 0x2215: t.kind = Tok::Divide; break;      // also the division signs
-            case '^': t.kind = Tok::Caret; break;
-            case '(': t.kind = Tok::Open; break;
-            case ')': t.kind = Tok::Close; break;
-            case 0x3c0: t.kind = Tok::Pi; break;   // the letter pi
-            default: return Fail(FormulaError::UnexpectedCharacter, column);
+            case '+':
+                t.kind = Tok::Plus;
+                break;
+            case '-':
+            case 0x2212:
+                t.kind = Tok::Minus;
+                break;   // also U+2212 minus sign
+            case '*':
+            case 0xd7:
+            case 0xb7:
+            case 0x22c5:
+                t.kind = Tok::Times;
+                break;   // also x-cross and dots
+            case '/':
+            case 0xf7:
+            case 0x2215:
+                t.kind = Tok::Divide;
+                break;   // also the division signs
+            case '^':
+                t.kind = Tok::Caret;
+                break;
+            case '(':
+                t.kind = Tok::Open;
+                break;
+            case ')':
+                t.kind = Tok::Close;
+                break;
+            case 0x3c0:
+                t.kind = Tok::Pi;
+                break;   // the letter pi
+            default:
+                return Fail(FormulaError::UnexpectedCharacter, column);
             }
             i += static_cast<size_t>(len);
             column++;
@@ -407,11 +439,16 @@ struct Parser {
     bool Primary()
     {
         switch (token.kind) {
-        case Tok::Number: return Emit(FormulaOpCode::Number, token.value) && Advance();
-        case Tok::X: return Emit(FormulaOpCode::X) && Advance();
-        case Tok::Pi: return Emit(FormulaOpCode::Number, Pi[0]) && Advance();
-        case Tok::E: return Emit(FormulaOpCode::Number, EulerE[0]) && Advance();
-        case Tok::Open: return Group();
+        case Tok::Number:
+            return Emit(FormulaOpCode::Number, token.value) && Advance();
+        case Tok::X:
+            return Emit(FormulaOpCode::X) && Advance();
+        case Tok::Pi:
+            return Emit(FormulaOpCode::Number, Pi[0]) && Advance();
+        case Tok::E:
+            return Emit(FormulaOpCode::Number, EulerE[0]) && Advance();
+        case Tok::Open:
+            return Group();
         case Tok::Function: {
             Token function = token;
             if (!Advance())
@@ -420,7 +457,8 @@ struct Parser {
                 return Fail(FormulaError::FunctionNeedsParentheses, function.column);
             return Group() && Emit(function.function);
         }
-        default: return Fail(FormulaError::MissingOperand, token.column);
+        default:
+            return Fail(FormulaError::MissingOperand, token.column);
         }
     }
 };
@@ -446,7 +484,7 @@ const ErrorInfo Errors[] = {
     {"formula.extra_input", "The formula ends before this."},
 };
 
-}  // namespace
+}   // namespace
 
 FormulaStatus CompileFormula(const char *text, size_t length, Formula *out)
 {
@@ -481,26 +519,58 @@ double EvaluateFormula(const Formula &formula, double x)
         double &a = stack[top > 0 ? top - 1 : 0];
         double b = top > 0 ? stack[top - 1] : 0.0;
         switch (op.code) {
-        case FormulaOpCode::Number: stack[top++] = op.value; break;
-        case FormulaOpCode::X: stack[top++] = x; break;
-        case FormulaOpCode::Negate: a = -a; break;
-        case FormulaOpCode::Sin: a = elem::Sin(a); break;
-        case FormulaOpCode::Cos: a = elem::Cos(a); break;
-        case FormulaOpCode::Tan: a = elem::Tan(a); break;
-        case FormulaOpCode::Exp: a = elem::Exp(a); break;
-        case FormulaOpCode::Ln: a = elem::Ln(a); break;
-        case FormulaOpCode::Log: a = elem::Log10(a); break;
-        case FormulaOpCode::Sqrt: a = elem::Sqrt(a); break;
-        case FormulaOpCode::Abs: a = elem::Abs(a); break;
+        case FormulaOpCode::Number:
+            stack[top++] = op.value;
+            break;
+        case FormulaOpCode::X:
+            stack[top++] = x;
+            break;
+        case FormulaOpCode::Negate:
+            a = -a;
+            break;
+        case FormulaOpCode::Sin:
+            a = elem::Sin(a);
+            break;
+        case FormulaOpCode::Cos:
+            a = elem::Cos(a);
+            break;
+        case FormulaOpCode::Tan:
+            a = elem::Tan(a);
+            break;
+        case FormulaOpCode::Exp:
+            a = elem::Exp(a);
+            break;
+        case FormulaOpCode::Ln:
+            a = elem::Ln(a);
+            break;
+        case FormulaOpCode::Log:
+            a = elem::Log10(a);
+            break;
+        case FormulaOpCode::Sqrt:
+            a = elem::Sqrt(a);
+            break;
+        case FormulaOpCode::Abs:
+            a = elem::Abs(a);
+            break;
         default: {   // the binary operations: the left operand below the right
             top--;
             double &l = stack[top - 1];
             switch (op.code) {
-            case FormulaOpCode::Add: l = l + b; break;
-            case FormulaOpCode::Subtract: l = l - b; break;
-            case FormulaOpCode::Multiply: l = l * b; break;
-            case FormulaOpCode::Divide: l = l / b; break;
-            default: l = elem::Pow(l, b); break;
+            case FormulaOpCode::Add:
+                l = l + b;
+                break;
+            case FormulaOpCode::Subtract:
+                l = l - b;
+                break;
+            case FormulaOpCode::Multiply:
+                l = l * b;
+                break;
+            case FormulaOpCode::Divide:
+                l = l / b;
+                break;
+            default:
+                l = elem::Pow(l, b);
+                break;
             }
         }
         }
@@ -508,8 +578,14 @@ double EvaluateFormula(const Formula &formula, double x)
     return top == 1 ? stack[0] : std::numeric_limits<double>::quiet_NaN();
 }
 
-const char *FormulaErrorKey(FormulaError error) { return Errors[static_cast<int>(error)].key; }
-const char *FormulaErrorText(FormulaError error) { return Errors[static_cast<int>(error)].text; }
+const char *FormulaErrorKey(FormulaError error)
+{
+    return Errors[static_cast<int>(error)].key;
+}
+const char *FormulaErrorText(FormulaError error)
+{
+    return Errors[static_cast<int>(error)].text;
+}
 
 SampleOutcome SampleFormula(const Formula &formula, double x0, double x1, double f[SampleCount + 1],
                             double *undefinedAt)

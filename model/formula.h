@@ -42,8 +42,22 @@ struct FormulaStatus {
 };
 
 enum class FormulaOpCode : uint8_t {
-    Number, X, Negate, Add, Subtract, Multiply, Divide, Power,
-    Sin, Cos, Tan, Exp, Ln, Log, Sqrt, Abs,
+    Number,
+    X,
+    Negate,
+    Add,
+    Subtract,
+    Multiply,
+    Divide,
+    Power,
+    Sin,
+    Cos,
+    Tan,
+    Exp,
+    Ln,
+    Log,
+    Sqrt,
+    Abs,
 };
 
 struct FormulaOp {

@@ -2,7 +2,7 @@
  * functions, each computed here with MPFR at 600 bits and split into
  * doubles, so that the model's functions start from exact figures.
  * Build and run: cc tools/elementary_constants.c -lmpfr -lgmp -o /tmp/ec &&
- *                /tmp/ec > model/elementary_constants.h */
+ *                /tmp/ec | clang-format --assume-filename=x.h > model/elementary_constants.h */
 #include <mpfr.h>
 #include <stdio.h>
 

@@ -26,7 +26,9 @@ NO_COVERAGE bool WellFormed(const Formula &f)
     for (int i = 0; i < f.count; i++) {
         switch (f.ops[i].code) {
         case FormulaOpCode::Number:
-        case FormulaOpCode::X: depth++; break;
+        case FormulaOpCode::X:
+            depth++;
+            break;
         case FormulaOpCode::Add:
         case FormulaOpCode::Subtract:
         case FormulaOpCode::Multiply:
@@ -46,12 +48,15 @@ NO_COVERAGE bool WellFormed(const Formula &f)
     return depth == 1;
 }
 
-NO_COVERAGE bool SameBits(double a, double b) { return memcmp(&a, &b, sizeof a) == 0; }
+NO_COVERAGE bool SameBits(double a, double b)
+{
+    return memcmp(&a, &b, sizeof a) == 0;
+}
 
 Formula compiled, bracketed;
 char text[FormulaMaxLength * 4 + 8];
 
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -99,7 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             Check(v == 0.5, "an undefined formula leaves the samples as they were");
     }
     if (outcome == SampleOutcome::Undefined)
-        Check(where >= -1.0 && where <= 2.0 + 1e-9 && !(EvaluateFormula(compiled, where) - EvaluateFormula(compiled, where) == 0.0),
+        Check(where >= -1.0 && where <= 2.0 + 1e-9 &&
+                  !(EvaluateFormula(compiled, where) - EvaluateFormula(compiled, where) == 0.0),
               "the undefined point is in the domain and undefined");
     return 0;
 }

@@ -17,11 +17,11 @@ enum Fn { Sin, Cos, Tan, Exp, Ln, Log10, Sqrt, Pow };
 
 // How the arguments of a set are drawn.
 enum Draw {
-    Uniform,        // x uniform in [lo, hi]
-    LogUniform,     // |x| = 2^u, u uniform in [lo, hi], either sign when hi2 < 0
-    NearHalfPis,    // the doubles nearest k pi/2, k = 1..count
-    PowUniform,     // x uniform in [lo, hi], y uniform in [lo2, hi2]
-    PowIntegers,    // x uniform in [lo, hi], y an integer in [lo2, hi2]
+    Uniform,       // x uniform in [lo, hi]
+    LogUniform,    // |x| = 2^u, u uniform in [lo, hi], either sign when hi2 < 0
+    NearHalfPis,   // the doubles nearest k pi/2, k = 1..count
+    PowUniform,    // x uniform in [lo, hi], y uniform in [lo2, hi2]
+    PowIntegers,   // x uniform in [lo, hi], y an integer in [lo2, hi2]
 };
 
 struct Set {
@@ -70,14 +70,22 @@ struct Random {   // xorshift64*: the same numbers everywhere
 double Ours(Fn fn, double x, double y)
 {
     switch (fn) {
-    case Sin: return elem::Sin(x);
-    case Cos: return elem::Cos(x);
-    case Tan: return elem::Tan(x);
-    case Exp: return elem::Exp(x);
-    case Ln: return elem::Ln(x);
-    case Log10: return elem::Log10(x);
-    case Sqrt: return elem::Sqrt(x);
-    case Pow: return elem::Pow(x, y);
+    case Sin:
+        return elem::Sin(x);
+    case Cos:
+        return elem::Cos(x);
+    case Tan:
+        return elem::Tan(x);
+    case Exp:
+        return elem::Exp(x);
+    case Ln:
+        return elem::Ln(x);
+    case Log10:
+        return elem::Log10(x);
+    case Sqrt:
+        return elem::Sqrt(x);
+    case Pow:
+        return elem::Pow(x, y);
     }
     return 0;
 }
@@ -89,14 +97,30 @@ void Exact(Fn fn, mpfr_t v, double x, double y)
     mpfr_set_d(a, x, MPFR_RNDN);
     mpfr_set_d(b, y, MPFR_RNDN);
     switch (fn) {
-    case Sin: mpfr_sin(v, a, MPFR_RNDN); break;
-    case Cos: mpfr_cos(v, a, MPFR_RNDN); break;
-    case Tan: mpfr_tan(v, a, MPFR_RNDN); break;
-    case Exp: mpfr_exp(v, a, MPFR_RNDN); break;
-    case Ln: mpfr_log(v, a, MPFR_RNDN); break;
-    case Log10: mpfr_log10(v, a, MPFR_RNDN); break;
-    case Sqrt: mpfr_sqrt(v, a, MPFR_RNDN); break;
-    case Pow: mpfr_pow(v, a, b, MPFR_RNDN); break;
+    case Sin:
+        mpfr_sin(v, a, MPFR_RNDN);
+        break;
+    case Cos:
+        mpfr_cos(v, a, MPFR_RNDN);
+        break;
+    case Tan:
+        mpfr_tan(v, a, MPFR_RNDN);
+        break;
+    case Exp:
+        mpfr_exp(v, a, MPFR_RNDN);
+        break;
+    case Ln:
+        mpfr_log(v, a, MPFR_RNDN);
+        break;
+    case Log10:
+        mpfr_log10(v, a, MPFR_RNDN);
+        break;
+    case Sqrt:
+        mpfr_sqrt(v, a, MPFR_RNDN);
+        break;
+    case Pow:
+        mpfr_pow(v, a, b, MPFR_RNDN);
+        break;
     }
     mpfr_clears(a, b, (mpfr_ptr)0);
 }
@@ -114,13 +138,17 @@ TEST_P(Accuracy, WithinOneUlpOfMpfr)
     for (int i = 0; i < set.count; i++) {
         double x = 0, y = 0;
         switch (set.draw) {
-        case Uniform: x = set.lo + (set.hi - set.lo) * random.Next(); break;
+        case Uniform:
+            x = set.lo + (set.hi - set.lo) * random.Next();
+            break;
         case LogUniform:
             x = ldexp(1.0 + random.Next(), static_cast<int>(set.lo + (set.hi - set.lo) * random.Next()));
             if (set.hi2 < 0 && random.Next() < 0.5)
                 x = -x;
             break;
-        case NearHalfPis: x = static_cast<double>(i + 1) * 1.5707963267948966; break;
+        case NearHalfPis:
+            x = static_cast<double>(i + 1) * 1.5707963267948966;
+            break;
         case PowUniform:
             x = set.lo + (set.hi - set.lo) * random.Next();
             y = set.lo2 + (set.hi2 - set.lo2) * random.Next();
@@ -230,4 +258,4 @@ TEST(ElementarySpecialValues, FollowIeeeAndTheTeachersReading)
     }
 }
 
-}  // namespace
+}   // namespace

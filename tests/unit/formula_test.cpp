@@ -26,13 +26,34 @@ double Mpfr(int (*f)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t), double x)
     mpfr_clear(v);
     return r;
 }
-double Sin(double x) { return Mpfr(mpfr_sin, x); }
-double Cos(double x) { return Mpfr(mpfr_cos, x); }
-double Tan(double x) { return Mpfr(mpfr_tan, x); }
-double Exp(double x) { return Mpfr(mpfr_exp, x); }
-double Ln(double x) { return Mpfr(mpfr_log, x); }
-double Log(double x) { return Mpfr(mpfr_log10, x); }
-double Sqrt(double x) { return Mpfr(mpfr_sqrt, x); }
+double Sin(double x)
+{
+    return Mpfr(mpfr_sin, x);
+}
+double Cos(double x)
+{
+    return Mpfr(mpfr_cos, x);
+}
+double Tan(double x)
+{
+    return Mpfr(mpfr_tan, x);
+}
+double Exp(double x)
+{
+    return Mpfr(mpfr_exp, x);
+}
+double Ln(double x)
+{
+    return Mpfr(mpfr_log, x);
+}
+double Log(double x)
+{
+    return Mpfr(mpfr_log10, x);
+}
+double Sqrt(double x)
+{
+    return Mpfr(mpfr_sqrt, x);
+}
 double Pow(double x, double y)
 {
     mpfr_t a, b;
@@ -46,7 +67,10 @@ double Pow(double x, double y)
 }
 const double Pi = 3.141592653589793, E = 2.718281828459045;   // the nearest doubles
 
-bool SameBits(double a, double b) { return memcmp(&a, &b, sizeof a) == 0 || (isnan(a) && isnan(b)); }
+bool SameBits(double a, double b)
+{
+    return memcmp(&a, &b, sizeof a) == 0 || (isnan(a) && isnan(b));
+}
 
 struct ValueRow {
     const char *name, *text;
@@ -64,7 +88,8 @@ const ValueRow ValueRows[] = {
     {"implied_product_with_function", "3sin(x) + cos(2x)", [](double x) { return 3 * Sin(x) + Cos(2 * x); }},
     {"implied_product_left_to_right", "1/2x", [](double x) { return 1.0 / 2 * x; }},
     {"constants", "2pi x + e", [](double x) { return 2 * Pi * x + E; }},
-    {"unicode_operators", "2\xcf\x80x \xe2\x88\x92 6\xc3\xb7x \xc3\x97 x", [](double x) { return 2 * Pi * x - 6 / x * x; }},
+    {"unicode_operators", "2\xcf\x80x \xe2\x88\x92 6\xc3\xb7x \xc3\x97 x",
+     [](double x) { return 2 * Pi * x - 6 / x * x; }},
     {"capitals", "SIN(X) + Pi", [](double x) { return Sin(x) + Pi; }},
     {"decimals_round_once", "0.1 + 0.2 + x", [](double x) { return 0.1 + 0.2 + x; }},
     {"tangent", "tan(x)", [](double x) { return Tan(x); }},
@@ -198,10 +223,16 @@ double Number(const std::string &text)
 TEST(FormulaNumbers, AreReadToTheNearestDouble)
 {
     const char *hard[] = {
-        "0.1", "9007199254740993", "9007199254740995", "9007199254740992.5", "0.30000000000000004",
+        "0.1",
+        "9007199254740993",
+        "9007199254740995",
+        "9007199254740992.5",
+        "0.30000000000000004",
         "2.2250738585072014",
-        "4.35", "1.00000000000000011102230246251565404236316680908203125",
-        "1.00000000000000011102230246251565404236316680908203124", "123456789012345678901234567890.123456789",
+        "4.35",
+        "1.00000000000000011102230246251565404236316680908203125",
+        "1.00000000000000011102230246251565404236316680908203124",
+        "123456789012345678901234567890.123456789",
     };
     for (const char *text : hard)
         EXPECT_TRUE(SameBits(strtod(text, nullptr), Number(text))) << text;
@@ -268,4 +299,4 @@ TEST(FormulaSamples, FollowTheDomain)
     }
 }
 
-}  // namespace
+}   // namespace
