@@ -26,12 +26,17 @@ DD Coef(const double c[2])
 }
 
 // sin r and cos r for |r| <= pi/4: Taylor series to r^29 and r^28, whose
-// first omitted terms are below 2^-110.
+// first omitted terms are below 2^-110. The terms from r^16 on are below
+// 2^-50 of the sum, so double precision carries them (Horner's scheme,
+// then double-double for the rest).
 DD SinCore(DD r)
 {
     DD minusR2 = Neg(Mul(r, r));
-    DD p = Coef(InverseFactorial[29]);
-    for (int n = 27; n >= 1; n -= 2)
+    double tail = InverseFactorial[29][0];
+    for (int n = 27; n >= 17; n -= 2)
+        tail = tail * minusR2.hi + InverseFactorial[n][0];
+    DD p = {tail, 0.0};
+    for (int n = 15; n >= 1; n -= 2)
         p = Add(Mul(p, minusR2), Coef(InverseFactorial[n]));
     return Mul(p, r);
 }
@@ -39,8 +44,11 @@ DD SinCore(DD r)
 DD CosCore(DD r)
 {
     DD minusR2 = Neg(Mul(r, r));
-    DD p = Coef(InverseFactorial[28]);
-    for (int n = 26; n >= 0; n -= 2)
+    double tail = InverseFactorial[28][0];
+    for (int n = 26; n >= 16; n -= 2)
+        tail = tail * minusR2.hi + InverseFactorial[n][0];
+    DD p = {tail, 0.0};
+    for (int n = 14; n >= 0; n -= 2)
         p = Add(Mul(p, minusR2), Coef(InverseFactorial[n]));
     return p;
 }
@@ -132,8 +140,11 @@ DD ExpCore(DD x, int &k)
     DD r = Add(x, Neg(TwoProd(dk, Ln2[0])));
     r = Add(r, Neg(TwoProd(dk, Ln2[1])));
     r = Add(r, -(dk * Ln2[2]));
-    DD y = Coef(InverseFactorial[23]);
-    for (int n = 22; n >= 0; n--)
+    double tail = InverseFactorial[23][0];   // r^13 on: below 2^-50 of the sum
+    for (int n = 22; n >= 13; n--)
+        tail = tail * r.hi + InverseFactorial[n][0];
+    DD y = {tail, 0.0};
+    for (int n = 12; n >= 0; n--)
         y = Add(Mul(y, r), Coef(InverseFactorial[n]));
     return y;
 }
@@ -178,8 +189,11 @@ DD LnCore(double x)
     }
     DD s = Div({m - 1.0, 0.0}, TwoSum(m, 1.0));   // m - 1 is exact here
     DD s2 = Mul(s, s);
-    DD p = Coef(InverseOdd[21]);
-    for (int k = 20; k >= 0; k--)
+    double tail = InverseOdd[21][0];   // s^18 on: below 2^-50 of the sum
+    for (int k = 20; k >= 9; k--)
+        tail = tail * s2.hi + InverseOdd[k][0];
+    DD p = {tail, 0.0};
+    for (int k = 8; k >= 0; k--)
         p = Add(Mul(p, s2), Coef(InverseOdd[k]));
     DD lnM = Mul(Mul(s, p), 2.0);
     double de = e;
