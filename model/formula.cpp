@@ -319,6 +319,13 @@ struct Lexer {
             return Fail(FormulaError::MisplacedPoint, t.column);
         if (i < n && s[i] == ',')   // "0,5": a decimal comma, never read as two things
             return Fail(FormulaError::DecimalComma, column);
+        if (i < n && Lower(s[i]) == 'e') {   // "2e3" and "2e-3" would be 2e times 3, or 2e - 3
+            size_t j = i + 1;
+            if (j < n && (s[j] == '+' || s[j] == '-'))
+                j++;
+            if (j < n && IsDigit(s[j]))
+                return Fail(FormulaError::ExponentNotation, column);
+        }
         t.kind = Tok::Number;
         t.value = ReadDecimal(digits, count, afterPoint > 0 ? -afterPoint : 0);
         return true;
@@ -347,6 +354,8 @@ struct Lexer {
 // term   = signed { ("*" | "/") signed | power }      (the second: implied *)
 // signed = ("-" | "+") signed | power
 // power  = primary [ "^" signed ]                     (so 2^3^2 = 2^9)
+// An implied product right after an exponent without brackets is refused:
+// e^2x could be e^(2x) or (e^2)x.
 // primary = number | "x" | "pi" | "e" | function "(" expr ")" | "(" expr ")"
 
 struct Parser {
@@ -354,9 +363,15 @@ struct Parser {
     Token token;
     Formula *out;
     int depth;
+    Tok previous;        // the last token read
+    bool bareExponent;   // the last factor ends in an exponent without brackets
 
     bool Fail(FormulaError error, int at) { return lexer.Fail(error, at); }
-    bool Advance() { return lexer.Next(token); }
+    bool Advance()
+    {
+        previous = token.kind;
+        return lexer.Next(token);
+    }
 
     bool Emit(FormulaOpCode code, double value = 0.0)
     {
@@ -393,6 +408,8 @@ struct Parser {
                 if (!Advance() || !Signed() || !Emit(op))
                     return false;
             } else if (StartsImpliedFactor(token.kind)) {
+                if (bareExponent)
+                    return Fail(FormulaError::AmbiguousExponent, token.column);
                 if (!Power() || !Emit(FormulaOpCode::Multiply))
                     return false;
             } else if (token.kind == Tok::Number) {   // "x2", "2 3", "(x)2"
@@ -418,8 +435,13 @@ struct Parser {
     {
         if (!Primary())
             return false;
-        if (token.kind == Tok::Caret)
-            return Advance() && Signed() && Emit(FormulaOpCode::Power);
+        if (token.kind != Tok::Caret) {
+            bareExponent = false;
+            return true;
+        }
+        if (!Advance() || !Signed() || !Emit(FormulaOpCode::Power))
+            return false;
+        bareExponent = previous != Tok::Close;
         return true;
     }
 
@@ -481,6 +503,8 @@ const ErrorInfo Errors[] = {
     {"formula.unmatched_close_paren", "This bracket closes nothing."},
     {"formula.function_needs_parentheses", "Put the function's argument in brackets: sin(x)."},
     {"formula.number_after_factor", "Write a number before what it multiplies (2x), or put * between."},
+    {"formula.ambiguous_exponent", "Make the exponent clear with brackets or *: e^(2x), (e^2)x or x^2*sin(x)."},
+    {"formula.exponent_notation", "Write the number in full (2000, 0.002) or as a power: 2*10^3."},
     {"formula.extra_input", "The formula ends before this."},
 };
 
@@ -494,7 +518,7 @@ FormulaStatus CompileFormula(const char *text, size_t length, Formula *out)
     for (size_t i = 0; i < length; i++)
         if ((static_cast<unsigned char>(text[i]) & 0xc0) != 0x80 && ++characters > FormulaMaxLength)
             return {FormulaError::TooLong, FormulaMaxLength + 1};
-    Parser parser = {{text, length, 0, 1, {FormulaError::None, 0}}, {}, out, 0};
+    Parser parser = {{text, length, 0, 1, {FormulaError::None, 0}}, {}, out, 0, Tok::End, false};
     bool ok = parser.Advance();
     if (ok && parser.token.kind == Tok::End)
         return {FormulaError::Empty, 1};

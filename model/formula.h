@@ -33,6 +33,8 @@ enum class FormulaError : uint8_t {
     UnmatchedCloseParen,
     FunctionNeedsParentheses,
     NumberAfterFactor,
+    AmbiguousExponent,
+    ExponentNotation,
     ExtraInput,
 };
 
