@@ -10,6 +10,9 @@
 #include "model/elementary_constants.h"
 
 #include <limits>
+#if defined(_MSC_VER)
+#include <cmath>
+#endif
 #include <stdint.h>
 #include <string.h>
 
@@ -251,7 +254,11 @@ double Sqrt(double x)
 {
     if (!(x >= 0.0))   // negative or NaN, kept from any library's error path
         return NaN;
+#if defined(_MSC_VER)
+    return std::sqrt(x);   // IEEE square root: one instruction (sqrtsd)
+#else
     return __builtin_sqrt(x);   // IEEE square root: one instruction everywhere
+#endif
 }
 
 double Sin(double x)

@@ -493,7 +493,7 @@ const ErrorInfo Errors[] = {
     {"formula.ok", "The formula is fine."},
     {"formula.empty", "Type a formula in x, such as sin(x) or x^2."},
     {"formula.too_long", "The formula is longer than 200 characters."},
-    {"formula.too_deep", "More than 32 parentheses inside one another."},
+    {"formula.too_deep", "More than 32 brackets inside one another."},
     {"formula.decimal_comma", "Use a point for decimals: 0.5, not 0,5."},
     {"formula.misplaced_point", "A point belongs inside a number, once: 0.5 or 2.25."},
     {"formula.unknown_name", "Unknown name. Use x, pi, e and sin cos tan exp ln log sqrt abs."},
@@ -507,6 +507,8 @@ const ErrorInfo Errors[] = {
     {"formula.exponent_notation", "Write the number in full (2000, 0.002) or as a power: 2*10^3."},
     {"formula.extra_input", "The formula ends before this."},
 };
+static_assert(sizeof Errors / sizeof Errors[0] == static_cast<size_t>(FormulaError::ExtraInput) + 1,
+              "a key and a text for every fault");
 
 }   // namespace
 
