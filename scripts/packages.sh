@@ -49,7 +49,8 @@ ensure_packages() {
     return $status
 }
 
-NATIVE_PACKAGES=(cmake make g++ pkg-config libpng-dev googletest libgtest-dev libbenchmark-dev python3
+# MPFR is the tests' reference for the formulas' elementary functions.
+NATIVE_PACKAGES=(cmake make g++ pkg-config libpng-dev googletest libgtest-dev libbenchmark-dev libmpfr-dev python3
     qt6-base-dev qt6-qpa-plugins fonts-liberation fonts-wine clang-format git)
 # Without a display, scripts/run suggests running it under xvfb-run.
 HEADLESS_RUN_PACKAGES=(xvfb xauth)

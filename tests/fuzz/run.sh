@@ -2,7 +2,7 @@
 # Runs one fuzzer, one worker: its kept inputs one by one, then fuzzing from
 # them; reports executions, executions a second, time, coverage and findings.
 # usage: tests/fuzz/run.sh FUZZER WORK SEED [--fresh] [LIBFUZZER-OPTION...]
-# FUZZER is the event_fuzzer or event_file_fuzzer program. WORK keeps the corpus
+# FUZZER is the event_fuzzer, event_file_fuzzer or formula_fuzzer program. WORK keeps the corpus
 # the run grows (WORK/corpus, started afresh with --fresh), the inputs that
 # fail (WORK/findings/) and the log (WORK/run.log). SEED 0 explores anew.
 # Exit status: 0 without findings, 1 with findings, 2 when misused.
@@ -19,6 +19,7 @@ name=$(basename "$fuzzer")
 case $name in
 event_fuzzer) seeds=("$here/corpus/events"); options=() ;;
 event_file_fuzzer) seeds=("$here/corpus/event_file" "$root/tests/data/events"); options=(-dict="$here/event_file.dict") ;;
+formula_fuzzer) seeds=("$here/corpus/formula"); options=(-dict="$here/formula.dict" -max_len=800) ;;
 *) echo "run.sh: no seeds for $name" >&2; exit 2 ;;
 esac
 if [ "${1:-}" = --fresh ]; then
