@@ -281,7 +281,7 @@ def screenshot():
 # brisqual-replay's picture of the same link.
 
 def cdp(command, **params):
-    return DRIVER.execute_cdp_cmd(command, params)
+    return driver.BROWSER.cdp(command, **params)
 
 
 # The painter's pens whose lines the classroom view draws in its own way
@@ -441,9 +441,7 @@ def device_case(name, width, height, scale, touch, framed):
 
 
 def key(name, code, modifiers=0):
-    for kind in ("rawKeyDown", "keyUp"):
-        cdp("Input.dispatchKeyEvent", type=kind, key=name, code=name if len(name) > 1 else "Key" + name.upper(),
-            windowsVirtualKeyCode=code, modifiers=modifiers)
+    driver.BROWSER.key(name, code, modifiers)
 
 
 def click(element_id):

@@ -113,6 +113,17 @@ class Chromium(Selenium):
             self.remove_profile()
             raise SystemExit("Chromium cannot be started (%s)" % str(e).strip())
 
+    def cdp(self, command, **params):
+        return self.driver.execute_cdp_cmd(command, params)
+
+    def key(self, name, code, modifiers=0):
+        """A trusted key press through DevTools: NAME as KeyboardEvent.key,
+        CODE its Windows key code; modifiers 2 for Ctrl, 8 for Shift."""
+        for kind in ("rawKeyDown", "keyUp"):
+            self.cdp("Input.dispatchKeyEvent", type=kind, key=name,
+                     code=name if len(name) > 1 else "Key" + name.upper(), windowsVirtualKeyCode=code,
+                     modifiers=modifiers)
+
     def quit(self):
         try:
             self.driver.quit()
