@@ -443,40 +443,240 @@ def drags_for(keys):
     return [line for drag in done for line in drag]
 
 
-# One case a process.
+# One case a ctest test. A case runs in a browser of its own, or in the case
+# server's: one process that keeps one browser for a suite's cases, started
+# and stopped by ctest fixtures, so that a case does not pay for a browser's
+# start. Its socket lies in a folder of the build tree that only the user can
+# enter; it runs one case at a time, and starts the browser afresh after a
+# case that failed.
 
-def run_cases(cases, start, options=("--page", "--replay", "--data", "--out"), extra=None, suffix=""):
+SERVER_IDLE = 120   # seconds without a case after which the server ends by itself
+
+
+def run_cases(cases, start, options=("--page", "--replay", "--data", "--out"), extra=None, suffix=None):
     """`SCRIPT --list` names the CASES (a dict of name: function), one a
-    line; `SCRIPT CASE OPTIONS...` runs one: START() gives the engine, and the
-    case passes, fails (exit 1) or skips itself (exit 77, SystemExit(77)).
-    EXTRA(parser) adds a suite's own options; SUFFIX(ARGS) is said after the case's name."""
-    global ARGS, BROWSER
+    line; `SCRIPT CASE OPTIONS... [--server DIR]` runs one, in the server
+    listening in DIR if there is one: START() gives the engine, and the case
+    passes or fails (exit 1). `SCRIPT --serve DIR OPTIONS...` starts a server
+    and returns once it listens; `SCRIPT --stop DIR` ends it. EXTRA(parser)
+    adds a suite's own options; SUFFIX(ARGS) is said after the case's name."""
+    global ARGS
     if sys.argv[1:] == ["--list"]:
         print("\n".join(cases))
         return 0
+    if sys.argv[1:2] == ["--stop"] and len(sys.argv) == 3:
+        return stop_server(sys.argv[2])
+    serving = sys.argv[1:2] == ["--serve"]
     parser = argparse.ArgumentParser()
-    parser.add_argument("case", choices=sorted(cases))
+    if serving:
+        parser.add_argument("--serve", required=True)
+    else:
+        parser.add_argument("case", choices=sorted(cases))
+        parser.add_argument("--server", help="the folder of a case server (--serve)")
     for option in options:
         parser.add_argument(option, required=True)
     if extra:
         extra(parser)
     ARGS = parser.parse_args()
+    for name in ("page", "replay", "data", "out", "axe"):
+        if getattr(ARGS, name, None):
+            setattr(ARGS, name, os.path.abspath(getattr(ARGS, name)))
     os.makedirs(ARGS.out, exist_ok=True)
+    if serving:
+        return serve(os.path.abspath(ARGS.serve), cases, start, suffix)
+    if ARGS.server:
+        answer = ask_server(ARGS.server, ARGS.case)
+        if answer is not None:
+            return answer
+    return run_alone(cases, start, suffix)
+
+
+def run_case(cases, suffix):
     name = ARGS.case + (suffix(ARGS) if suffix else "")
-    try:
-        BROWSER = start()
-    except Exception as e:  # the drivers' errors come in many classes
-        print("FAILED  %s: the browser cannot be started: %s" % (name, str(e).strip()))
-        return 1
     try:
         cases[ARGS.case]()
     except Exception as e:  # the driver's errors come in many classes
         print("FAILED  %s: %s" % (name, (str(e).strip().splitlines() or [type(e).__name__])[0]))
         if os.environ.get("BROWSER_TEST_TRACE"):
             import traceback
-            traceback.print_exc()
+            traceback.print_exc(file=sys.stdout)
         return 1
-    finally:
-        BROWSER.quit()
     print("ok      %s" % name)
     return 0
+
+
+def start_browser(start):
+    global BROWSER
+    try:
+        BROWSER = start()
+    except Exception as e:  # the drivers' errors come in many classes
+        BROWSER = None
+        print("FAILED  %s: the browser cannot be started: %s" % (ARGS.case, str(e).strip()))
+    return BROWSER
+
+
+def run_alone(cases, start, suffix):
+    if not start_browser(start):
+        return 1
+    try:
+        return run_case(cases, suffix)
+    finally:
+        BROWSER.quit()
+
+
+def ask_server(folder, case):
+    """The case run by the server in FOLDER, its output printed: its exit
+    status, or None where no server listens."""
+    import socket
+    connection = socket.socket(socket.AF_UNIX)
+    here = os.getcwd()
+    try:
+        os.chdir(folder)   # a relative name: a socket's path may have 107 bytes only
+        connection.connect("socket")
+    except OSError:
+        connection.close()
+        return None
+    finally:
+        os.chdir(here)
+    with connection:
+        connection.sendall((case + "\n").encode())
+        reply = connection.makefile(encoding="utf-8").read()
+    if not reply:
+        print("FAILED  %s: the case server ended during the case" % case)
+        return 1
+    reply = json.loads(reply)
+    print(reply["output"], end="")
+    return reply["status"]
+
+
+def serve(folder, cases, start, suffix):
+    """Forks the server, which listens in FOLDER; returns once it does."""
+    import signal
+    import socket
+    os.makedirs(folder, mode=0o700, exist_ok=True)
+    os.chmod(folder, 0o700)
+    for name in ("socket", "ready"):
+        if os.path.exists(os.path.join(folder, name)):
+            os.unlink(os.path.join(folder, name))
+    os.chdir(folder)
+    listener = socket.socket(socket.AF_UNIX)
+    listener.bind("socket")
+    listener.listen(8)
+    sys.stdout.flush()
+    pid = os.fork()
+    if pid:
+        listener.close()
+        with open("pid", "w") as f:
+            f.write("%d\n" % pid)
+        print("the case server listens in %s (process %d)" % (folder, pid))
+        return 0
+    os.setsid()
+    log = os.open("server.log", os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600)
+    for fd in (1, 2):
+        os.dup2(log, fd)
+    os.dup2(os.open(os.devnull, os.O_RDONLY), 0)
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))   # so that the browser is ended too
+    status = 0
+    try:
+        serve_here(listener, cases, start, suffix)
+    except BaseException:
+        import traceback
+        traceback.print_exc()
+        status = 1
+    finally:
+        if BROWSER:
+            BROWSER.quit()
+        listener.close()
+        if os.path.exists("socket"):
+            os.unlink("socket")
+        sys.stdout.flush()
+    os._exit(status)
+
+
+def serve_here(listener, cases, start, suffix):
+    import socket
+    listener.settimeout(SERVER_IDLE)
+    while True:
+        try:
+            connection, _ = listener.accept()
+        except socket.timeout:
+            return
+        try:
+            if not serve_one(connection, cases, start, suffix):
+                return
+        except OSError as e:   # a client gone: the next one is served
+            print("a case's client: %s" % e, flush=True)
+
+
+def serve_one(connection, cases, start, suffix):
+    """Runs the case a client names; False when it asks the server to end."""
+    import contextlib
+    import io
+    global BROWSER
+    with connection:
+        connection.settimeout(None)
+        case = connection.makefile(encoding="utf-8").readline().strip()
+        if case == "quit":
+            connection.sendall(b"{}")
+            return False
+        ARGS.case = case
+        output = io.StringIO()
+        with contextlib.redirect_stdout(output):
+            if case not in cases:
+                print("FAILED  %s: no such case" % case)
+                status = 1
+            elif not (BROWSER or start_browser(start)):
+                status = 1
+            else:
+                status = run_case(cases, suffix)
+            if status and BROWSER:
+                # What a failed case left behind is no other case's start.
+                try:
+                    BROWSER.quit()
+                finally:
+                    BROWSER = None
+        print(output.getvalue(), end="", flush=True)
+        connection.sendall(json.dumps({"status": status, "output": output.getvalue()}).encode())
+    return True
+
+
+def stop_server(folder):
+    """Ends the server in FOLDER, if one runs: it is asked to, and its own
+    process id is ended should it not."""
+    import signal
+    import socket
+    try:
+        with open(os.path.join(folder, "pid")) as f:
+            pid = int(f.read())
+    except (OSError, ValueError):
+        return 0
+    connection = socket.socket(socket.AF_UNIX)
+    here = os.getcwd()
+    try:
+        os.chdir(folder)
+        connection.connect("socket")
+        connection.sendall(b"quit\n")
+        connection.makefile().read()
+    except OSError:
+        pass
+    finally:
+        connection.close()
+        os.chdir(here)
+    for _ in range(200):
+        if not is_server(pid, folder):
+            break
+        time.sleep(0.1)
+    else:
+        os.kill(pid, signal.SIGTERM)
+    os.unlink(os.path.join(folder, "pid"))
+    return 0
+
+
+def is_server(pid, folder):
+    """Process PID is still the server of FOLDER, not one that took its id."""
+    try:
+        with open("/proc/%d/cmdline" % pid, "rb") as f:
+            serving = b"--serve" in f.read().split(b"\0")
+        return serving and os.path.samefile("/proc/%d/cwd" % pid, folder)
+    except OSError:
+        return False
