@@ -1,7 +1,7 @@
 """The browser page's tests and benchmark drive a browser through this module:
 it starts Chromium, Firefox ESR or WebKitGTK, opens the page, sends trusted
 input, reads the plot, and asks the native replay tool what the page must show.
-run_cases() runs one case a process, so that each case is a ctest test.
+run_cases() makes each case a ctest test of its own, run alone or in a case server.
 """
 import argparse
 import base64
