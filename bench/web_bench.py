@@ -32,8 +32,8 @@ import sys
 import tempfile
 import threading
 
-from selenium import webdriver
-from selenium.webdriver.chrome.options import Options
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
+import driver as web  # noqa: E402
 
 LOADS = 30
 STEPS = 1000
@@ -65,22 +65,15 @@ def page_sizes(page, make_page_args):
 
 
 def start_chromium(profile):
-    options = Options()
-    for flag in ("--headless=new", "--no-sandbox", "--force-color-profile=srgb", "--window-size=1280,900",
-                 "--user-data-dir=" + profile):
-        options.add_argument(flag)
-    return webdriver.Chrome(options=options)
+    """Chromium through the browser tests' driver; the Selenium session."""
+    web.BROWSER = web.Chromium(flags=("--force-color-profile=srgb", "--window-size=1280,900"), profile=profile)
+    return web.BROWSER.driver
 
 
 def wait_ready(driver):
-    ok = driver.execute_async_script("""
-        const done = arguments[arguments.length - 1], start = performance.now();
-        (function wait() {
-            if (window.brisqual && brisqual.firstFrame) done(true);
-            else if (performance.now() - start > 5000) done(false);
-            else setTimeout(wait, 5);
-        })();""")
-    if not ok:
+    try:
+        web.wait_ready("firstFrame")
+    except AssertionError:
         raise SystemExit("the page did not report its first frame (window.brisqual.firstFrame)")
 
 
@@ -139,13 +132,6 @@ def drag_steps(driver, url, throttle):
     return steps
 
 
-def key(driver, name, code, modifiers=0):
-    for kind in ("rawKeyDown", "keyUp"):
-        driver.execute_cdp_cmd("Input.dispatchKeyEvent", {
-            "type": kind, "key": name, "code": name if len(name) > 1 else "Key" + name.upper(),
-            "windowsVirtualKeyCode": code, "modifiers": modifiers})
-
-
 def work_costs(driver, page, events):
     """The classroom view's costs with EVENTS events in the link: each key
     step, release and undo timed from a window listener before the page's
@@ -173,7 +159,7 @@ def work_costs(driver, page, events):
         }
         document.getElementById('plot').focus();""")
     for i in range(340):
-        key(driver, *(("ArrowUp", 38) if i % 2 == 0 else ("ArrowDown", 40)))
+        web.BROWSER.key(*(("ArrowUp", 38) if i % 2 == 0 else ("ArrowDown", 40)))
     box = driver.execute_script("const b = document.getElementById('plot').getBoundingClientRect();"
                                 "return [b.left, b.top, b.width, b.height];")
     x, y = box[0] + box[2] * 200 / 602, box[1] + box[3] * 250 / 504
@@ -185,7 +171,7 @@ def work_costs(driver, page, events):
         mouse(driver, "mouseMoved", x, y, 1)
         mouse(driver, "mouseReleased", x, y, 0)
     for i in range(2 * WORK_REPS + WORK_REPS):
-        key(driver, "z", 90, 2)
+        web.BROWSER.key("z", 90, 2)
     costs = driver.execute_script("return benchCosts")
     # One write of the address as the page makes it: the link, the write, the check.
     write = driver.execute_script("""

@@ -1,74 +1,57 @@
 #!/usr/bin/python3
 """The browser page in headless Chromium, driven by trusted input events from
-WebDriver actions; the native replay tool is the oracle for every picture.
+WebDriver actions and the DevTools protocol; the native replay tool is the
+oracle for every picture and number.
 
-usage: browser_test.py --page HTML --replay BRISQUAL_REPLAY --data DIR --out DIR
+usage: browser_test.py --list
+       browser_test.py CASE --page HTML --replay BRISQUAL_REPLAY --data DIR --out DIR
 
-Cases, each a row of a table:
+Each case is a row of a table and a ctest test of its own (browser.CASE):
 - every kept event file (DIR/events) played with real events: the canvas equals
   the replay of the events the page received and the replay of the script
   (no move lost), and the Wine golden image where one exists;
 - the same script opened as a shared link (brisqual-replay --link);
 - the Windows program's input rules: a release outside the canvas, other
   buttons and the wheel, Esc, and the modal About dialog;
-- bad links leave a working page; the page fetches nothing.
+- bad links leave a working page; the page fetches nothing;
+- the classroom view: its operations and theorem, the devices, the work,
+  the handles, sound, printing, languages (see docs/tests.md).
 Pictures that differ are written to --out by tests/harness/image.py.
 """
-import argparse
 import os
-import shutil
+import re
 import subprocess
 import sys
-import tempfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-import image  # noqa: E402
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import driver  # noqa: E402
+from driver import (DEVICES, canvas_pixels, client_pixel, css_point, expect_same, image, mean_text,  # noqa: E402
+                    page_link, plot_box, replay, script_lines, script_link, theorem_state,
+                    two_decimals, wait_ready)
 
-ARGS = None
-DRIVER = None
-
-PROFILE = None
-
-
-def remove_profile():
-    if PROFILE:
-        shutil.rmtree(PROFILE, ignore_errors=True)
+ARGS = None     # driver.ARGS, once the case's command line is read
+DRIVER = None   # Chromium's Selenium session, for WebDriver actions and DevTools
 
 
 def start_chromium():
-    try:
-        from selenium import webdriver
-        from selenium.webdriver.chrome.options import Options
-    except ImportError as e:
-        raise SystemExit("browser suite: python3-selenium is not installed (%s): FAILED" % e)
-    options = Options()
+    global ARGS, DRIVER
+    ARGS = driver.ARGS
     # A window taller than the page, so that no screenshot is cropped; sRGB
     # and a scale of 1, so that canvas pixels reach the screenshot as they are.
-    for flag in ("--headless=new", "--no-sandbox", "--force-device-scale-factor=1",
-                 "--force-color-profile=srgb", "--window-size=900,900", "--disable-gpu"):
-        options.add_argument(flag)
-    options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
-    # A profile of its own in the build tree, removed at the end, so that
-    # nothing is left in /tmp or the home folder (where Chromium keeps its
-    # crash reports and dconf its cache, whatever the profile).
-    global PROFILE
-    PROFILE = tempfile.mkdtemp(prefix="chromium-profile-", dir=os.path.abspath(ARGS.out))
-    options.add_argument("--user-data-dir=" + PROFILE)
-    os.environ.update(XDG_CONFIG_HOME=os.path.join(PROFILE, "config"), XDG_CACHE_HOME=os.path.join(PROFILE, "cache"))
-    try:
-        return webdriver.Chrome(options=options)
-    except Exception as e:  # the driver's errors come in many classes
-        raise SystemExit("browser suite: Chromium cannot be started (%s): FAILED" % str(e).strip())
+    chromium = driver.Chromium(ARGS.out, ("--force-device-scale-factor=1", "--force-color-profile=srgb",
+                                          "--window-size=900,900", "--disable-gpu"),
+                               capabilities={"goog:loggingPrefs": {"performance": "ALL"}})
+    DRIVER = chromium.driver
+    return chromium
 
 
 def page_url(fragment="", view="classic"):
-    return "file://" + os.path.abspath(ARGS.page) + "?view=" + view + fragment
+    return driver.page_url("?view=" + view + fragment)
 
 
 def open_page(fragment="", view="classic"):
-    DRIVER.get("about:blank")
-    DRIVER.get(page_url(fragment, view))
-    wait_ready()
+    driver.open_page("?view=" + view + fragment)
 
 
 def state(key):
@@ -113,18 +96,6 @@ def play(lines, pointer="mouse"):
     builder.perform()
 
 
-def script_lines(path):
-    with open(path) as f:
-        return [line.strip() for line in f if line.strip() and not line.lstrip().startswith("#")]
-
-
-def replay_png(lines, name):
-    path = os.path.join(ARGS.out, name + ".expected.png")
-    subprocess.run([ARGS.replay, "--png", path, "-"], input="\n".join(lines) + "\n",
-                   text=True, check=True)
-    return image.Image.load(path)
-
-
 def canvas_image(name):
     path = os.path.join(ARGS.out, name + ".canvas.png")
     DRIVER.find_element("id", "plot").screenshot(path)
@@ -135,17 +106,8 @@ def expect_picture(name, lines, what):
     """The canvas equals the replay tool's picture of LINES, pixel for pixel."""
     actual = canvas_image(name)
     label = name + "-" + what.replace(" ", "-")
-    differ(actual, replay_png(lines, label), label, "the replay of " + what)
+    expect_same(actual, driver.replay_picture(lines, label), label, "the replay of " + what)
     return actual
-
-
-def differ(actual, expected, label, what):
-    points = image.compare(actual, expected, ARGS.out, label)
-    if points is None:
-        raise AssertionError("the canvas is %dx%d, %s %dx%d" % (actual.width, actual.height, what,
-                                                                 expected.width, expected.height))
-    if points:
-        raise AssertionError("%d pixels differ from %s (see %s-*.png)" % (len(points), what, label))
 
 
 # The kept scripts, with real events and as links.
@@ -167,7 +129,7 @@ def script_case(path):
         expect_picture("script-" + name, lines, "script")
         golden = os.path.join(ARGS.data, "golden", name + ".png")
         if os.path.exists(golden):
-            differ(actual, image.Image.load(golden), "script-%s-wine" % name, "the Wine golden image")
+            expect_same(actual, image.Image.load(golden), "script-%s-wine" % name, "the Wine golden image")
     return "script " + name, run
 
 
@@ -282,7 +244,12 @@ def bad_link(fragment):
 
 def no_network():
     import json
-    DRIVER.get_log("performance")   # drop what came before
+    # Drop what came before: a fresh Chromium's first tab may still be
+    # loading its own pages.
+    import time
+    DRIVER.get("about:blank")
+    while DRIVER.get_log("performance"):
+        time.sleep(0.3)
     open_page("#d200.300m200.320u200.320")
     DRIVER.find_element("id", "menu").click()
     urls = []
@@ -313,63 +280,8 @@ def screenshot():
 # tool: the page's link, opened in the classic view, must draw exactly
 # brisqual-replay's picture of the same link.
 
-def replay(link, *options):
-    """brisqual-replay run on a link: with --from-link when the tool reads
-    links, else on the script lines that the link stands for."""
-    global FROM_LINK
-    if FROM_LINK is None:
-        usage = subprocess.run([ARGS.replay, "--help"], capture_output=True, text=True).stdout
-        FROM_LINK = "--from-link" in usage
-    if FROM_LINK:
-        command, text = [ARGS.replay, "--from-link"] + list(options) + ["-"], "#" + link + "\n"
-    else:
-        import re
-        kinds = {"d": "down", "m": "move", "u": "up"}
-        lines = ["%s %s %s" % (kinds[k], x, y) for k, x, y in re.findall(r"([dmu])(\d+)\.(\d+)", link)]
-        command, text = [ARGS.replay] + list(options) + ["-"], "\n".join(lines) + "\n"
-    return subprocess.run(command, input=text, check=True, capture_output=True, text=True).stdout
-
-
-FROM_LINK = None
-
-
-def script_link(path):
-    return subprocess.run([ARGS.replay, "--link", path], check=True, capture_output=True,
-                          text=True).stdout.strip()[1:]
-
-
-def page_link():
-    """The curve's link in the address bar, without the '#'."""
-    from urllib.parse import unquote
-    return unquote(DRIVER.execute_script("return location.hash").lstrip("#"))
-
-
 def cdp(command, **params):
-    return DRIVER.execute_cdp_cmd(command, params)
-
-
-def two_decimals(value, lang="en"):
-    """A value to two decimals, half away from zero, as the page writes it."""
-    import decimal
-    text = str(decimal.Decimal(value).quantize(decimal.Decimal("0.01"), decimal.ROUND_HALF_UP))
-    text = "0.00" if text == "-0.00" else text
-    return text.replace(".", ",") if lang == "es" else text
-
-
-def replay_state(link):
-    import json
-    return json.loads(replay(link, "--state"))
-
-
-def theorem_state(link):
-    state = replay_state(link)
-    return state["theorem"], state["step_width"]
-
-
-def mean_text(link, lang="en"):
-    """The classroom view's mean value, the theorem's over its interval,
-    from the replay tool's state: what the page must show."""
-    return two_decimals(theorem_state(link)[0]["mean"], lang)
+    return driver.BROWSER.cdp(command, **params)
 
 
 # The painter's pens whose lines the classroom view draws in its own way
@@ -387,22 +299,12 @@ def painter_ops_kept(lines):
     return kept
 
 
-def canvas_pixels(name):
-    """The canvas's own pixels, whatever the screen's density."""
-    import base64
-    data = DRIVER.execute_script("return document.getElementById('plot').toDataURL('image/png')")
-    path = os.path.join(ARGS.out, name + ".canvas.png")
-    with open(path, "wb") as f:
-        f.write(base64.b64decode(data.split(",", 1)[1]))
-    return image.Image.load(path)
-
-
 def expect_link_picture(link, name):
     """The link opened in the classic view draws the replay tool's picture."""
     open_page("#" + link)
     path = os.path.join(ARGS.out, name + ".expected.png")
     replay(link, "--png", path)
-    differ(canvas_pixels(name), image.Image.load(path), name, "the replay of the page's link")
+    expect_same(canvas_pixels(name), image.Image.load(path), name, "the replay of the page's link")
 
 
 def expect_ops(link, name):
@@ -449,14 +351,6 @@ def press_drag(points, touch=False):
     cdp("Input.dispatchMouseEvent", type="mouseReleased", x=x, y=y, button="left", buttons=0, clickCount=1)
 
 
-def plot_box():
-    return DRIVER.execute_script("""
-        const c = document.getElementById('plot'), b = c.getBoundingClientRect();
-        return {left: b.left, top: b.top, width: b.width, height: b.height, backing: [c.width, c.height],
-                ratio: devicePixelRatio, viewport: [innerWidth, innerHeight],
-                scroll: document.documentElement.scrollWidth};""")
-
-
 def expect_device_pixels(box):
     want = [round(box["width"] * box["ratio"]), round(box["height"] * box["ratio"])]
     if any(abs(a - b) > 1 for a, b in zip(box["backing"], want)):
@@ -464,37 +358,11 @@ def expect_device_pixels(box):
                              % (box["backing"], want, box["ratio"]))
 
 
-def client_pixel(box, css_x, css_y):
-    return (int((css_x - box["left"]) * 602 // box["width"]), int((css_y - box["top"]) * 504 // box["height"]))
-
-
-def css_point(box, x, y, frame):
-    """A whole CSS pixel near client pixel (x, y), well inside one client
-    pixel, in the top-level viewport."""
-    import math
-    def near(origin, size, full, v):
-        first = math.floor(origin + (v + 0.5) * size / full)
-        for c in range(first, first + 8):
-            if 0.2 <= ((c - origin) * full / size) % 1 <= 0.8:
-                return c
-        return first   # a whole number of CSS pixels per client pixel
-    return near(box["left"], box["width"], 602, x) + frame[0], near(box["top"], box["height"], 504, y) + frame[1]
-
-
 COURSE_PAGE = """<!DOCTYPE html><html lang="en"><head><meta charset="utf-8">
 <meta name="viewport" content="width=device-width, initial-scale=1"><title>A course page</title></head>
 <body style="margin: 8px"><h1>Week 3: the mean value theorem</h1><p>Try it here:</p>
 <iframe id="lesson" title="Brisqual" src="%s" width="560" height="315" style="border: 1px solid #888"></iframe>
 <div style="height: 2000px"></div></body></html>"""
-
-# Name, viewport CSS width and height, device scale, touch, in a course page's frame.
-DEVICES = [
-    ("phone", 360, 740, 3, True, False),
-    ("tablet", 768, 1024, 2, False, False),
-    ("laptop", 1366, 768, 1.25, False, False),
-    ("frame", 1280, 800, 1, False, True),
-]
-
 
 def device_case(name, width, height, scale, touch, framed):
     def run():
@@ -572,22 +440,8 @@ def device_case(name, width, height, scale, touch, framed):
     return "classroom view on a %s: fits, is sharp, and a drag grabs the sample under it" % name, run
 
 
-def wait_ready():
-    ready = DRIVER.execute_async_script("""
-        const done = arguments[arguments.length - 1], start = performance.now();
-        (function wait() {
-            if (window.brisqual && (brisqual.ready || brisqual.message)) done(brisqual.ready);
-            else if (performance.now() - start > 5000) done(false);
-            else setTimeout(wait, 5);
-        })();""")
-    if not ready:
-        raise AssertionError("the page did not start: %r" % state("message"))
-
-
 def key(name, code, modifiers=0):
-    for kind in ("rawKeyDown", "keyUp"):
-        cdp("Input.dispatchKeyEvent", type=kind, key=name, code=name if len(name) > 1 else "Key" + name.upper(),
-            windowsVirtualKeyCode=code, modifiers=modifiers)
+    driver.BROWSER.key(name, code, modifiers)
 
 
 def click(element_id):
@@ -657,7 +511,7 @@ def keeping_the_work():
         raise AssertionError("the view switch did not open the classic view")
     path = os.path.join(ARGS.out, "view-switch.expected.png")
     replay(link, "--png", path)
-    differ(canvas_pixels("view-switch"), image.Image.load(path), "view-switch", "the replay of the link")
+    expect_same(canvas_pixels("view-switch"), image.Image.load(path), "view-switch", "the replay of the link")
 
 
 def mid_drag_link():
@@ -1227,17 +1081,17 @@ WORK_CASES = [
 ]
 
 
-def main():
-    global ARGS, DRIVER
-    parser = argparse.ArgumentParser()
-    for option in ("--page", "--replay", "--data", "--out"):
-        parser.add_argument(option, required=True)
-    parser.add_argument("--only", default="", help="run only the cases whose name holds this text (or one of TEXT|TEXT...)")
-    ARGS = parser.parse_args()
-    os.makedirs(ARGS.out, exist_ok=True)
-    scripts = sorted(os.path.join(ARGS.data, "events", n)
-                     for n in os.listdir(os.path.join(ARGS.data, "events")) if n.endswith(".events"))
-    cases = [script_case(p) for p in scripts] + [link_case(p) for p in scripts] + [
+def case_name(title):
+    """A case's title as a ctest test's name: lower case, words joined by '-'."""
+    return re.sub(r"[^a-z0-9]+", "-", title.lower()).strip("-")
+
+
+def cases():
+    """Every case, by name; the kept event files are the tree's own."""
+    data = os.path.join(HERE, "..", "data")
+    scripts = sorted(os.path.join(data, "events", n)
+                     for n in os.listdir(os.path.join(data, "events")) if n.endswith(".events"))
+    table = [script_case(p) for p in scripts] + [link_case(p) for p in scripts] + [
         ("release outside the canvas keeps the drag", release_outside),
         ("other buttons and the wheel change nothing", other_buttons_and_wheel),
         ("a touch drags as the left button does", touch_drag),
@@ -1245,7 +1099,7 @@ def main():
         ("the About dialog: modal, Enter or its button closes it, Esc does not", about_dialog),
     ] + [bad_link(f) for f in ("#garbage", "#d1.2m", "#d200.70000", "#d1.2%E0%A4%A", "#u1.1x", "#i10.5", "#i0.301")] + [
         ("opened from file://, the page fetches nothing", no_network),
-    ] + [classroom_case(p) for p in scripts + [os.path.join(ARGS.data, "theorem", "interval.events")]] + [
+    ] + [classroom_case(p) for p in scripts + [os.path.join(data, "theorem", "interval.events")]] + [
         device_case(*d) for d in DEVICES] + [
         ("the handles a and b move the interval by keyboard and pointer, into the link", interval_handles),
         ("undo, redo, reset, reload, copy link and a changed fragment keep the work", keeping_the_work),
@@ -1261,26 +1115,11 @@ def main():
         ("screenshot of the page", screenshot),
         ("screenshots of the classroom view", classroom_screenshots),
     ]
-    cases = [case for case in cases if any(only in case[0] for only in ARGS.only.split("|"))]
-    DRIVER = start_chromium()
-    failed = 0
-    try:
-        for name, run in cases:
-            try:
-                run()
-                print("ok      %s" % name)
-            except Exception as e:
-                failed += 1
-                print("FAILED  %s: %s" % (name, e))
-                if os.environ.get("BROWSER_TEST_TRACE"):
-                    import traceback
-                    traceback.print_exc()
-    finally:
-        DRIVER.quit()
-        remove_profile()
-    print("%d of %d cases failed" % (failed, len(cases)))
-    return 1 if failed else 0
+    named = {case_name(title): run for title, run in table}
+    if len(named) != len(table):
+        raise SystemExit("two cases have the same name")
+    return named
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(driver.run_cases(cases(), start_chromium))

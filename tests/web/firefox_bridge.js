@@ -29,7 +29,10 @@ async function main() {
             return page.evaluate((body, args) => Promise.resolve(new Function('args', body)(args)), body, args);
         },
         async viewport(width, height, scale) {
-            await page.setViewport({width, height, deviceScaleFactor: scale});
+            // The size and density alone: page.setViewport also sends
+            // emulation.setScreenOrientationOverride, which Firefox ESR 140
+            // does not know, and an orientation is not what the cases set.
+            await page.mainFrame().browsingContext.setViewport({viewport: {width, height}, devicePixelRatio: scale});
             return null;
         },
         async pointer(steps) {

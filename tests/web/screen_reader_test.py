@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The classroom view with a real screen reader: Orca, in its default
 settings, on a private Xvfb and session bus, with headful Chromium (or
-Firefox ESR, through engines_test.py's driver) showing the page;
+Firefox ESR) showing the page;
 Orca's speech is read as text from its debug file.
 
 usage: screen_reader_test.py --list
@@ -12,7 +12,8 @@ Keys are real X key presses (xdotool), so that they reach Orca first, as a
 student's would. Everything a case starts keeps its files under
 --out/BROWSER/CASE (home, settings, X server, logs), but for its sockets' and
 temporary files' folder, which is removed at the end; every process it
-starts is ended by its process id when the case ends.
+starts is ended by its process id when the case ends. Orca starts through
+orca_alone.py, so that no other Orca on the machine is ended or in the way.
 """
 import argparse
 import os
@@ -26,10 +27,8 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-import browser_test as chromium_suite  # noqa: E402
-import engines_test  # noqa: E402
-
-ARGS = None
+import driver  # noqa: E402
+from driver import mean_text, page_link, replay_state, script_link, theorem_state, two_decimals  # noqa: E402
 
 # Line-buffers the debug file that Orca writes, which it would otherwise
 # hold back until it ends, so that speech can be read as it is spoken.
@@ -89,7 +88,7 @@ class Session:
         with open(os.path.join(folder, "python", "sitecustomize.py"), "w") as f:
             f.write(SITECUSTOMIZE)
         self.speech = os.path.join(folder, "orca-debug.out")
-        self.driver = None
+        self.browser = None
         self.processes = []
 
     def start(self, page_url):
@@ -108,10 +107,12 @@ class Session:
              "org.a11y.Bus.GetAddress"], env=self.env, capture_output=True).returncode == 0, 10,
             "the accessibility bus did not start")
         orca_env = dict(self.env, PYTHONPATH=os.path.join(self.folder, "python"))
-        self.spawn(["orca", "--replace", "--debug-file", self.speech], "orca", orca_env)
+        # Orca alone: /usr/bin/orca would end or refuse other Orcas of the user.
+        self.spawn([sys.executable, os.path.join(HERE, "orca_alone.py"), "--debug-file", self.speech], "orca",
+                   orca_env)
         self.wait_for(lambda: self.spoken(), 30, "Orca said nothing on starting")
         self.quiet()
-        if ARGS.browser == "firefox":
+        if driver.ARGS.browser == "firefox":
             self.start_firefox(page_url)
         else:
             self.start_chromium(page_url)
@@ -122,29 +123,23 @@ class Session:
                                                start_new_session=True))
 
     def start_chromium(self, url):
-        from selenium import webdriver
-        from selenium.webdriver.chrome.options import Options
-        from selenium.webdriver.chrome.service import Service
-        options = Options()
-        for flag in ("--no-sandbox", "--force-renderer-accessibility", "--window-position=0,0",
-                     "--window-size=1200,1000", "--force-device-scale-factor=1", "--lang=en-US",
-                     "--no-first-run", "--disable-gpu", "--user-data-dir=" + os.path.join(self.folder, "chromium")):
-            options.add_argument(flag)
         os.environ.update({k: self.env[k] for k in BROWSER_ENVIRONMENT})
         # No "controlled by automated test software" bar for Orca to read.
-        options.add_experimental_option("excludeSwitches", ["enable-automation"])
-        self.driver = webdriver.Chrome(options=options, service=Service(log_path=os.path.join(self.folder,
-                                                                                               "chromedriver.log")))
-        self.driver.get(url)
-        self.evaluate = lambda body: self.driver.execute_script(body)
-        self.wait_ready()
+        self.browse(url, lambda: driver.Chromium(
+            flags=("--force-renderer-accessibility", "--window-position=0,0", "--window-size=1200,1000",
+                   "--force-device-scale-factor=1", "--lang=en-US", "--no-first-run", "--disable-gpu"),
+            headless=False, profile=os.path.join(self.folder, "chromium"),
+            log_path=os.path.join(self.folder, "chromedriver.log"), automation_bar=False))
 
     def start_firefox(self, url):
         os.environ.update({k: self.env[k] for k in BROWSER_ENVIRONMENT})
         os.environ["BRISQUAL_FIREFOX_HEADFUL"] = "1"
-        self.firefox = engines_test.Firefox()
-        self.firefox.goto(url)
-        self.evaluate = lambda body: self.firefox.evaluate(body)
+        self.browse(url, driver.Firefox)
+
+    def browse(self, url, start):
+        self.browser = driver.BROWSER = start()
+        self.browser.goto(url)
+        self.evaluate = self.browser.evaluate
         self.wait_ready()
 
     def wait_ready(self):
@@ -197,11 +192,10 @@ class Session:
         subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], env=self.env, check=True)
 
     def stop(self):
-        for browser in (self.driver, getattr(self, "firefox", None)):
-            try:
-                browser and browser.quit()
-            except Exception:  # a browser that has gone already
-                pass
+        try:
+            self.browser and self.browser.quit()
+        except Exception:  # a browser that has gone already
+            pass
         # Orca ignores SIGINT; SIGTERM ends it and flushes its file.
         for p in reversed(self.processes):
             if p.poll() is None:
@@ -303,15 +297,10 @@ def spoken_text(said):
     return " | ".join(said)
 
 
-def page_link(session):
-    from urllib.parse import unquote
-    return unquote(session.evaluate("return location.hash").lstrip("#"))
-
-
 def expect_moved(session, key):
-    before = page_link(session)
+    before = page_link()
     said = session.said_after(lambda: session.key(key), 2.5)
-    after = page_link(session)
+    after = page_link()
     if after == before:
         raise AssertionError("%s did not reach the page (the curve did not move); Orca said: %s"
                              % (key, spoken_text(said)))
@@ -326,9 +315,9 @@ def name_on_focus(session):
     if not name:
         raise AssertionError("the plot has no name")
     role = session.evaluate("return document.activeElement.getAttribute('aria-roledescription') || ''")
-    state = chromium_suite.replay_state(page_link(session))
-    sample = "sample 150: x = %s, f = %s" % (chromium_suite.two_decimals(150 * state["step_width"]),
-                                             chromium_suite.two_decimals(state["curve"][150]))
+    state = replay_state(page_link())
+    sample = "sample 150: x = %s, f = %s" % (two_decimals(150 * state["step_width"]),
+                                             two_decimals(state["curve"][150]))
     for what, text in (("its name", name), ("its role", role), ("the selected sample", sample)):
         if not text or not any(text.lower() in s.lower() for s in said):
             raise AssertionError("on Tab onto the plot Orca said %r, not %s %r" % (spoken_text(said), what, text))
@@ -342,14 +331,14 @@ def key_moves_the_curve(session):
 def mean_after_a_change(session):
     tab_onto_plot(session)
     link, said = expect_moved(session, "Up")
-    want = "mean value " + chromium_suite.mean_text(link)
+    want = "mean value " + mean_text(link)
     told = [s for s in said if want in s.lower()]
     if not told:
         raise AssertionError("after the change Orca said %r, not %r" % (spoken_text(said), want))
     if len(told) > 1:
         raise AssertionError("after the change Orca said the mean %d times: %r" % (len(told), spoken_text(said)))
     # With it, every point c where the curve meets its mean.
-    points = [chromium_suite.two_decimals(c) for c in chromium_suite.theorem_state(link)[0]["c"]]
+    points = [two_decimals(c) for c in theorem_state(link)[0]["c"]]
     if not points or not all(c in told[0] for c in points):
         raise AssertionError("after the change Orca said %r, not the points c %s" % (told[0], ", ".join(points)))
 
@@ -362,7 +351,6 @@ CASES = {
 
 
 def main():
-    global ARGS
     if sys.argv[1:] == ["--list"]:
         print("\n".join(CASES))
         return 0
@@ -371,12 +359,11 @@ def main():
     for option in ("--page", "--replay", "--data", "--out"):
         parser.add_argument(option, required=True)
     parser.add_argument("--browser", choices=("chromium", "firefox"), default="chromium")
-    ARGS = parser.parse_args()
-    chromium_suite.ARGS = ARGS
+    ARGS = driver.ARGS = parser.parse_args()
     for tool in ("orca", "xdotool", "dbus-daemon", "/usr/libexec/at-spi-bus-launcher"):
         if not shutil.which(tool):
             raise SystemExit("%s is missing: scripts/test installs the screen reader's packages" % tool)
-    link = chromium_suite.script_link(os.path.join(ARGS.data, "events", "steep.events"))
+    link = script_link(os.path.join(ARGS.data, "events", "steep.events"))
     session = Session(os.path.abspath(os.path.join(ARGS.out, ARGS.browser, ARGS.case)))
     try:
         session.start("file://" + os.path.abspath(ARGS.page) + "?view=classroom#" + link)
