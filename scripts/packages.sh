@@ -153,13 +153,11 @@ ensure_npm_packages() {
 # machine has a newer one of its own. Debian's nodejs cannot be installed
 # beside another nodejs package, so it is unpacked into the build tree;
 # the JavaScript it loads from /usr/share/nodejs is installed (as root).
-# Prints nothing where it cannot be had.
+# Prints nothing where it cannot be had, or is the machine's node.
 debian_node() {
     local dir=$BRISQUAL_ROOT/build/debian-node version
-    if dpkg-query -W -f='${Version}' nodejs 2>/dev/null | grep -q '+dfsg'; then
-        command -v node
-        return
-    fi
+    # The machine's node is Debian's own: the usual run is that run.
+    dpkg-query -W -f='${Version}' nodejs 2>/dev/null | grep -q '+dfsg' && return 0
     [ -x "$dir/node" ] && { echo "$dir/node"; return; }
     [ "$(id -u)" = 0 ] || return 0
     ensure_packages node-acorn node-cjs-module-lexer node-undici >&2 || return 0

@@ -15,7 +15,8 @@ async function main() {
     const fd = fs.openSync(wasmOut, 'w');
     const wasi = new WASI({ version: 'preview1', args: ['formula_bits'], env: {}, stdout: fd, returnOnExit: true });
     const module = await WebAssembly.compile(fs.readFileSync(wasmFile));
-    const instance = await WebAssembly.instantiate(module, wasi.getImportObject());
+    // Node.js 18 has no getImportObject(); wasiImport is in every version.
+    const instance = await WebAssembly.instantiate(module, { wasi_snapshot_preview1: wasi.wasiImport });
     const status = wasi.start(instance);
     fs.closeSync(fd);
     const ours = fs.readFileSync(wasmOut, 'utf8').split('\n');
