@@ -23,6 +23,7 @@ ensure_packages() {
     if [ $need_i386 = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
         echo "Adding the i386 architecture, for 32-bit Wine (dpkg --add-architecture i386)"
         dpkg --add-architecture i386 || return 1
+        BRISQUAL_APT_UPDATED=   # the lists have no i386 packages yet
     fi
     export DEBIAN_FRONTEND=noninteractive
     # apt's own output only when it fails, so that the reason is not lost;
@@ -32,14 +33,18 @@ ensure_packages() {
     # since the packages may well be in them; the install says if not.
     local log try update_errors="" status=0
     log=$(mktemp) || return 1
-    for try in 1 2 3; do
+    # Once a command has fetched the lists, later installs use them.
+    [ -n "${BRISQUAL_APT_UPDATED:-}" ] || for try in 1 2 3; do
         with_progress "apt-get update" "$log" apt-get update -q
         update_errors=$(grep -E '^(E|W): ' "$log" || true)
         echo "$update_errors" | grep -q '^E: ' || { update_errors=""; break; }
         [ $try = 3 ] || { echo "apt-get update: a package list failed its check; trying again in 20 s"; sleep 20; }
     done
-    [ -z "$update_errors" ] && echo "apt-get update: done" ||
-        echo "apt-get update: going on without the lists that failed: $update_errors" | head -5
+    if [ -z "${BRISQUAL_APT_UPDATED:-}" ]; then
+        [ -z "$update_errors" ] && echo "apt-get update: done" ||
+            echo "apt-get update: going on without the lists that failed: $update_errors" | head -5
+        BRISQUAL_APT_UPDATED=1
+    fi
     if ! with_progress "apt-get install" "$log" apt-get install -y -q "${missing[@]}"; then
         tail -20 "$log" >&2
         echo "apt-get install failed" >&2
