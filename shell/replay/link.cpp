@@ -43,6 +43,12 @@ std::string LinkFaultMessage(LinkFault fault, uint64_t at)
     case LinkBadInterval:
         snprintf(text, sizeof text, "an interval whose samples are not 0 <= A < B <= %d", SampleCount);
         break;
+    case LinkBadSamples:
+        snprintf(text, sizeof text,
+                 "samples that are not %d characters of base64url, each eight bytes a finite double of at most "
+                 "%g in size",
+                 LinkSampleChars, MaxLinkSample);
+        break;
     }
     char where[48];
     snprintf(where, sizeof where, " at character %llu of the fragment", (unsigned long long)at);
