@@ -3,6 +3,7 @@
 #include "model/link.h"
 
 #include "model/drag.h"
+#include "model/prepared_curves.h"
 #include "model/theorem.h"
 
 #include <math.h>
@@ -111,8 +112,6 @@ const char *LinkFaultName(LinkFault fault)
     switch (fault) {
     case LinkFine:
         return "";
-    case LinkNoHash:
-        return "hash";
     case LinkTooLong:
         return "length";
     case LinkBadEscape:
@@ -142,9 +141,15 @@ bool LinkReader::Feed(const char *data, size_t size, LinkEvents &events)
 bool LinkReader::Finish(LinkEvents &events)
 {
     if (fault_ == LinkFine) {
-        if (stage_ == BeforeHash)
-            Fail(LinkNoHash, 0);
-        else if (escapeDigits_ >= 0)
+        if (stage_ == BeforeHash) {
+            // An address with no '#' opens the first prepared curve.
+            stage_ = InFragment;
+            for (const char *c = PreparedCurves[0]; *c && fault_ == LinkFine; c++)
+                TakeDecoded((unsigned char)*c, events);
+        }
+        if (fault_ != LinkFine)
+            return false;
+        if (escapeDigits_ >= 0)
             Fail(LinkUnfinishedEscape, escapeAt_);
         else if (field_ == Samples)
             Fail(LinkBadSamples, eventAt_);

@@ -61,7 +61,6 @@ size_t WriteStateLink(char *out);
 // What is wrong with a link that is refused.
 enum LinkFault {
     LinkFine,
-    LinkNoHash,             // no '#', so no events
     LinkTooLong,            // longer than a browser opens
     LinkBadEscape,          // a '%' not followed by two hex digits
     LinkUnfinishedEscape,   // the fragment ends inside a % escape
@@ -71,8 +70,8 @@ enum LinkFault {
     LinkBadInterval,        // an interval TheoremIntervalValid refuses
     LinkBadSamples,         // samples cut short, not base64url, or not finite and within MaxLinkSample
 };
-// The fault's short name, by which the page keys its messages: "hash",
-// "length", "encoding", "item", "range", "pulse", "interval" or "samples".
+// The fault's short name, by which the page keys its messages: "length", "encoding", "item", "range", "pulse",
+// "interval" or "samples".
 const char *LinkFaultName(LinkFault fault);
 
 // Where a reader puts each event it completes; the one who reads keeps
@@ -87,12 +86,13 @@ protected:
 
 // Reads one link as it arrives, in pieces of any size, in memory that does
 // not grow with it: anything up to the first '#' is the page's address and
-// is skipped; tabs and line breaks are dropped and blanks at either end are
-// trimmed, as a browser does to an address; the fragment is
-// percent-decoded, then read as events. An address longer than a browser
-// opens (MaxUrlLength, counted as the browser holds it: without those tabs,
-// line breaks and end blanks, and with each blank or control inside it and
-// each byte past ASCII percent-escaped) is refused.
+// is skipped (with no '#' at all, the link is the first of PreparedCurves);
+// tabs and line breaks are dropped and blanks at either end are trimmed, as
+// a browser does to an address; the fragment is percent-decoded, then read
+// as events. An address longer than a browser opens (MaxUrlLength, counted
+// as the browser holds it: without those tabs, line breaks and end blanks,
+// and with each blank or control inside it and each byte past ASCII
+// percent-escaped) is refused.
 class LinkReader {
 public:
     // Appends the events completed; false at the first fault (and for
@@ -101,7 +101,7 @@ public:
     bool Finish(LinkEvents &events);   // the end of the link
     LinkFault Fault() const { return fault_; }
     // Where: the character of the decoded fragment, from 1; 0 for a fault
-    // of the whole link (no '#', too long).
+    // of the whole link (too long).
     uint64_t At() const { return faultAt_; }
 
 private:

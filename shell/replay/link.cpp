@@ -19,8 +19,6 @@ std::string LinkFaultMessage(LinkFault fault, uint64_t at)
     switch (fault) {
     case LinkFine:
         return std::string();
-    case LinkNoHash:
-        return "no '#' (the events of a link follow its '#')";
     case LinkTooLong:
         snprintf(text, sizeof text, "an address longer than the %zu characters a browser opens", MaxUrlLength);
         return text;

@@ -513,6 +513,10 @@ http://127.0.0.1:8000/brisqual.html?view=classic#d200.300m200.310u200.310
 #d00200.00300m200.310u200.310
 LINKS
     printf '#' | "$replay" --from-link | cmp -s - <("$replay" </dev/null) || fail "'#' is not the flat curve"
+    for address in d200.300 file:///usr/share/brisqual/brisqual.html; do
+        printf '%s' "$address" | "$replay" --from-link --state | cmp -s - \
+            <("$replay" --state "$scripts/pulse/preset-hill.events") || fail "'$address' is not the first prepared curve"
+    done
     printf '#d200.300m200.310' | "$replay" --from-link --state | grep -q '"active": 0' ||
         fail "a link ending in a drag leaves it held"
     while IFS= read -r link; do
@@ -522,7 +526,6 @@ LINKS
         [ "$status" = 2 ] && [ ! -s stdout ] && [ ! -e bad.png ] && grep -qE "bad.link: .*(character|no '#')" stderr ||
             fail "'$link': exit $status: $(head -c 300 stderr)"
     done <<'LINKS'
-d200.300
 #d200.300m200.310u200.31x
 #d200.300 m200.310
 #d70000.1

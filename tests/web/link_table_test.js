@@ -49,7 +49,7 @@ const fail = what => {
 
     // The address as the tool is given it, and as the browser holds it.
     const address = row.link.trimStart().startsWith("#") ? Page + row.link : row.link;
-    const page = link.readFragment(new URL(address).hash);
+    const page = address.includes("#") ? link.readFragment(new URL(address).hash) : link.readAddress(address);
     const tool = spawnSync(replay, ["--from-link", "--state"], { input: address, encoding: "utf8",
                                                                 maxBuffer: 1 << 26 });
     if (tool.status !== 0 && tool.status !== 2)

@@ -62,6 +62,10 @@ function fault() {
 // The items of a fragment's text, without its '#'.
 export const parseLink = text => read("#" + text);
 
+// A whole address (location.href), read as the replay tool reads it: one
+// with no '#' is the first prepared curve, as model/prepared_curves.h says.
+export const readAddress = href => read(href);
+
 // The fragment of an address (location.hash, '#' and all), or an error.
 export const readFragment = hash => read("#" + hash.slice(1));
 
