@@ -11,6 +11,12 @@ void ResetCurve()
         Curve.CurveValues[i] = 0.0;
 }
 
+void SetCurveSamples(const double *samples)
+{
+    for (int i = 0; i <= SampleCount; i++)
+        Curve.CurveValues[i] = samples[i];
+}
+
 // V[k] is the sum of StepWidth*F[j] for j = 0..k-2 in increasing j. One
 // running sum adds exactly the same products in the same order as summing
 // every entry afresh, so the values are identical and the cost is O(N).

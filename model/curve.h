@@ -25,5 +25,7 @@ const double IntervalReciprocal = 0.15915497620314795;
 const float PlotWidth = 600.0f;
 
 void ResetCurve();
+// Every sample at once, as a link's state form holds them.
+void SetCurveSamples(const double *samples);
 void ComputeRunningIntegral();
 double MeanLevel();

@@ -3,7 +3,11 @@
 #include "model/link.h"
 
 #include "model/drag.h"
+#include "model/prepared_curves.h"
 #include "model/theorem.h"
+
+#include <math.h>
+#include <string.h>
 
 // The digits of v, at most five, to OUT; their count.
 static size_t WriteNumber(uint32_t v, char *out)
@@ -49,13 +53,65 @@ size_t WriteLinkEvent(const ScriptEvent &e, char *out)
     return n;
 }
 
+static const char Base64Url[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
+
+static int Base64UrlValue(unsigned char c)
+{
+    return c >= 'A' && c <= 'Z' ? c - 'A' :
+        c >= 'a' && c <= 'z'    ? c - 'a' + 26 :
+        c >= '0' && c <= '9'    ? c - '0' + 52 :
+        c == '-'                ? 62 :
+        c == '_'                ? 63 :
+                                  -1;
+}
+
+static bool LinkSampleValid(double v)
+{
+    return fabs(v) <= MaxLinkSample;   // false for NaN too
+}
+
+bool WriteLinkSamples(const double *samples, char *out)
+{
+    for (int k = 0; k <= SampleCount; k++)
+        if (!LinkSampleValid(samples[k]))
+            return false;
+    size_t n = 0;
+    out[n++] = 's';
+    uint32_t bits = 0;
+    int count = 0;
+    for (int k = 0; k <= SampleCount; k++) {
+        uint64_t word;
+        memcpy(&word, &samples[k], sizeof word);
+        for (int i = 0; i < 8; i++) {
+            bits = (bits << 8) | (uint32_t)((word >> (8 * i)) & 0xFF);   // little-endian, on any machine
+            count += 8;
+            while (count >= 6) {
+                count -= 6;
+                out[n++] = Base64Url[(bits >> count) & 63];
+            }
+        }
+    }
+    if (count)
+        out[n++] = Base64Url[(bits << (6 - count)) & 63];
+    return true;
+}
+
+size_t WriteStateLink(char *out)
+{
+    if (!WriteLinkSamples(Curve.CurveValues, out))
+        return 0;
+    size_t n = LinkSamplesLength;
+    const ScriptEvent pulse = {EventPulse, (uint16_t)Drag.NextPulse.Shape, (uint16_t)Drag.NextPulse.Width, false, NULL};
+    n += WriteLinkEvent(pulse, out + n);
+    const ScriptEvent interval = {EventInterval, (uint16_t)Theorem.First, (uint16_t)Theorem.Last, false, NULL};
+    return n + WriteLinkEvent(interval, out + n);
+}
+
 const char *LinkFaultName(LinkFault fault)
 {
     switch (fault) {
     case LinkFine:
         return "";
-    case LinkNoHash:
-        return "hash";
     case LinkTooLong:
         return "length";
     case LinkBadEscape:
@@ -69,6 +125,8 @@ const char *LinkFaultName(LinkFault fault)
         return "pulse";
     case LinkBadInterval:
         return "interval";
+    case LinkBadSamples:
+        return "samples";
     }
     return "";
 }
@@ -83,10 +141,18 @@ bool LinkReader::Feed(const char *data, size_t size, LinkEvents &events)
 bool LinkReader::Finish(LinkEvents &events)
 {
     if (fault_ == LinkFine) {
-        if (stage_ == BeforeHash)
-            Fail(LinkNoHash, 0);
-        else if (escapeDigits_ >= 0)
+        if (stage_ == BeforeHash) {
+            // An address with no '#' opens the first prepared curve.
+            stage_ = InFragment;
+            for (const char *c = PreparedCurves[0]; *c && fault_ == LinkFine; c++)
+                TakeDecoded((unsigned char)*c, events);
+        }
+        if (fault_ != LinkFine)
+            return false;
+        if (escapeDigits_ >= 0)
             Fail(LinkUnfinishedEscape, escapeAt_);
+        else if (field_ == Samples)
+            Fail(LinkBadSamples, eventAt_);
         else if (field_ != Letter)
             EndEvent(events);
     }
@@ -169,6 +235,10 @@ void LinkReader::TakeRaw(unsigned char c, LinkEvents &events)
 void LinkReader::TakeDecoded(unsigned char c, LinkEvents &events)
 {
     const uint64_t at = ++decoded_;
+    if (field_ == Samples) {
+        TakeSampleChar(c, events);
+        return;
+    }
     const bool digit = c >= '0' && c <= '9';
     if (field_ == Y && (!digit || digits_ == 5)) {
         if (digits_ == 0) {
@@ -181,6 +251,15 @@ void LinkReader::TakeDecoded(unsigned char c, LinkEvents &events)
     }
     if (field_ == Letter) {
         event_ = ScriptEvent{};
+        if (c == 's' && at == 1) {
+            // The state form: the samples come first, and only there.
+            eventAt_ = at;
+            field_ = Samples;
+            sampleChars_ = bitCount_ = wordBytes_ = sampleCount_ = 0;
+            bits_ = 0;
+            word_ = 0;
+            return;
+        }
         if (!LinkKindOf(c, event_.kind)) {
             Fail(LinkNoEvent, at);
             return;
@@ -225,6 +304,44 @@ void LinkReader::EndEvent(LinkEvents &events)
     }
     event_.x = (uint16_t)x_;
     event_.y = (uint16_t)value_;
+    events.Add(event_);
+    field_ = Letter;
+}
+
+// One character of the state form's samples: six bits, taken into bytes,
+// each eight bytes a double, checked as it completes.
+void LinkReader::TakeSampleChar(unsigned char c, LinkEvents &events)
+{
+    const int v = Base64UrlValue(c);
+    if (v < 0) {
+        Fail(LinkBadSamples, eventAt_);
+        return;
+    }
+    bits_ = ((bits_ << 6) | (uint32_t)v) & 0xFFF;
+    bitCount_ += 6;
+    if (bitCount_ >= 8 && sampleCount_ <= SampleCount) {
+        bitCount_ -= 8;
+        word_ |= (uint64_t)((bits_ >> bitCount_) & 0xFF) << (8 * wordBytes_);
+        if (++wordBytes_ == 8) {
+            double sample;
+            memcpy(&sample, &word_, sizeof sample);
+            if (!LinkSampleValid(sample)) {
+                Fail(LinkBadSamples, eventAt_);
+                return;
+            }
+            samples_[sampleCount_++] = sample;
+            word_ = 0;
+            wordBytes_ = 0;
+        }
+    }
+    if (++sampleChars_ < LinkSampleChars)
+        return;
+    if ((bits_ & ((1u << bitCount_) - 1)) != 0) {
+        Fail(LinkBadSamples, eventAt_);   // only one text stands for a curve
+        return;
+    }
+    event_.kind = EventSamples;
+    event_.samples = samples_;
     events.Add(event_);
     field_ = Letter;
 }

@@ -2,11 +2,14 @@
 // letter (d press, m move, u release) and the client pixel x.y, for example
 // brisqual.html#d200.300m200.310u200.310, p and the pulse's shape.width
 // (p1.30) for the presses after it, or the theorem's interval, i and its
-// samples a.b (i60.240). The one reader and the one writer of links: the
+// samples a.b (i60.240). A link in its state form opens with s and the
+// curve's samples themselves (below), so that its length does not grow
+// with the work that made the curve. The one reader and the one writer of links: the
 // replay tool and the page's module both use these, so that they open and
 // refuse the same links.
 #pragma once
 
+#include "model/curve.h"
 #include "model/event.h"
 
 #include <stddef.h>
@@ -30,10 +33,34 @@ bool LinkKindOf(unsigned char letter, ScriptEventKind &kind);
 // a key, which a link never holds (Esc would end the page).
 size_t WriteLinkEvent(const ScriptEvent &event, char *out);
 
+// The state form: 's' first in the fragment, then the SampleCount + 1
+// samples as the bytes of little-endian IEEE doubles in base64url (RFC 4648
+// section 5, without padding; the two bits left over in the last character
+// are 0, so that a curve has one text). Events may follow, as in any link:
+// the writers put the pulse in force and the interval there.
+enum {
+    LinkSampleBytes = 8 * (SampleCount + 1),
+    LinkSampleChars = (LinkSampleBytes * 8 + 5) / 6,
+    LinkSamplesLength = 1 + LinkSampleChars,   // with the 's'
+};
+// The largest |sample| a link carries: far beyond any drag's reach, and far
+// enough below the largest double that no integral of it overflows.
+const double MaxLinkSample = 1e15;
+
+// Writes 's' and the samples' text (LinkSamplesLength characters) to OUT;
+// false, writing nothing, for a sample the reader would refuse.
+bool WriteLinkSamples(const double *samples, char *out);
+
+// The model's own state as a link: its curve's samples, the pulse the next
+// press takes and the theorem's interval ("s...p0.19i0.300"), to OUT, which
+// holds MaxStateLinkLength characters; the length, or 0 for a sample the
+// state form cannot carry.
+enum { MaxStateLinkLength = LinkSamplesLength + 2 * MaxLinkEventLength };
+size_t WriteStateLink(char *out);
+
 // What is wrong with a link that is refused.
 enum LinkFault {
     LinkFine,
-    LinkNoHash,             // no '#', so no events
     LinkTooLong,            // longer than a browser opens
     LinkBadEscape,          // a '%' not followed by two hex digits
     LinkUnfinishedEscape,   // the fragment ends inside a % escape
@@ -41,9 +68,10 @@ enum LinkFault {
     LinkBeyond65535,        // a press, move or release off any screen
     LinkBadPulse,           // a pulse that ValidPulse refuses
     LinkBadInterval,        // an interval TheoremIntervalValid refuses
+    LinkBadSamples,         // samples cut short, not base64url, or not finite and within MaxLinkSample
 };
-// The fault's short name, by which the page keys its messages: "hash",
-// "length", "encoding", "item", "range", "pulse" or "interval".
+// The fault's short name, by which the page keys its messages: "length", "encoding", "item", "range", "pulse",
+// "interval" or "samples".
 const char *LinkFaultName(LinkFault fault);
 
 // Where a reader puts each event it completes; the one who reads keeps
@@ -58,12 +86,13 @@ protected:
 
 // Reads one link as it arrives, in pieces of any size, in memory that does
 // not grow with it: anything up to the first '#' is the page's address and
-// is skipped; tabs and line breaks are dropped and blanks at either end are
-// trimmed, as a browser does to an address; the fragment is
-// percent-decoded, then read as events. An address longer than a browser
-// opens (MaxUrlLength, counted as the browser holds it: without those tabs,
-// line breaks and end blanks, and with each blank or control inside it and
-// each byte past ASCII percent-escaped) is refused.
+// is skipped (with no '#' at all, the link is the first of PreparedCurves);
+// tabs and line breaks are dropped and blanks at either end are trimmed, as
+// a browser does to an address; the fragment is percent-decoded, then read
+// as events. An address longer than a browser opens (MaxUrlLength, counted
+// as the browser holds it: without those tabs, line breaks and end blanks,
+// and with each blank or control inside it and each byte past ASCII
+// percent-escaped) is refused.
 class LinkReader {
 public:
     // Appends the events completed; false at the first fault (and for
@@ -72,7 +101,7 @@ public:
     bool Finish(LinkEvents &events);   // the end of the link
     LinkFault Fault() const { return fault_; }
     // Where: the character of the decoded fragment, from 1; 0 for a fault
-    // of the whole link (no '#', too long).
+    // of the whole link (too long).
     uint64_t At() const { return faultAt_; }
 
 private:
@@ -83,7 +112,9 @@ private:
     bool CountAddress(unsigned char c);
 
     enum Stage { BeforeHash, InFragment };
-    enum Field { Letter, X, Y };
+    void TakeSampleChar(unsigned char c, LinkEvents &events);
+
+    enum Field { Letter, X, Y, Samples };
     Stage stage_ = BeforeHash;
     LinkFault fault_ = LinkFine;
     uint64_t faultAt_ = 0;
@@ -99,4 +130,9 @@ private:
     uint32_t value_ = 0, x_ = 0;   // up to five digits each
     uint64_t addressLength_ = 0;   // characters of the address so far
     uint64_t heldBlanks_ = 0;      // inside it if anything but blanks follows
+    // The state form's samples as they are decoded.
+    int sampleChars_ = 0, bitCount_ = 0, wordBytes_ = 0, sampleCount_ = 0;
+    uint32_t bits_ = 0;
+    uint64_t word_ = 0;
+    double samples_[SampleCount + 1] = {};
 };

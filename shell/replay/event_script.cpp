@@ -217,6 +217,7 @@ const char *EventScriptParser::CountReason() const
     case EventInterval:
         return "expected 'interval A B'";
     case EventKey:
+    case EventSamples:   // only links hold them
         break;
     }
     return "expected 'key NAME'";
@@ -276,6 +277,9 @@ bool ReplayEvent(const ScriptEvent &e)
         break;
     case EventInterval:
         SetTheoremInterval(e.x, e.y);   // checked when read; the picture does not change
+        break;
+    case EventSamples:
+        SetCurveSamples(e.samples);   // checked when read
         break;
     }
     return true;

@@ -19,8 +19,6 @@ std::string LinkFaultMessage(LinkFault fault, uint64_t at)
     switch (fault) {
     case LinkFine:
         return std::string();
-    case LinkNoHash:
-        return "no '#' (the events of a link follow its '#')";
     case LinkTooLong:
         snprintf(text, sizeof text, "an address longer than the %zu characters a browser opens", MaxUrlLength);
         return text;
@@ -42,6 +40,12 @@ std::string LinkFaultMessage(LinkFault fault, uint64_t at)
         break;
     case LinkBadInterval:
         snprintf(text, sizeof text, "an interval whose samples are not 0 <= A < B <= %d", SampleCount);
+        break;
+    case LinkBadSamples:
+        snprintf(text, sizeof text,
+                 "samples that are not %d characters of base64url, each eight bytes a finite double of at most "
+                 "%g in size",
+                 LinkSampleChars, MaxLinkSample);
         break;
     }
     char where[48];

@@ -30,8 +30,8 @@ static const int MaxSide = 16384;
 // The one text of the tool's usage: docs/replay-tool.md and the manual page are checked
 // against it.
 static const char Usage[] =
-    "usage: brisqual-replay [--state] [--ops] [--link] [--png FILE] [--size WxH]\n"
-    "                       [--from-link] [--] [EVENTS]\n"
+    "usage: brisqual-replay [--state] [--ops] [--link] [--link-form events|state]\n"
+    "                       [--png FILE] [--size WxH] [--from-link] [--] [EVENTS]\n"
     "       brisqual-replay --help | --version\n"
     "\n"
     "Replays mouse and key events through the curve as the main window does,\n"
@@ -44,14 +44,22 @@ static const char Usage[] =
     "               curve meets the mean, the stretches where it lies on it,\n"
     "               and the areas above and below the mean\n"
     "  --ops        print the drawing operations of the repaint, one a line\n"
-    "  --link       print the events as the fragment of a link to the browser\n"
-    "               page (brisqual.html#d200.300m200.310u200.310): d press,\n"
-    "               m move, u release, each with x.y, pK.W, the pulse that\n"
-    "               the next press grabbing a sample takes, when it changes,\n"
-    "               and i the interval, with its samples a.b; keys, and moves\n"
-    "               that change nothing, are left out. A fragment longer than\n"
-    "               2,095,104 characters is refused: browsers open addresses\n"
-    "               of up to 2,097,152, and the page's own needs the rest\n"
+    "  --link       print a link to the browser page's curve, pulse and\n"
+    "               interval: its fragment, in the shorter of its two forms\n"
+    "               (the events form when they are as long). The events form\n"
+    "               (brisqual.html#d200.300m200.310u200.310): d press, m move,\n"
+    "               u release, each with x.y, pK.W, the pulse that the next\n"
+    "               press grabbing a sample takes, when it changes, and i the\n"
+    "               interval, with its samples a.b; keys, and moves that change\n"
+    "               nothing, are left out. The state form: s and the 301\n"
+    "               samples as the bytes of little-endian doubles in base64url,\n"
+    "               then the pulse in force and the interval (s...p0.19i0.300),\n"
+    "               3,236 characters at most. A fragment longer than 2,095,104\n"
+    "               characters is refused: browsers open addresses of up to\n"
+    "               2,097,152, and the page's own needs the rest\n"
+    "  --link-form events|state\n"
+    "               write --link in that form whatever its length; a curve\n"
+    "               opened from a state form has no events form\n"
     "  --png FILE   write the picture of the client area as a PNG; '-' is\n"
     "               standard output (alone: not with --state, --ops or --link),\n"
     "               and so are /dev/stdout, /dev/fd/1 and /proc/self/fd/1\n"
@@ -60,8 +68,10 @@ static const char Usage[] =
     "  --from-link  EVENTS holds a link instead: a whole address, or its '#'\n"
     "               and the fragment after it, percent-decoded and read as\n"
     "               the page reads it; one longer than 2,097,152 characters\n"
-    "               is refused. A link that ends in the middle of a drag\n"
-    "               ends the drag there with a release, as the page does\n"
+    "               is refused. An address with no '#' opens the page's first\n"
+    "               prepared curve, as the page does. A link that ends in the\n"
+    "               middle of a drag ends the drag there with a release, as\n"
+    "               the page does\n"
     "  -h, --help   print this and exit\n"
     "  --version    print the version and exit\n"
     "  --           ends the options\n"
@@ -143,7 +153,9 @@ static std::string StateJson()
     out += ", \"anchor\": " + std::to_string(Drag.AnchorIndex);
     out += ", \"last_y\": " + std::to_string(Drag.LastPointerY);
     out += ", \"pulse_shape\": " + std::to_string(Drag.DragPulse.Shape);
-    out += ", \"pulse_width\": " + std::to_string(Drag.DragPulse.Width) + "}";
+    out += ", \"pulse_width\": " + std::to_string(Drag.DragPulse.Width);
+    out += ", \"next_pulse_shape\": " + std::to_string(Drag.NextPulse.Shape);
+    out += ", \"next_pulse_width\": " + std::to_string(Drag.NextPulse.Width) + "}";
     out += ", \"theorem\": " + TheoremJson() + "}\n";
     return out;
 }
@@ -188,15 +200,20 @@ struct LinkText {
     size_t length = 1;
     Pulse written;           // what the link's next press takes
     ScriptEvent last = {};   // the last press, move or release written
+    bool samples = false;    // a curve set whole, which only the state form holds
 
     void Add(const ScriptEvent &e)
     {
+        if (e.kind == EventSamples) {
+            samples = true;
+            return;
+        }
         if (e.kind == EventMove && (!Drag.DragActive || e.y == Drag.LastPointerY))
             return;
         if (e.kind == EventDown && GrabbedSample(e.x) >= 0 &&
             (Drag.NextPulse.Shape != written.Shape || Drag.NextPulse.Width != written.Width)) {
             written = Drag.NextPulse;
-            ScriptEvent pulse = {EventPulse, (uint16_t)written.Shape, (uint16_t)written.Width, false};
+            ScriptEvent pulse = {EventPulse, (uint16_t)written.Shape, (uint16_t)written.Width, false, NULL};
             Put(pulse);
         }
         if (e.kind == EventInterval) {
@@ -218,6 +235,15 @@ struct LinkText {
         Put(up);
     }
 
+    // The pulse chosen after the last press, which the page keeps too.
+    void Finish()
+    {
+        if (Drag.NextPulse.Shape != written.Shape || Drag.NextPulse.Width != written.Width) {
+            written = Drag.NextPulse;
+            Put(ScriptEvent{EventPulse, (uint16_t)written.Shape, (uint16_t)written.Width, false, NULL});
+        }
+    }
+
     void Put(const ScriptEvent &e)
     {
         char piece[MaxLinkEventLength];
@@ -227,6 +253,16 @@ struct LinkText {
             text.append(piece, n);
     }
 };
+
+// The state form of the model's curve, pulse and interval, from its '#';
+// empty for a sample no link carries.
+static std::string StateLinkText()
+{
+    char text[1 + MaxStateLinkLength];
+    text[0] = '#';
+    const size_t n = WriteStateLink(text + 1);
+    return n ? std::string(text, 1 + n) : std::string();
+}
 
 static bool ParseSize(const char *text, int &width, int &height)
 {
@@ -268,6 +304,7 @@ static int WriteOut(const std::string &text)
 static int Run(int argc, char **argv)
 {
     bool wantState = false, wantOps = false, wantLink = false, fromLink = false, sized = false, options = true;
+    enum { AnyForm, EventsForm, StateForm } linkForm = AnyForm;
     const char *pngPath = NULL;
     const char *scriptPath = NULL;
     int width = ClientWidth, height = ClientHeight;
@@ -289,6 +326,11 @@ static int Run(int argc, char **argv)
         } else if (strcmp(arg, "--ops") == 0) {
             wantOps = true;
         } else if (strcmp(arg, "--link") == 0) {
+            wantLink = true;
+        } else if (strcmp(arg, "--link-form") == 0) {
+            if (++i >= argc || (strcmp(argv[i], "events") != 0 && strcmp(argv[i], "state") != 0))
+                return UsageError("--link-form needs events or state");
+            linkForm = strcmp(argv[i], "events") == 0 ? EventsForm : StateForm;
             wantLink = true;
         } else if (strcmp(arg, "--from-link") == 0) {
             fromLink = true;
@@ -380,7 +422,22 @@ static int Run(int argc, char **argv)
             linkText.Release();
         EndDrag();
     }
-    if (wantLink && linkText.length > MaxFragmentLength) {
+    if (wantLink)
+        linkText.Finish();
+    // The shorter form, unless one is asked for; a curve set whole has no
+    // events, and a sample no link carries has no state form.
+    std::string stateLink = wantLink ? StateLinkText() : std::string();
+    if (wantLink && linkForm == EventsForm && linkText.samples) {
+        fprintf(stderr, "brisqual-replay: a curve opened from a link's samples has no events form\n");
+        return 2;
+    }
+    if (wantLink && linkForm == StateForm && stateLink.empty()) {
+        fprintf(stderr, "brisqual-replay: a sample beyond %g has no state form\n", MaxLinkSample);
+        return 2;
+    }
+    const bool writeState = wantLink && linkForm != EventsForm && !stateLink.empty() &&
+        (linkForm == StateForm || linkText.samples || stateLink.size() < linkText.length);
+    if (wantLink && !writeState && linkText.length > MaxFragmentLength) {
         fprintf(stderr,
                 "brisqual-replay: the link's fragment would be %zu characters long, more than the %zu that leave "
                 "room for the page's address in the %zu characters a browser opens\n",
@@ -398,7 +455,7 @@ static int Run(int argc, char **argv)
     if (wantState)
         out += StateJson();
     if (wantLink)
-        out += linkText.text + "\n";
+        out += (writeState ? stateLink : linkText.text) + "\n";
     if (wantOps) {
         RecordingSurface recording;
         PaintContent(recording);

@@ -6,7 +6,8 @@ tools/resource_script.py), the icon (from tools/make_icon.py) and the dialog
 base units; and as styles, the dialog font and the dialog's system colours,
 read from shell/system_colours.h, which the Qt window reads too; and the
 main window's caption from shell/main_window_frame.h, the desktop
-windows' own. esbuild bundles
+windows' own; and the prepared curves, from model/prepared_curves.h, which
+the replay tool reads too. esbuild bundles
 and minifies the page's modules and styles (shell/web/page/) with these, and
 the bundles go into the page's markup, so that the page opens from file://
 and from any static host and fetches nothing.
@@ -27,6 +28,7 @@ import tempfile
 SHELL = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
 COLOURS = os.path.join(SHELL, "system_colours.h")
 FRAME = os.path.join(SHELL, "main_window_frame.h")
+PREPARED = os.path.join(SHELL, "..", "model", "prepared_curves.h")
 
 
 def system_colours(header):
@@ -48,7 +50,16 @@ def caption(header):
     return found.group(1)
 
 
-def generated_module(module, template_js, icon_js, base_x, base_y, frame_header):
+def prepared_curves(header):
+    """The prepared curves' links, as the model holds them."""
+    found = re.search(r"PreparedCurves\[\] = \{(.*?)\};", header, re.S)
+    links = re.findall(r'"([a-z0-9.]*)"', found.group(1)) if found else []
+    if not links:
+        raise ValueError("no PreparedCurves in %s" % PREPARED)
+    return links
+
+
+def generated_module(module, template_js, icon_js, base_x, base_y, frame_header, prepared_header):
     """The module brisqual-generated: the resource script's and the icon's
     constants as the tools write them, exported, with the base units, the
     main window's caption and the WebAssembly module."""
@@ -59,6 +70,7 @@ def generated_module(module, template_js, icon_js, base_x, base_y, frame_header)
         "export { AboutTemplate, MainMenu, BrisqualIcon };",
         "export const DialogBaseUnits = {x: %d, y: %d};" % (base_x, base_y),
         "export const MainWindowCaption = %s;" % caption(frame_header),
+        "export const Presets = %s;" % json.dumps(prepared_curves(prepared_header)),
         'export const ModuleBase64 = "%s";' % base64.b64encode(module).decode("ascii"),
         ""])
 
@@ -101,12 +113,13 @@ def fill(page, parts):
     return re.sub("|".join(map(re.escape, parts)), lambda m: parts[m.group(0)], page)
 
 
-def build(esbuild, page_dir, module, template_js, icon_js, font, base_x, base_y, colours_header, frame_header):
+def build(esbuild, page_dir, module, template_js, icon_js, font, base_x, base_y, colours_header, frame_header,
+          prepared_header):
     with open(os.path.join(page_dir, "page.html"), encoding="utf-8") as f:
         page = f.read()
     with tempfile.TemporaryDirectory() as scratch:
         with open(os.path.join(scratch, "brisqual-generated.js"), "w", encoding="utf-8") as f:
-            f.write(generated_module(module, template_js, icon_js, base_x, base_y, frame_header))
+            f.write(generated_module(module, template_js, icon_js, base_x, base_y, frame_header, prepared_header))
         entry_css = os.path.join(scratch, "entry.css")
         with open(entry_css, "w", encoding="utf-8") as f:
             f.write(style_entry(page_dir, font, colours_header))
@@ -139,8 +152,10 @@ def main(argv):
             colours_header = f.read()
         with open(FRAME, encoding="utf-8") as f:
             frame_header = f.read()
+        with open(PREPARED, encoding="utf-8") as f:
+            prepared_header = f.read()
         text = build(esbuild, os.path.abspath(page_dir), module, template_js, icon_js, font, int(bx), int(by),
-                     colours_header, frame_header)
+                     colours_header, frame_header, prepared_header)
     except (OSError, ValueError) as e:
         sys.stderr.write("make_page.py: %s\n" % e)
         return 1

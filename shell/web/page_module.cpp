@@ -386,18 +386,33 @@ PAGE_EXPORT("tangentRow") int32_t PageTangentRow(int32_t i, double p)
 //   writeLink(n): the fragment (without '#') of the n triples the page put
 //     at linkItems(), at most linkWriteMax(), as text at linkInput(); its
 //     length, or -1 for a triple that is no event
+// A link in the state form gives first the item ['s', 0, 0]: the curve's
+// samples, which the module keeps (linkSamples(), sampleCount() + 1
+// doubles) until the next link that holds some:
+//   applyLinkSamples(): lets go of a drag and sets the curve to them
+//   writeLink(n) writes an 's' triple, first of the n, as those samples
+//   writeStateLink(): the state form (without '#') of the curve, the pulse
+//     the next press takes and the interval, as text at linkInput(); its
+//     length, or -1 for a sample no link carries (beyond 1e15, or not finite)
 // Nothing is allocated: a piece completes at most one event for each four
 // bytes, and one more begun before it.
 enum { LinkPieceSize = 3 * 65536, LinkPieceItems = LinkPieceSize / 4 + 1 };
 static char LinkPiece[LinkPieceSize];
 static int32_t LinkItems[3 * LinkPieceItems];
 static LinkReader Reader;
+static double LinkSamples[SampleCount + 1];
 
 struct PageLinkEvents final : LinkEvents {
     int32_t count = 0;
     void Add(const ScriptEvent &e) override
     {
         int32_t *item = LinkItems + 3 * count++;
+        if (e.kind == EventSamples) {
+            for (int k = 0; k <= SampleCount; k++)
+                LinkSamples[k] = e.samples[k];
+            item[0] = 's', item[1] = 0, item[2] = 0;
+            return;
+        }
         item[0] = LinkLetter(e.kind), item[1] = e.x, item[2] = e.y;
     }
 };
@@ -442,17 +457,35 @@ PAGE_EXPORT("linkAt") int32_t PageLinkAt()
 {
     return (int32_t)Reader.At();
 }
+PAGE_EXPORT("linkSamples") const double *PageLinkSamples()
+{
+    return LinkSamples;
+}
+PAGE_EXPORT("applyLinkSamples") void PageApplyLinkSamples()
+{
+    if (Drag.DragActive)
+        EndDrag();
+    SetCurveSamples(LinkSamples);
+}
+// Room for the samples and the events after them.
+enum { LinkWriteMax = (LinkPieceSize - LinkSamplesLength) / MaxLinkEventLength };
 PAGE_EXPORT("linkWriteMax") int32_t PageLinkWriteMax()
 {
-    return LinkPieceSize / MaxLinkEventLength;
+    return LinkWriteMax;
 }
 PAGE_EXPORT("writeLink") int32_t PageWriteLink(int32_t count)
 {
-    if (count < 0 || count > LinkPieceSize / MaxLinkEventLength)
+    if (count < 0 || count > LinkWriteMax)
         return -1;
     size_t length = 0;
     for (int32_t i = 0; i < count; i++) {
         const int32_t *item = LinkItems + 3 * i;
+        if (i == 0 && item[0] == 's') {
+            if (!WriteLinkSamples(LinkSamples, LinkPiece))
+                return -1;
+            length = LinkSamplesLength;
+            continue;
+        }
         ScriptEvent e = {};
         if (item[0] < 0 || item[0] > 255 || !LinkKindOf((unsigned char)item[0], e.kind) || item[1] < 0 ||
             item[1] > 65535 || item[2] < 0 || item[2] > 65535)
@@ -461,4 +494,9 @@ PAGE_EXPORT("writeLink") int32_t PageWriteLink(int32_t count)
         length += WriteLinkEvent(e, LinkPiece + length);
     }
     return (int32_t)length;
+}
+PAGE_EXPORT("writeStateLink") int32_t PageWriteStateLink()
+{
+    const size_t length = WriteStateLink(LinkPiece);
+    return length ? (int32_t)length : -1;
 }

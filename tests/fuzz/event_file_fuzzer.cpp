@@ -104,7 +104,8 @@ NO_COVERAGE bool Same(const std::vector<ScriptEvent> &a, const std::vector<Scrip
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); i++)
-        if (a[i].kind != b[i].kind || a[i].x != b[i].x || a[i].y != b[i].y || a[i].escape != b[i].escape)
+        if (a[i].kind != b[i].kind || a[i].x != b[i].x || a[i].y != b[i].y || a[i].escape != b[i].escape ||
+            (a[i].kind == EventSamples && memcmp(a[i].samples, b[i].samples, sizeof(double) * (SampleCount + 1)) != 0))
             return false;
     return true;
 }
@@ -190,32 +191,54 @@ NO_COVERAGE bool ParseInPieces(const std::string &text, std::vector<ScriptEvent>
     return parser.Finish(events, error);
 }
 
-NO_COVERAGE bool ReadLink(const std::string &text, std::vector<ScriptEvent> &events, std::string &error, bool pieces)
+// A state form's samples live in the reader; they are kept here, one copy
+// for each way of reading, past the reader's life.
+NO_COVERAGE void KeepSamples(std::vector<ScriptEvent> &events, double *kept)
+{
+    for (ScriptEvent &e : events)
+        if (e.kind == EventSamples && e.samples != kept) {
+            memcpy(kept, e.samples, sizeof(double) * (SampleCount + 1));
+            e.samples = kept;
+        }
+}
+
+NO_COVERAGE bool ReadLink(const std::string &text, std::vector<ScriptEvent> &events, std::string &error, bool pieces,
+                          double *kept)
 {
     events.clear();
     LinkParser parser;
-    for (size_t at = 0, piece; at < text.size(); at += piece) {
+    bool read = true;
+    for (size_t at = 0, piece; read && at < text.size(); at += piece) {
         piece = pieces ? 1 + (unsigned char)text[at] % 7 : text.size();
         piece = piece < text.size() - at ? piece : text.size() - at;
-        if (!parser.Feed(text.data() + at, piece, events, error))
-            return false;
+        read = parser.Feed(text.data() + at, piece, events, error);
     }
-    return parser.Finish(events, error);
+    read = read && parser.Finish(events, error);
+    KeepSamples(events, kept);
+    return read;
 }
 
 NO_COVERAGE void CheckLink(const std::string &text)
 {
     std::vector<ScriptEvent> events, streamed;
     std::string error, streamError;
-    const bool read = ReadLink(text, events, error, false);
-    Check(read == ReadLink(text, streamed, streamError, true) && Same(events, streamed) && error == streamError,
+    static double whole[SampleCount + 1], inPieces[SampleCount + 1];
+    const bool read = ReadLink(text, events, error, false, whole);
+    Check(read == ReadLink(text, streamed, streamError, true, inPieces) && Same(events, streamed) &&
+              error == streamError,
           "the link in pieces reads otherwise than whole");
     if (!read)
         return;
     std::string fragment = "#";
-    for (const ScriptEvent &e : events)
+    for (const ScriptEvent &e : events) {
+        if (e.kind == EventSamples) {
+            char samples[LinkSamplesLength];
+            Check(WriteLinkSamples(e.samples, samples), "samples read that cannot be written");
+            fragment.append(samples, sizeof samples);
+        }
         fragment += LinkEvent(e);
-    Check(ReadLink(fragment, streamed, error, false) && Same(events, streamed),
+    }
+    Check(ReadLink(fragment, streamed, error, false, inPieces) && Same(events, streamed),
           "the link's events written back read otherwise");
 }
 

@@ -67,7 +67,8 @@ class Model:
         return {"step_width": STEP_WIDTH, "curve": self.curve, "integral": integral,
                 "mean": integral[N] * RECIPROCAL,
                 "drag": {"active": self.active, "anchor": self.anchor, "last_y": self.last_y,
-                         "pulse_shape": self.pulse[0], "pulse_width": self.pulse[1]}}
+                         "pulse_shape": self.pulse[0], "pulse_width": self.pulse[1],
+                         "next_pulse_shape": self.next_pulse[0], "next_pulse_width": self.next_pulse[1]}}
 
 
 def events_of(path):
@@ -81,7 +82,7 @@ def replay(path):
     """The state after the file's events, and the link the page would hold:
     moves that change nothing left out, a pulse written before the press
     that takes it (one that grabs a sample) when it differs from the link's
-    last."""
+    last, and at the end one chosen after the last press."""
     model, link, written = Model(), "#", DEFAULT_PULSE
     for word, args in events_of(path):
         if word == "key":
@@ -104,6 +105,8 @@ def replay(path):
         elif word == "up":
             link += "u%d.%d" % (a, b)
             model.active = 0
+    if model.next_pulse != written:
+        link += "p%d.%d" % model.next_pulse
     return model.state(), link
 
 

@@ -43,7 +43,8 @@ assert sorted(s) == ["curve", "drag", "integral", "mean", "step_width", "theorem
 for key in ("curve", "integral"):
     assert len(s[key]) == 301 and all(type(v) in (int, float) and math.isfinite(v) for v in s[key]), key
 assert all(type(s[key]) in (int, float) for key in ("mean", "step_width"))
-assert sorted(s["drag"]) == ["active", "anchor", "last_y", "pulse_shape", "pulse_width"]
+assert sorted(s["drag"]) == ["active", "anchor", "last_y", "next_pulse_shape", "next_pulse_width", "pulse_shape",
+                             "pulse_width"]
 assert all(type(v) is int for v in s["drag"].values()), s["drag"]
 PY
     grep -Evq '^(pen (SOLID|DASH) [0-9]+ 0x[0-9A-F]{8}|line -?[0-9]+ -?[0-9]+ -?[0-9]+ -?[0-9]+)$' ops.txt &&
@@ -455,13 +456,43 @@ case_link_longer_than_browsers_open_refused() {
     # 7 characters, 104,754 pairs of moves of 20, one of 12, and the last.
     long_script() { echo 'down 300 1'; yes $'move 65535 65535\nmove 65535 1' | head -n 209509; echo "move 1 $1"; }
     long_script 10 >long.txt
-    "$replay" --link long.txt >link.txt || fail "a fragment of 2,095,104 characters refused"
+    "$replay" --link-form events long.txt >link.txt || fail "a fragment of 2,095,104 characters refused"
     [ "$(wc -c <link.txt)" = 2095105 ] || fail "expected 2,095,104 characters, got $(($(wc -c <link.txt) - 1))"
     long_script 100 >long.txt
-    "$replay" --link --png long.png long.txt >link.txt 2>stderr
+    "$replay" --link-form events --png long.png long.txt >link.txt 2>stderr
     status=$?
     [ "$status" = 2 ] && [ ! -s link.txt ] && [ ! -e long.png ] && grep -q '2095104' stderr ||
         fail "a fragment of 2,095,105 characters: exit $status: $(head -c 300 stderr)"
+}
+
+# The state form holds the curve whatever its history: every kept script's
+# comes back from a link to the same curve and the same state form, to the
+# bit; --link takes it where it is the shorter, so the longest work still
+# has a link; and a pulse chosen after the last press is kept in either form.
+case_state_form_round_trips_bit_for_bit() {
+    for script in "$scripts"/*.events "$scripts"/pulse/*.events; do
+        printf '%s\npulse 2 30\n' "$(cat "$script")" >script.txt
+        "$replay" --link-form state script.txt >state.link &&
+            "$replay" --from-link --link-form state state.link | cmp -s - state.link ||
+            fail "$(basename "$script"): the state form read back writes otherwise"
+        for link in state.link <("$replay" --link-form events script.txt); do
+            "$replay" --from-link --state "$link" | python3 -c '
+import json, sys
+a, b = (json.load(open(f)) for f in sys.argv[1:])
+same = lambda u, v: json.dumps(u) == json.dumps(v)
+sys.exit(0 if same(a["curve"], b["curve"]) and same(a["theorem"], b["theorem"]) and
+         (a["drag"]["next_pulse_shape"], a["drag"]["next_pulse_width"]) == (2, 30) ==
+         (b["drag"]["next_pulse_shape"], b["drag"]["next_pulse_width"]) else 1)' /dev/stdin \
+                <("$replay" --state script.txt) || fail "$(basename "$script"): $link differs from the script"
+        done
+    done
+    long_script() { echo 'down 300 1'; yes $'move 65535 65535\nmove 65535 1' | head -n 209509; echo "move 1 100"; }
+    long_script >long.txt
+    "$replay" --link long.txt >link.txt || fail "the longest work has no link"
+    [ "$(head -c 2 link.txt)" = "#s" ] && [ "$(wc -c <link.txt)" -le 3237 ] ||
+        fail "--link of long work: $(head -c 40 link.txt)... $(wc -c <link.txt) characters"
+    "$replay" --from-link --link-form events link.txt >/dev/null 2>&1
+    [ $? = 2 ] || fail "a curve from samples written as events"
 }
 
 # A link is read as the page reads its address: any address before '#',
@@ -482,6 +513,10 @@ http://127.0.0.1:8000/brisqual.html?view=classic#d200.300m200.310u200.310
 #d00200.00300m200.310u200.310
 LINKS
     printf '#' | "$replay" --from-link | cmp -s - <("$replay" </dev/null) || fail "'#' is not the flat curve"
+    for address in d200.300 file:///usr/share/brisqual/brisqual.html; do
+        printf '%s' "$address" | "$replay" --from-link --state | cmp -s - \
+            <("$replay" --state "$scripts/pulse/preset-hill.events") || fail "'$address' is not the first prepared curve"
+    done
     printf '#d200.300m200.310' | "$replay" --from-link --state | grep -q '"active": 0' ||
         fail "a link ending in a drag leaves it held"
     while IFS= read -r link; do
@@ -491,7 +526,6 @@ LINKS
         [ "$status" = 2 ] && [ ! -s stdout ] && [ ! -e bad.png ] && grep -qE "bad.link: .*(character|no '#')" stderr ||
             fail "'$link': exit $status: $(head -c 300 stderr)"
     done <<'LINKS'
-d200.300
 #d200.300m200.310u200.31x
 #d200.300 m200.310
 #d70000.1

@@ -49,7 +49,7 @@ const fail = what => {
 
     // The address as the tool is given it, and as the browser holds it.
     const address = row.link.trimStart().startsWith("#") ? Page + row.link : row.link;
-    const page = link.readFragment(new URL(address).hash);
+    const page = address.includes("#") ? link.readFragment(new URL(address).hash) : link.readAddress(address);
     const tool = spawnSync(replay, ["--from-link", "--state"], { input: address, encoding: "utf8",
                                                                 maxBuffer: 1 << 26 });
     if (tool.status !== 0 && tool.status !== 2)
@@ -65,7 +65,7 @@ const fail = what => {
     // The page's events, as the views give them: a link that stops inside
     // a drag is let go of.
     const apply = { d: (x, y) => m.press(x, y), m: (x, y) => m.move(y), u: () => m.release(),
-                    p: (k, w) => m.setPulse(k, w), i: (a, b) => m.setInterval(a, b) };
+                    p: (k, w) => m.setPulse(k, w), i: (a, b) => m.setInterval(a, b), s: link.applySamples };
     for (const [kind, x, y] of page.items)
         apply[kind](x, y);
     m.release();
@@ -78,9 +78,18 @@ const fail = what => {
     const [a, b] = state.theorem.interval;
     if (m.intervalFirst() !== a || m.intervalLast() !== b)
         fail("interval " + [m.intervalFirst(), m.intervalLast()] + " on the page, " + [a, b] + " by the tool");
-    if (m.pulseShape() !== state.drag.pulse_shape || m.pulseWidth() !== state.drag.pulse_width)
+    if (m.pulseShape() !== state.drag.next_pulse_shape || m.pulseWidth() !== state.drag.next_pulse_width)
         fail("pulse " + [m.pulseShape(), m.pulseWidth()] + " on the page, " +
-             [state.drag.pulse_shape, state.drag.pulse_width] + " by the tool");
+             [state.drag.next_pulse_shape, state.drag.next_pulse_width] + " by the tool");
+    if (!!page.state !== page.items.some(item => item[0] === "s"))
+        fail("state: " + page.state + " for items " + JSON.stringify(page.items.slice(0, 3)));
+
+    // The page's state form of what it opened is the tool's, to the character.
+    const toolState = spawnSync(replay, ["--from-link", "--link-form", "state"], { input: address,
+                                                                                 encoding: "utf8" });
+    if (toolState.status !== 0 || toolState.stdout.trim() !== "#" + link.stateLinkOf())
+        fail("the state form differs: the tool's " + toolState.stdout.slice(0, 40) + "... (" +
+             toolState.status + ")");
 
     // What the page writes back reads as the same items.
     const again = link.parseLink(link.linkOf(page.items));

@@ -2,10 +2,12 @@
 // the events after '#', each a letter (d press, m move, u release) and the
 // client pixel x.y, for example #d200.300m200.310u200.310, or p and the
 // pulse K.W that the presses after it take, or i and the interval A.B in
-// samples (the last one holds). The module reads and writes them; this
-// only carries text and items across.
+// samples (the last one holds). A link in its state form holds the curve
+// itself instead of its history: s and the samples, then the pulse and the
+// interval, a few kilobytes however long the work. The module reads and
+// writes them; this only carries text and items across.
 
-export const Kinds = { d: "down", m: "move", u: "up", p: "pulse", i: "interval" };
+export const Kinds = { d: "down", m: "move", u: "up", p: "pulse", i: "interval", s: "samples" };
 
 let module = null;
 // The longest address a browser opens, the module's; set with it.
@@ -20,9 +22,11 @@ export function useModule(loaded) {
 const encoder = new TextEncoder(), decoder = new TextDecoder();
 const letters = {};
 
-// The items of an address from its '#' on: [[kind, x, y], ...], or an
+// The items of an address from its '#' on: { items: [[kind, x, y], ...] },
+// with state: true when the link is in the state form, whose first item is
+// ["s", 0, 0], the curve's samples (applySamples() sets them); or an
 // error: what went wrong (reason: "item", "range", "pulse", "interval",
-// "encoding" or "length") and the character of the fragment where.
+// "samples", "encoding" or "length") and the character of the fragment where.
 function read(address) {
     const items = [], size = module.linkInputSize(), chars = size / 3;
     const take = count => {
@@ -44,7 +48,9 @@ function read(address) {
         if (!take(module.linkFeed(written)))
             return fault();
     }
-    return take(module.linkFinish()) ? { items: items } : fault();
+    if (!take(module.linkFinish()))
+        return fault();
+    return items.length && items[0][0] === "s" ? { state: true, items: items } : { items: items };
 }
 
 function fault() {
@@ -55,6 +61,10 @@ function fault() {
 
 // The items of a fragment's text, without its '#'.
 export const parseLink = text => read("#" + text);
+
+// A whole address (location.href), read as the replay tool reads it: one
+// with no '#' is the first prepared curve, as model/prepared_curves.h says.
+export const readAddress = href => read(href);
 
 // The fragment of an address (location.hash, '#' and all), or an error.
 export const readFragment = hash => read("#" + hash.slice(1));
@@ -77,4 +87,20 @@ export function linkOf(items) {
         pieces.push(decoder.decode(new Uint8Array(module.memory.buffer, module.linkInput(), length)));
     }
     return pieces.join("");
+}
+
+// Sets the curve to the samples of the state-form link read last (its "s"
+// item), letting go of any drag.
+export function applySamples() {
+    module.applyLinkSamples();
+}
+
+// The state form's fragment text, without '#', of the module's curve, the
+// pulse the next press takes and the interval; an Error for a curve the
+// form cannot carry (a sample beyond 1e15, which no drag reaches).
+export function stateLinkOf() {
+    const length = module.writeStateLink();
+    if (length < 0)
+        throw new Error("a sample beyond what a link carries");
+    return decoder.decode(new Uint8Array(module.memory.buffer, module.linkInput(), length));
 }
