@@ -906,7 +906,7 @@ def settle(ms):
 
 
 def expect_address_is_curve(what):
-    if page_link() != DRIVER.execute_script("return brisqual.link()"):
+    if page_link() != DRIVER.execute_script("return brisqual.addressLink()"):
         raise AssertionError("%s: the address is not the curve on the screen" % what)
     expect_ops(page_link(), what)
 

@@ -91,20 +91,73 @@ export function pacedAddress({ now, later, link: currentLink, replace, fits, tol
     };
 }
 
-const base = () => location.origin.length + location.pathname.length + location.search.length + 1;
-export const fitsAddress = link => base() + link.length <= MaxAddress;
-export const addressOf = link => location.origin + location.pathname + location.search + "#" + link;
+// The address up to its fragment, from location.href: location.origin is
+// "null" for a page opened from a file in Firefox.
+const page = () => location.href.split("#")[0];
+export const fitsAddress = link => page().length + 1 + link.length <= MaxAddress;
+export const addressOf = link => page() + "#" + link;
+// The fragment's text as the address has it, or null for an address with no '#'.
+const fragment = () => (location.href.includes("#") ? location.hash.slice(1) : null);
+
+// The tab's own copy of the work (sessionStorage), written with every step
+// before the next frame, as the address may lag behind the work or, in a
+// frame, be lost with the page around it. It holds the latest link, the
+// undo history while it is at most KeepHistory characters, the fragment
+// the page was opened with and, apart, the last one the address took. A
+// reload or Back prefers it when the address is one of those two, that is
+// when the address holds nothing newer of its own; so does a frame opened
+// again from its first address, as its page was reloaded.
+export const KeepHistory = 262144;
+const inFrame = () => { try { return window.top !== window; } catch (e) { return true; } };
+
+export function tabKeeper(storage = (() => { try { return window.sessionStorage; } catch (e) { return null; } })()) {
+    const opened = fragment();
+    // A frame's address goes back to its first one with the page around it: that names its work.
+    const key = "brisqual " + location.pathname + (inFrame() ? " frame " + opened : "");
+    const set = (name, value) => {
+        try {
+            storage.setItem(name, value);
+            return true;
+        } catch (e) {
+            return false;
+        }
+    };
+    return {
+        usable: !!storage && set(key + " probe", "") && (storage.removeItem(key + " probe"), true),
+        // The kept work ({ link, history }) when it is newer than the address, or null.
+        read() {
+            try {
+                const kept = JSON.parse(storage.getItem(key)), written = storage.getItem(key + " address");
+                const now = fragment(), entry = performance.getEntriesByType("navigation")[0];
+                const again = entry && (entry.type === "reload" || entry.type === "back_forward");
+                if (!kept)
+                    return null;
+                // A frame is opened anew, whatever the page around it did.
+                if (inFrame())
+                    return now === kept.opened ? kept : null;
+                // A link opened in the tab is a new start, unless it is the address the page last wrote (a tab reopened).
+                return again && (now === kept.opened || now === written) || now === written && written !== kept.opened
+                    ? kept : null;
+            } catch (e) {
+                return null;
+            }
+        },
+        keep: (link, history) => set(key, JSON.stringify({ link: link, history: history, opened: opened })),
+        written: link => set(key + " address", link)
+    };
+}
 
 // The address of the page's state: written as the curve settles, held for
-// a bad link, and read again when it is changed by hand or by a link.
-export function installAddress(state) {
+// a bad link, and read again when it is changed by hand or by a link; the
+// tab's copy (keeper, from tabKeeper()) written with every step.
+export function installAddress(state, keeper) {
     const t = textOf(state);
     const say = state.say;
     let refusal = "";
     const address = pacedAddress({
         now: () => performance.now(),
         later: setTimeout,
-        link: state.currentLink,
+        link: state.addressLink,
         fits: fitsAddress,
         replace: link => {
             try {
@@ -112,7 +165,11 @@ export function installAddress(state) {
             } catch (e) {
                 return false;
             }
-            return location.hash === "#" + link;
+            // An empty fragment reads back as "", not "#".
+            if (location.hash.slice(1) !== link)
+                return false;
+            keeper.written(link);
+            return true;
         },
         told: what => {
             if (what === "tooLong") {
@@ -127,7 +184,11 @@ export function installAddress(state) {
             }
         }
     });
-    state.subscribe("curve", ({ keepAddress }) => (keepAddress ? address.hold() : address.changed()));
+    state.subscribe("curve", ({ keepAddress }) => {
+        if (keeper.usable)
+            keeper.keep(state.addressLink(), state.history(KeepHistory));
+        return keepAddress ? address.hold() : address.changed();
+    });
 
     // A fragment changed by hand or by a link on the same page: a new curve.
     window.addEventListener("hashchange", () => {
@@ -144,3 +205,7 @@ export function installAddress(state) {
     document.addEventListener("visibilitychange", () => { if (document.visibilityState === "hidden") address.leave(); });
     return address;
 }
+
+// Where the tab cannot keep the work and the address is not the reader's
+// (a frame), only a copied link keeps it: true when the page should say so.
+export const onlyCopyKeeps = keeper => !keeper.usable && inFrame();
