@@ -101,12 +101,12 @@ const fragment = () => (location.href.includes("#") ? location.hash.slice(1) : n
 
 // The tab's own copy of the work (sessionStorage), written with every step
 // before the next frame, as the address may lag behind the work or, in a
-// frame, be lost with the page around it. It holds the latest link, the
-// undo history while it is at most KeepHistory characters, the fragment
-// the page was opened with and, apart, the last one the address took. A
-// reload or Back prefers it when the address is one of those two, that is
-// when the address holds nothing newer of its own; so does a frame opened
-// again from its first address, as its page was reloaded.
+// frame, be lost with the page around it: the latest link, the undo
+// history while it is at most KeepHistory characters, the fragment the page
+// was opened with, and the name of its entry in the tab's history. A
+// reload, Back or a tab reopened comes back to that entry (history.state
+// keeps its name), where the copy is the newest; a frame is opened again
+// from its first address when the page around it is reloaded.
 export const KeepHistory = 262144;
 const inFrame = () => { try { return window.top !== window; } catch (e) { return true; } };
 
@@ -114,6 +114,11 @@ export function tabKeeper(storage = (() => { try { return window.sessionStorage;
     const opened = fragment();
     // A frame's address goes back to its first one with the page around it: that names its work.
     const key = "brisqual " + location.pathname + (inFrame() ? " frame " + opened : "");
+    const entry = history.state && history.state.brisqual;
+    const name = entry || String(Date.now()) + "." + String(Math.random()).slice(2);
+    try {
+        history.replaceState(Object.assign({}, history.state, { brisqual: name }), "");
+    } catch (e) { /* no name: a reload opens the address */ }
     const set = (name, value) => {
         try {
             storage.setItem(name, value);
@@ -127,23 +132,16 @@ export function tabKeeper(storage = (() => { try { return window.sessionStorage;
         // The kept work ({ link, history }) when it is newer than the address, or null.
         read() {
             try {
-                const kept = JSON.parse(storage.getItem(key)), written = storage.getItem(key + " address");
-                const now = fragment(), entry = performance.getEntriesByType("navigation")[0];
-                const again = entry && (entry.type === "reload" || entry.type === "back_forward");
+                const kept = JSON.parse(storage.getItem(key));
                 if (!kept)
                     return null;
-                // A frame is opened anew, whatever the page around it did.
-                if (inFrame())
-                    return now === kept.opened ? kept : null;
-                // A link opened in the tab is a new start, unless it is the address the page last wrote (a tab reopened).
-                return again && (now === kept.opened || now === written) || now === written && written !== kept.opened
-                    ? kept : null;
+                return (inFrame() ? fragment() === kept.opened : entry === kept.entry) ? kept : null;
             } catch (e) {
                 return null;
             }
         },
-        keep: (link, history) => set(key, JSON.stringify({ link: link, history: history, opened: opened })),
-        written: link => set(key + " address", link)
+        keep: (link, history) => set(key, JSON.stringify({ link: link, history: history, opened: opened,
+                                                          entry: name }))
     };
 }
 
@@ -166,10 +164,7 @@ export function installAddress(state, keeper) {
                 return false;
             }
             // An empty fragment reads back as "", not "#".
-            if (location.hash.slice(1) !== link)
-                return false;
-            keeper.written(link);
-            return true;
+            return location.hash.slice(1) === link;
         },
         told: what => {
             if (what === "tooLong") {

@@ -73,10 +73,11 @@ function drawPicture(state, drawing) {
         } catch (e) {
             return failed();
         }
-        // A frame (a course platform's) or the browser may block downloads
-        // without a word to the page: say so, and where else it can be saved.
-        state.say(t(window.top !== window.self ? "pictureInFrame" : "pictureBlocked"));
     }, "image/png");
+    // A frame (a course platform's) or the browser may block downloads
+    // without a word to the page: say so at once, and where else it can be
+    // saved; a picture that cannot be made says so instead.
+    state.say(t(window.top !== window.self ? "pictureInFrame" : "pictureBlocked"));
 }
 
 const WordsFont = "24px system-ui, sans-serif";
