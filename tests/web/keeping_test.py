@@ -63,7 +63,7 @@ def ups(n):
 
 def expect_curve(link, what):
     """The page's curve, pulse and interval are the replay tool's of LINK."""
-    shown = evaluate("return brisqual.addressLink()")
+    shown = evaluate("return (brisqual.addressLink || brisqual.link)()")
     # The curve, its theorem and the pulse the next press takes; where the
     # last drag let go is no part of the work.
     kept = lambda state: (state["curve"], state["theorem"], state["drag"]["next_pulse_shape"],
@@ -86,9 +86,12 @@ def reload_after(events, steps):
 
 
 def back_after_leaving():
+    """40 steps, another address typed into the address bar 33 ms after the last, then Back."""
     driver.open_page("?view=classroom#")
-    ups(40)
-    driver.BROWSER.driver.get("about:blank")
+    evaluate("document.getElementById('plot').focus()")
+    xdotool("key", "--delay", "33", *(["Up"] * 40 + ["ctrl+l"]))
+    xdotool("type", "--delay", "0", "about:blank\n")
+    time.sleep(0.5)
     driver.BROWSER.driver.back()
     driver.wait_ready()
     expect_curve(UP * 40, "back after leaving at once after 40 steps")
