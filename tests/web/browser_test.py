@@ -590,8 +590,12 @@ def printed_page():
             return {corner: Array.from(c.getContext('2d').getImageData(2, 2, 1, 1).data),
                     legend: !!document.querySelector('.legend').getClientRects().length,
                     mean: shown('mean-value'), buttons: shown('undo') || shown('handle-a'),
-                    words: ['integral', 'points', 'areas'].every(w => shown('theorem-' + w))};""")
-        if min(seen["corner"][:3]) < 200 or not seen["legend"] or not seen["mean"] or seen["buttons"] or not seen["words"]:
+                    words: ['integral', 'points', 'areas'].every(w => shown('theorem-' + w)),
+                    // Paper may drop a pattern: each swatch has a colour of its own under it.
+                    blank: Array.from(document.querySelectorAll('.swatch'), e => getComputedStyle(e).backgroundColor)
+                                .filter(c => /^rgba\(.*, 0\)$|^transparent$|^rgb\(255, 255, 255\)$/.test(c))};""")
+        if (min(seen["corner"][:3]) < 200 or not seen["legend"] or not seen["mean"] or seen["buttons"] or not seen["words"]
+                or seen["blank"]):
             raise AssertionError("printed: %r" % seen)
     finally:
         cdp("Emulation.setEmulatedMedia", media="")
