@@ -129,7 +129,7 @@ export function tabKeeper(storage = (() => { try { return window.sessionStorage;
     };
     return {
         usable: !!storage && set(key + " probe", "") && (storage.removeItem(key + " probe"), true),
-        // The kept work ({ link, history }) when it is newer than the address, or null.
+        // The kept work ({ link, history, pulse }) when it is newer than the address, or null.
         read() {
             try {
                 const kept = JSON.parse(storage.getItem(key));
@@ -140,8 +140,8 @@ export function tabKeeper(storage = (() => { try { return window.sessionStorage;
                 return null;
             }
         },
-        keep: (link, history) => set(key, JSON.stringify({ link: link, history: history, opened: opened,
-                                                          entry: name }))
+        keep: (link, history, pulse) => set(key, JSON.stringify({ link: link, history: history, pulse: pulse,
+                                                                 opened: opened, entry: name }))
     };
 }
 
@@ -179,11 +179,14 @@ export function installAddress(state, keeper) {
             }
         }
     });
+    const keep = () => keeper.usable && keeper.keep(state.addressLink(), state.history(KeepHistory), state.pulse);
     state.subscribe("curve", ({ keepAddress }) => {
-        if (keeper.usable)
-            keeper.keep(state.addressLink(), state.history(KeepHistory));
+        keep();
         return keepAddress ? address.hold() : address.changed();
     });
+    // A pulse chosen and not yet pressed is kept by the tab at once, and
+    // by the address with the next step (it spends none of its writes).
+    state.subscribe("pulse", how => how !== "adopted" && !state.drag && keep());
 
     // A fragment changed by hand or by a link on the same page: a new curve.
     window.addEventListener("hashchange", () => {

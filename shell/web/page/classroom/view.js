@@ -25,7 +25,7 @@ export function startClassroom(module) {
     const theorem = theoremLayers(state);
     // The preview of a drag under the keyboard's ring.
     const drawing = installDrawing(state, { under: [theorem.under], over: [theorem.over], overlays: [preview, ring] });
-    const keeper = tabKeeper();
+    const keeper = tabKeeper(), kept = keeper.usable ? keeper.read() : null;   // before any step overwrites it
     installControls(state, installAddress(state, keeper), drawing);
 
     // The test hooks: the curve's events and link.
@@ -39,9 +39,10 @@ export function startClassroom(module) {
     // address, else the curve of the address (no '#' at all: the first
     // prepared curve), drawn once, and then the page shows, all in one
     // piece so that nothing shifts.
-    const kept = keeper.usable ? keeper.read() : null;
     if (kept && (kept.history && state.restore(kept.history) ||
                  state.newCurve(kept.link, { start: true, adopt: true }))) {
+        if (kept.pulse)
+            state.choosePulse(...kept.pulse);   // chosen, not yet pressed
         document.body.classList.add("ready");
         return;
     }
