@@ -10,7 +10,7 @@ costs as it grows: a release, a key step and an undo with 0, 10,000 and
 
 usage: web_bench.py --page HTML --lighthouse BIN --make-page MAKE_PAGE ESBUILD PAGE_DIR
                     MODULE TEMPLATE_JS ICON_JS FONT   (see scripts/bench)
-       web_bench.py --page HTML --only work   (the work's costs alone)
+       web_bench.py --page HTML --only work|keeping   (the work's costs, or keeping it, alone)
 
 The page's size with the font comes from shell/web/make_page.py run on the
 build's own parts. Times are medians: first frame over 30 loads, drag step
@@ -188,6 +188,66 @@ def work_costs(driver, page, events):
     return {"key step": keys, "release": [t for _, t in costs["pointerup"]], "undo": undos, "address write": write}
 
 
+KEEP_SIZES = (0, 10000, 100000, 250000)
+KEEP_STEPS = 60
+
+
+def keeping_costs(driver, page, events):
+    """What keeping the work costs with EVENTS events in the link: for
+    KEEP_STEPS key steps 50 ms apart, the time from each key to the next
+    frame and the longest gap between frames from the first step to a
+    second after the last; then the address' length, and the time from
+    navigating to that address to the page's first frame."""
+    import time
+    pair = "d300.250m300.249u300.249d300.250m300.251u300.251"
+    link = pair * (events // 6)
+    driver.get("about:blank")
+    driver.get("file://%s?view=classroom#" % os.path.abspath(page))
+    wait_ready(driver)
+    driver.set_script_timeout(300)
+    driver.execute_async_script("""
+        const link = arguments[0], done = arguments[1];
+        location.hash = link;
+        (function wait() { if (brisqual.link().length === link.length) done(); else setTimeout(wait, 50); })();""",
+                                link)
+    driver.execute_script("""
+        window.benchKeep = {frames: [], gap: 0}; let last = 0;
+        window.addEventListener('keydown', () => {
+            const start = performance.now();
+            requestAnimationFrame(() => benchKeep.frames.push(performance.now() - start));
+        }, true);
+        (function tick(t) { if (last) benchKeep.gap = Math.max(benchKeep.gap, t - last); last = t;
+                            requestAnimationFrame(tick); })(0);
+        document.getElementById('plot').focus();""")
+    for i in range(KEEP_STEPS):
+        web.BROWSER.key(*(("ArrowUp", 38) if i % 2 == 0 else ("ArrowDown", 40)))
+        time.sleep(0.05)
+    time.sleep(1)
+    costs = driver.execute_script("return benchKeep")
+    address = driver.execute_script("return location.href")
+    driver.get("about:blank")
+    driver.get(address)
+    wait_ready(driver)
+    opened = driver.execute_script("return brisqual.firstFrame")
+    return costs["frames"], costs["gap"], len(address), opened
+
+
+def print_keeping_costs(page):
+    driver = None
+    scratch = tempfile.mkdtemp(prefix="brisqual-bench-keep-")
+    try:
+        driver = start_chromium(os.path.join(scratch, "profile"))
+        for events in KEEP_SIZES:
+            frames, gap, length, opened = keeping_costs(driver, page, events)
+            print("classroom view, %d events of work: key to frame median %.1f ms, max %.1f ms over %d keys;"
+                  " longest gap between frames %.1f ms; address %d characters; opened to first frame in %.0f ms"
+                  % (events, statistics.median(frames), max(frames), len(frames), gap, length, opened))
+    finally:
+        if driver:
+            driver.quit()
+        shutil.rmtree(scratch, ignore_errors=True)
+
+
 def print_work_costs(page):
     driver = None
     scratch = tempfile.mkdtemp(prefix="brisqual-bench-work-")
@@ -245,13 +305,14 @@ def lighthouse(binary, page, view):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--page", required=True)
-    parser.add_argument("--only", choices=("work",), help="only the costs of the classroom view's work")
+    parser.add_argument("--only", choices=("work", "keeping"),
+                        help="only the costs of the classroom view's work, or of keeping it")
     parser.add_argument("--lighthouse")
     parser.add_argument("--make-page", nargs=7,
                         metavar=("MAKE_PAGE", "ESBUILD", "PAGE_DIR", "MODULE", "TEMPLATE_JS", "ICON_JS", "FONT"))
     args = parser.parse_args()
     if not args.only and not (args.lighthouse and args.make_page):
-        parser.error("--lighthouse and --make-page are needed but with --only work")
+        parser.error("--lighthouse and --make-page are needed but with --only")
     # One folder, removed at the end, for what the Chromium runs (Lighthouse's
     # too) would otherwise leave in /tmp and the home folder: profiles, crash
     # reports and caches.
@@ -268,6 +329,9 @@ def main():
 def measure(args, profile):
     if args.only == "work":
         print_work_costs(args.page)
+        return 0
+    if args.only == "keeping":
+        print_keeping_costs(args.page)
         return 0
     page_sizes(args.page, args.make_page)
 
@@ -288,6 +352,7 @@ def measure(args, profile):
         driver.quit()
 
     print_work_costs(args.page)
+    print_keeping_costs(args.page)
 
     for view in VIEWS:
         scores, lost = lighthouse(args.lighthouse, args.page, view)

@@ -590,8 +590,12 @@ def printed_page():
             return {corner: Array.from(c.getContext('2d').getImageData(2, 2, 1, 1).data),
                     legend: !!document.querySelector('.legend').getClientRects().length,
                     mean: shown('mean-value'), buttons: shown('undo') || shown('handle-a'),
-                    words: ['integral', 'points', 'areas'].every(w => shown('theorem-' + w))};""")
-        if min(seen["corner"][:3]) < 200 or not seen["legend"] or not seen["mean"] or seen["buttons"] or not seen["words"]:
+                    words: ['integral', 'points', 'areas'].every(w => shown('theorem-' + w)),
+                    // Paper may drop a pattern: each swatch has a colour of its own under it.
+                    blank: Array.from(document.querySelectorAll('.swatch'), e => getComputedStyle(e).backgroundColor)
+                                .filter(c => /^rgba\(.*, 0\)$|^transparent$|^rgb\(255, 255, 255\)$/.test(c))};""")
+        if (min(seen["corner"][:3]) < 200 or not seen["legend"] or not seen["mean"] or seen["buttons"] or not seen["words"]
+                or seen["blank"]):
             raise AssertionError("printed: %r" % seen)
     finally:
         cdp("Emulation.setEmulatedMedia", media="")
@@ -906,7 +910,7 @@ def settle(ms):
 
 
 def expect_address_is_curve(what):
-    if page_link() != DRIVER.execute_script("return brisqual.link()"):
+    if page_link() != DRIVER.execute_script("return brisqual.addressLink()"):
         raise AssertionError("%s: the address is not the curve on the screen" % what)
     expect_ops(page_link(), what)
 
@@ -954,8 +958,8 @@ def address_refused():
 
 
 def copy_too_long():
-    """A curve too long for an address: "Copy link" says it cannot, and
-    copies no older curve."""
+    """A curve whose events are longer than any address: "Copy link" copies
+    a short link that the replay tool opens to the same curve."""
     prefix = len(page_url("", "classroom")) + 1
     pair = "d300.250m300.249u300.249d300.250m300.251u300.251"
     link = pair * ((MAX_ADDRESS - 1 - prefix) // len(pair))
@@ -970,9 +974,11 @@ def copy_too_long():
     settle(300)
     copied = DRIVER.execute_async_script("navigator.clipboard.readText().then(arguments[0], e => arguments[0](''))")
     said = state("message")
-    if copied != "before" or not said or "copied" in said.lower() or active_id() != "copy-link":
-        raise AssertionError("copy link of a curve too long: copied %d characters, said %r, focus on %r"
+    if (not copied.startswith(page_url("", "classroom") + "#") or len(copied) > prefix + 8192
+            or "copied" not in said.lower() or active_id() != "copy-link"):
+        raise AssertionError("copy link of a long curve: copied %d characters, said %r, focus on %r"
                              % (len(copied), said, active_id()))
+    expect_ops(copied.split("#", 1)[1], "the copied link")
 
 
 def active_id():
@@ -1068,16 +1074,77 @@ def help_ends_drag():
     expect_ops(drag, "help during a drag")
 
 
+def views_keep_the_work():
+    """Classroom, classic, classroom: the classic view's drag is in its
+    address at once, and back in the classroom view the curve, interval
+    and chosen pulse are the replay tool's of all the steps."""
+    open_page("#d300.250m300.200u300.200i20.280p2.30", "classroom")
+    click("view-switch")
+    driver.wait_ready()
+    x, y = canvas_origin()
+    driver.BROWSER.pointer([("down", x + 100, y + 250), ("move", x + 100, y + 300), ("up", x + 100, y + 300)])
+    classic = DRIVER.execute_script("return brisqual.events.map(e => e.split(' ')).map(([k, a, b]) => k[0] + a + '.' + b).join('')")
+    kept = lambda link: (lambda s: (s["curve"], s["theorem"], s["drag"]["next_pulse_shape"], s["drag"]["next_pulse_width"]))(
+        driver.replay_state(link))
+    if kept(page_link())[:2] != kept(classic)[:2]:
+        raise AssertionError("the classic view's address is not its curve after a drag")
+    click("view-switch")
+    driver.wait_ready()
+    if kept(DRIVER.execute_script("return brisqual.addressLink()")) != kept(classic + "p2.30"):
+        raise AssertionError("back in the classroom view, the curve, interval or chosen pulse differ")
+
+
+def resize_mid_drag():
+    """A window resized mid-drag: one more pixel of the pointer moves the
+    curve by about a row, never a jump."""
+    open_page("#", "classroom")
+    box = plot_box()
+    x, y = box["left"] + box["width"] / 2, box["top"] + box["height"] / 2
+    driver.BROWSER.pointer([("down", x, y), ("move", x, y - 20)])
+    try:
+        cdp("Emulation.setDeviceMetricsOverride", width=600, height=800, deviceScaleFactor=1, mobile=False)
+        settle(200)
+        driver.BROWSER.pointer([("move", x, y - 21), ("up", x, y - 21)])
+    finally:
+        cdp("Emulation.clearDeviceMetricsOverride")
+    rows = [int(e.split()[2]) for e in DRIVER.execute_script("return brisqual.events") if e.startswith(("move", "up"))]
+    if abs(rows[-1] - rows[-2]) > 2:
+        raise AssertionError("a pixel's move after a resize moved the drag's row from %d to %d" % (rows[-2], rows[-1]))
+
+
+def picture_words_fit():
+    """The saved picture, in both languages, over a curve on its mean along
+    thirteen stretches: every line of words lies inside the picture."""
+    ups = "p0.5" + "".join("d%d.250m%d.%du%d.%d" % (x, x, r, x, r) for x, r in zip(range(40, 371, 30), (170, 330) * 6))
+    open_page("#" + ups, "classroom")
+    for _ in range(2):
+        over = DRIVER.execute_script("""
+            const over = [], fill = CanvasRenderingContext2D.prototype.fillText;
+            CanvasRenderingContext2D.prototype.fillText = function (text, x, y) {
+                if (x + this.measureText(text).width > this.canvas.width) over.push(text);
+                return fill.apply(this, arguments); };
+            HTMLCanvasElement.prototype.toBlob = function (done) { done(null); };
+            document.getElementById('save-picture').click();
+            CanvasRenderingContext2D.prototype.fillText = fill;
+            return over;""")
+        if over:
+            raise AssertionError("the saved picture cuts off %r" % over[0][:80])
+        click("language")
+
+
 WORK_CASES = [
     ("400 key steps, undo and redo: the address follows at a few writes a second", key_storm),
     ("a refused address is said and written again", address_refused),
-    ("copy link of a curve too long for an address says it cannot", copy_too_long),
+    ("copy link of a curve longer than any events address copies a short link to it", copy_too_long),
     ("copy link with the clipboard refused says so and keeps the focus", copy_refused),
     picture_refused("null"),
     picture_refused("frame"),
     ("a bad link stays in the address and the message says what is shown", bad_link_kept),
     ("the classic view's bad-link line is all Spanish", classic_bad_link_spanish),
     ("the help ends a drag in progress", help_ends_drag),
+    ("switching views both ways keeps the work, the interval and the chosen pulse", views_keep_the_work),
+    ("a resize mid-drag moves the curve on from where it was", resize_mid_drag),
+    ("the saved picture holds every word of the theorem in both languages", picture_words_fit),
 ]
 
 

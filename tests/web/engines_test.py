@@ -183,6 +183,25 @@ def axe():
         raise AssertionError("%d violations: %s" % (len(faults), "; ".join(faults)))
 
 
+def copied_link():
+    """From file://, "Copy link" after a few steps copies an address that
+    opens the same curve: the page's own address, never one built on an
+    origin that a file page may lack."""
+    open_page("?view=classroom#" + "d300.250m300.240u300.240")
+    driver.BROWSER.evaluate("document.getElementById('plot').focus()")
+    driver.BROWSER.keys(["Up", "Up", "Left", "Down"])
+    driver.BROWSER.evaluate("""navigator.clipboard.writeText = text => { window.copied = text; return Promise.resolve(); };
+                               document.getElementById('copy-link').click()""")
+    copied, before = driver.BROWSER.evaluate("return [window.copied || '', (brisqual.addressLink || brisqual.link)()]")
+    if not copied.startswith(driver.page_url("?view=classroom#")):
+        raise AssertionError("copy link from a file copied %r" % copied[:120])
+    driver.BROWSER.goto("about:blank")
+    driver.BROWSER.goto(copied)
+    driver.wait_ready()
+    if driver.BROWSER.evaluate("return brisqual.addressLink()") != before:
+        raise AssertionError("the copied link opens another curve")
+
+
 CASES = {
     "classic-view-equals-the-replay-tool": classic_pictures,
     "classroom-view-fits-a-phone": fits("phone"),
@@ -190,6 +209,7 @@ CASES = {
     "drag-grabs-the-sample-under-the-pointer": drag_grabs_the_sample,
     "keyboard-mapping": keyboard,
     "axe-core-finds-no-violation": axe,
+    "copied-link-opens-the-same-curve": copied_link,
 }
 
 

@@ -2,7 +2,8 @@
 // undo and redo, the module holds bit for bit the curve, the interval and
 // the pulse in force that brisqual-replay gives for the work's own link
 // replayed from scratch, also when undo starts from a snapshot of the
-// model taken partway through a long work.
+// model taken partway through a long work; and the address' shorter link
+// and the work restored from the tab's copy.
 // usage: node work_snapshots_test.js brisqual-module.wasm PAGE_DIR BRISQUAL_REPLAY
 "use strict";
 const fs = require("fs");
@@ -97,6 +98,20 @@ function replayed(link) {
             if (kind === "pulse" || kind === "drag" && !y.length || kind === "key" && y === 250)
                 check(curves === before, what + ": told as a new curve");
         });
+        // The address' shorter link is the same curve, interval and chosen
+        // pulse; the tab's copy of the steps, restored, is the same work.
+        const link = state.currentLink(), want = replayed(link), short = replayed(state.addressLink());
+        check(String(short.curve) === String(want.curve) && String(short.theorem.interval) === String(want.theorem.interval) &&
+              String([short.drag.next_pulse_shape, short.drag.next_pulse_width]) === String(state.pulse),
+              name + ": the address' link " + state.addressLink().slice(0, 40) + " is another curve");
+        const again = createState(m), undoable = state.canUndo();
+        check(again.restore(state.history(1 << 30)) && again.currentLink() === link && again.canUndo() === undoable,
+              name + ": the restored work is " + again.currentLink().slice(0, 40));
+        if (undoable) {
+            again.undo();
+            const f = new Float64Array(m.memory.buffer, m.samples(), m.sampleCount() + 1);
+            check(String(Array.from(f)) === String(replayed(again.currentLink()).curve), name + ": undo after a restore");
+        }
     }
     console.log(failures ? failures + " failed" : "work and snapshots: all passed");
     process.exit(failures ? 1 : 0);

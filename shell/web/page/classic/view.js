@@ -2,7 +2,7 @@
 // dialog and the end of the program on Esc.
 import { MainMenu, MainWindowCaption } from "brisqual-generated";
 import { brisqual, say } from "../hooks.js";
-import { readFragment } from "../link.js";
+import { applySamples, linkOf, readFragment, stateLinkOf } from "../link.js";
 import { buildAbout } from "./about.js";
 
 // What is wrong with a link, in the view's own Spanish.
@@ -17,6 +17,9 @@ export function startClassic(module) {
     const canvas = document.getElementById("plot");
     const context = canvas.getContext("2d", { alpha: false });
     let image = null, imageBuffer = null, aboutOpen = false, aboutButton = null;
+    // The pulse a link left in force: the classroom view's choice, which
+    // this view's address carries back to it.
+    let carried = null;
     document.title = MainWindowCaption;
     canvas.width = module.width();
     canvas.height = module.height();
@@ -40,7 +43,24 @@ export function startClassic(module) {
     // Moves without a drag change nothing and are left out, so that a
     // pointer that only hovers does not make the list grow.
     function press(x, y) { brisqual.events.push("down " + x + " " + y); module.press(x, y); }
-    function release(x, y) { brisqual.events.push("up " + x + " " + y); module.release(); }
+    function release(x, y) {
+        brisqual.events.push("up " + x + " " + y);
+        module.release();
+        keep();
+    }
+    // The curve in its state form, with the pulse the link left in force.
+    function linkNow() {
+        let link = stateLinkOf();
+        if (carried && (carried[0] !== module.pulseShape() || carried[1] !== module.pulseWidth()))
+            link += linkOf([["p", carried[0], carried[1]]]);
+        return link;
+    }
+    // Every drag goes into the address at once, so that a reload keeps it.
+    function keep() {
+        try {
+            history.replaceState(history.state, "", location.pathname + location.search + "#" + linkNow());
+        } catch (e) { /* the address stays; "Vista de aula" still carries the curve */ }
+    }
     function pulse(shape, width) { brisqual.events.push("pulse " + shape + " " + width); module.setPulse(shape, width); }
     // The theorem's interval changes nothing in this view's picture; it is
     // kept so that the events replay as the link reads.
@@ -64,12 +84,14 @@ export function startClassic(module) {
             return;
         }
         for (const [kind, x, y] of link.items)
-            ({ d: press, m: move, u: release, p: pulse, i: interval })[kind](x, y);
+            ({ d: press, m: move, u: (x, y) => { brisqual.events.push("up " + x + " " + y); module.release(); },
+               p: pulse, i: interval, s: applySamples })[kind](x, y);
         // A link that stops inside a drag: no button is held, so the drag
         // ends there and hovering cannot deform the curve.
         const last = link.items.filter(item => "dmu".includes(item[0])).pop();   // where the pointer was
         if (module.dragging())
             release(last[1], last[2]);
+        carried = [module.pulseShape(), module.pulseWidth()];
         if (module.pulseShape() !== own[0] || module.pulseWidth() !== own[1])
             pulse(own[0], own[1]);
     }
@@ -167,9 +189,7 @@ export function startClassic(module) {
     }
     document.getElementById("menu").addEventListener("click", openAbout);
     document.getElementById("view-switch").addEventListener("click", () => {
-        const link = brisqual.events.filter(l => !l.startsWith("key"))
-                                    .map(l => l.split(" ")).map(([k, x, y]) => k[0] + x + "." + y).join("");
-        location.assign("?view=classroom#" + link);
+        location.assign("?view=classroom#" + linkNow());
     });
 
     document.getElementById("menu").textContent = MainMenu[0];

@@ -91,20 +91,71 @@ export function pacedAddress({ now, later, link: currentLink, replace, fits, tol
     };
 }
 
-const base = () => location.origin.length + location.pathname.length + location.search.length + 1;
-export const fitsAddress = link => base() + link.length <= MaxAddress;
-export const addressOf = link => location.origin + location.pathname + location.search + "#" + link;
+// The address up to its fragment, from location.href: location.origin is
+// "null" for a page opened from a file in Firefox.
+const page = () => location.href.split("#")[0];
+export const fitsAddress = link => page().length + 1 + link.length <= MaxAddress;
+export const addressOf = link => page() + "#" + link;
+// The fragment's text as the address has it, or null for an address with no '#'.
+const fragment = () => (location.href.includes("#") ? location.hash.slice(1) : null);
+
+// The tab's own copy of the work (sessionStorage), written with every step
+// before the next frame, as the address may lag behind the work or, in a
+// frame, be lost with the page around it: the latest link, the undo
+// history while it is at most KeepHistory characters, the fragment the page
+// was opened with, and the name of its entry in the tab's history. A
+// reload, Back or a tab reopened comes back to that entry (history.state
+// keeps its name), where the copy is the newest; a frame is opened again
+// from its first address when the page around it is reloaded.
+export const KeepHistory = 262144;
+const inFrame = () => { try { return window.top !== window; } catch (e) { return true; } };
+
+export function tabKeeper(storage = (() => { try { return window.sessionStorage; } catch (e) { return null; } })()) {
+    const opened = fragment();
+    // A frame's address goes back to its first one with the page around it: that names its work.
+    const key = "brisqual " + location.pathname + (inFrame() ? " frame " + opened : "");
+    const entry = history.state && history.state.brisqual;
+    const name = entry || String(Date.now()) + "." + String(Math.random()).slice(2);
+    try {
+        history.replaceState(Object.assign({}, history.state, { brisqual: name }), "");
+    } catch (e) { /* no name: a reload opens the address */ }
+    const set = (name, value) => {
+        try {
+            storage.setItem(name, value);
+            return true;
+        } catch (e) {
+            return false;
+        }
+    };
+    return {
+        usable: !!storage && set(key + " probe", "") && (storage.removeItem(key + " probe"), true),
+        // The kept work ({ link, history, pulse }) when it is newer than the address, or null.
+        read() {
+            try {
+                const kept = JSON.parse(storage.getItem(key));
+                if (!kept)
+                    return null;
+                return (inFrame() ? fragment() === kept.opened : entry === kept.entry) ? kept : null;
+            } catch (e) {
+                return null;
+            }
+        },
+        keep: (link, history, pulse) => set(key, JSON.stringify({ link: link, history: history, pulse: pulse,
+                                                                 opened: opened, entry: name }))
+    };
+}
 
 // The address of the page's state: written as the curve settles, held for
-// a bad link, and read again when it is changed by hand or by a link.
-export function installAddress(state) {
+// a bad link, and read again when it is changed by hand or by a link; the
+// tab's copy (keeper, from tabKeeper()) written with every step.
+export function installAddress(state, keeper) {
     const t = textOf(state);
     const say = state.say;
     let refusal = "";
     const address = pacedAddress({
         now: () => performance.now(),
         later: setTimeout,
-        link: state.currentLink,
+        link: state.addressLink,
         fits: fitsAddress,
         replace: link => {
             try {
@@ -112,7 +163,8 @@ export function installAddress(state) {
             } catch (e) {
                 return false;
             }
-            return location.hash === "#" + link;
+            // An empty fragment reads back as "", not "#".
+            return location.hash.slice(1) === link;
         },
         told: what => {
             if (what === "tooLong") {
@@ -127,7 +179,14 @@ export function installAddress(state) {
             }
         }
     });
-    state.subscribe("curve", ({ keepAddress }) => (keepAddress ? address.hold() : address.changed()));
+    const keep = () => keeper.usable && keeper.keep(state.addressLink(), state.history(KeepHistory), state.pulse);
+    state.subscribe("curve", ({ keepAddress }) => {
+        keep();
+        return keepAddress ? address.hold() : address.changed();
+    });
+    // A pulse chosen and not yet pressed is kept by the tab at once, and
+    // by the address with the next step (it spends none of its writes).
+    state.subscribe("pulse", how => how !== "adopted" && !state.drag && keep());
 
     // A fragment changed by hand or by a link on the same page: a new curve.
     window.addEventListener("hashchange", () => {
@@ -144,3 +203,7 @@ export function installAddress(state) {
     document.addEventListener("visibilitychange", () => { if (document.visibilityState === "hidden") address.leave(); });
     return address;
 }
+
+// Where the tab cannot keep the work and the address is not the reader's
+// (a frame), only a copied link keeps it: true when the page should say so.
+export const onlyCopyKeeps = keeper => !keeper.usable && inFrame();

@@ -41,7 +41,8 @@ export function installControls(state, address, drawing) {
     // is made here. Whatever happens, the focus stays on the button.
     const copyButton = buttons("copy-link");
     copyButton.addEventListener("click", () => {
-        const link = state.currentLink();
+        state.say("");   // the last action's words are over
+        const link = state.addressLink();
         if (!fitsAddress(link)) {
             state.say(t("linkTooLong"));
             return;
@@ -83,6 +84,6 @@ export function installControls(state, address, drawing) {
     dialog.addEventListener("close", () => buttons("help").focus());
     buttons("language").addEventListener("click", () => state.setLanguage(state.lang === "es" ? "en" : "es"));
     buttons("view-switch").addEventListener("click", () => {
-        location.assign("?view=classic#" + state.currentLink());
+        location.assign("?view=classic#" + state.addressLink());
     });
 }

@@ -16,17 +16,34 @@ export function installInput(state, toneOnKey) {
 
     // --- The pointer.
 
-    function modelPoint(e) {
+    // A resize or rotation mid-drag moves the plot under a still pointer:
+    // the drag then goes on from the point it had, shifted by the change
+    // (shift), so that the curve follows the pointer and never jumps.
+    let shift = [0, 0], last = null;
+    function unshifted(e) {
         const box = canvas.getBoundingClientRect();
-        const x = Math.floor((e.clientX - box.left) * Width / box.width);
-        const y = Math.floor((e.clientY - box.top) * Height / box.height);
-        return [Math.min(Math.max(x, 0), Width - 1), Math.min(Math.max(y, 0), Height - 1)];
+        return [Math.floor((e.clientX - box.left) * Width / box.width), Math.floor((e.clientY - box.top) * Height / box.height)];
     }
+    function modelPoint(e) {
+        const [x, y] = unshifted(e);
+        last = { clientX: e.clientX, clientY: e.clientY,
+                 at: [Math.min(Math.max(x + shift[0], 0), Width - 1), Math.min(Math.max(y + shift[1], 0), Height - 1)] };
+        return last.at;
+    }
+    function relayout() {
+        if (state.drag && state.drag.id >= 0 && last) {
+            const [x, y] = unshifted(last);
+            shift = [last.at[0] - x, last.at[1] - y];
+        }
+    }
+    new ResizeObserver(relayout).observe(canvas);
+    window.addEventListener("resize", relayout);
 
     canvas.addEventListener("pointerdown", e => {
         if (!brisqual.ready || state.drag || e.button !== 0 || !e.isPrimary)
             return;
         canvas.setPointerCapture(e.pointerId);
+        shift = [0, 0];
         const [x, y] = modelPoint(e);
         state.begin(e.pointerId, x, y);
     });

@@ -7,6 +7,7 @@ import { Legend, Screen } from "./colours.js";
 import { decimalOf, textOf, theoremWords } from "./words.js";
 
 export function savePicture(state, drawing) {
+    state.say("");   // the last action's words are over
     try {
         drawPicture(state, drawing);
     } catch (e) {
@@ -18,10 +19,10 @@ function drawPicture(state, drawing) {
     const module = state.module, Width = module.width(), Height = module.height(), t = textOf(state);
     const k = 2, left = 110, top = 100, plotW = Width * k, plotH = Height * k;
     const picture = document.createElement("canvas");
-    const words = theoremWords(state);
     picture.width = left + plotW + 110;
-    picture.height = top + plotH + 60 + 6 * 36 + words.length * 36 + 20;
     const g = picture.getContext("2d", { alpha: false });
+    const words = wrapped(g, theoremWords(state), picture.width - 40);
+    picture.height = top + plotH + 60 + 6 * 36 + words.length * 36 + 20;   // the context starts again
     g.fillStyle = "#fff";
     g.fillRect(0, 0, picture.width, picture.height);
     const plot = document.createElement("canvas");
@@ -55,7 +56,7 @@ function drawPicture(state, drawing) {
         g.fillStyle = "#1b1b1b";
         g.fillText(t(key), left + 64, y);
     });
-    g.font = "24px system-ui, sans-serif";   // the longest list fits the width
+    g.font = WordsFont;
     words.forEach((line, i) => g.fillText(line, 20, top + plotH + 80 + (legend.length + i) * 36));
     const failed = () => state.say(t("pictureFailed"));
     picture.toBlob(blob => {
@@ -72,9 +73,32 @@ function drawPicture(state, drawing) {
         } catch (e) {
             return failed();
         }
-        // A frame (a course platform's) may block downloads without a word
-        // to the page: say where else the picture can be saved.
-        if (window.top !== window.self)
-            state.say(t("pictureInFrame"));
     }, "image/png");
+    // A frame (a course platform's) or the browser may block downloads
+    // without a word to the page: say so at once, and where else it can be
+    // saved; a picture that cannot be made says so instead.
+    state.say(t(window.top !== window.self ? "pictureInFrame" : "pictureBlocked"));
+}
+
+const WordsFont = "24px system-ui, sans-serif";
+
+// The theorem's lines broken between words to fit `width` pixels, so that
+// every word is in the picture, in any language.
+function wrapped(g, lines, width) {
+    g.font = WordsFont;
+    const out = [];
+    for (const line of lines) {
+        let current = "";
+        for (const word of line.split(" ")) {
+            const longer = current ? current + " " + word : word;
+            if (current && g.measureText(longer).width > width) {
+                out.push(current);
+                current = word;
+            } else {
+                current = longer;
+            }
+        }
+        out.push(current);
+    }
+    return out;
 }

@@ -63,6 +63,18 @@ export function createState(module, { lang = "es", say = () => {} } = {}) {
         canRedo: work.canRedo,
         currentLink: work.currentLink,
         currentItems: work.currentItems,
+        // The link an address and "Copy link" carry: the shorter form, and
+        // the chosen pulse when it is not the one in force.
+        addressLink: () => work.shortLink(state.pulse),
+        history: work.history,
+        // The work kept by the tab (address.js) made again, as the page's first curve.
+        restore(history) {
+            if (!work.restore(history))
+                return false;
+            adoptPulse();
+            settled(false, true);
+            return true;
+        },
 
         // A new curve from a link, a step of its own (see work.js); start:
         // the page's first, said nowhere; keepAddress: the address is left

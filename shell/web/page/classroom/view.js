@@ -9,7 +9,7 @@ import { installWords, preferredLanguage, textOf } from "./words.js";
 import { theoremLayers } from "./theorem.js";
 import { installDrawing } from "./draw.js";
 import { installHandles } from "./handles.js";
-import { installAddress } from "./address.js";
+import { installAddress, onlyCopyKeeps, tabKeeper } from "./address.js";
 import { installInput } from "./input.js";
 import { Presets, installControls } from "./controls.js";
 import { installShapes } from "./shapes.js";
@@ -25,23 +25,35 @@ export function startClassroom(module) {
     const theorem = theoremLayers(state);
     // The preview of a drag under the keyboard's ring.
     const drawing = installDrawing(state, { under: [theorem.under], over: [theorem.over], overlays: [preview, ring] });
-    installControls(state, installAddress(state), drawing);
+    const keeper = tabKeeper(), kept = keeper.usable ? keeper.read() : null;   // before any step overwrites it
+    installControls(state, installAddress(state, keeper), drawing);
 
     // The test hooks: the curve's events and link.
     Object.defineProperty(brisqual, "events", {
         get: () => state.currentItems().map(([k, x, y]) => Kinds[k] + " " + x + " " + y)
     });
     brisqual.link = state.currentLink;
+    brisqual.addressLink = state.addressLink;
 
-    // Start-up: the curve of the address (no '#' at all: the first prepared
-    // curve) drawn once, and then the page shows, all in one piece so that
-    // nothing shifts.
+    // Start-up: the tab's own copy of the work where it is newer than the
+    // address, else the curve of the address (no '#' at all: the first
+    // prepared curve), drawn once, and then the page shows, all in one
+    // piece so that nothing shifts.
+    if (kept && (kept.history && state.restore(kept.history) ||
+                 state.newCurve(kept.link, { start: true, adopt: true }))) {
+        if (kept.pulse)
+            state.choosePulse(...kept.pulse);   // chosen, not yet pressed
+        document.body.classList.add("ready");
+        return;
+    }
     const start = location.href.includes("#") ? readFragment(location.hash) : { items: parseLink(Presets[0]).items };
     if (start.error) {
         state.newCurve("", { keepAddress: true, start: true, adopt: true });   // the bad link stays in the address, to be mended
         state.say(textOf(state)("badLinkFlat"));
     } else {
         state.newCurve(linkOf(start.items), { start: true, adopt: true });
+        if (onlyCopyKeeps(keeper))
+            state.say(textOf(state)("onlyCopyKeeps")(textOf(state)("copyLink")));   // once: the next step's words replace it
     }
     document.body.classList.add("ready");
 }

@@ -3,7 +3,7 @@
 // owns one work and tells the page of what it does; Node.js runs it as well.
 //   reads:   the module (the model), links (../link.js)
 //   changes: the model's curve, pulse in force and interval
-import { linkOf, parseLink } from "../link.js";
+import { applySamples, linkOf, parseLink, stateLinkOf } from "../link.js";
 
 // Undo and redo restore the nearest snapshot of the model at or before
 // the step they go to and replay the rest, so that their cost does not
@@ -22,7 +22,9 @@ export function createWork(module) {
     let done = 0, drag = null;
 
     function apply(kind, x, y) {
-        if (kind === "p") {
+        if (kind === "s") {
+            applySamples();   // a state-form link's curve, as it was read
+        } else if (kind === "p") {
             module.setPulse(x, y);   // for the presses after it
         } else if (kind === "i") {
             module.setInterval(x, y);   // the theorem's [a, b], in samples
@@ -76,6 +78,8 @@ export function createWork(module) {
         step.text = linkOf(step.items.filter((item, i) => item[0] !== "i" || i === intervalAt));
         step.plain = step.interval ? linkOf(step.items.filter(item => item[0] !== "i")) : step.text;
         step.from = step.fresh ? done : before.from;
+        step.upto = (before ? before.upto : 0) + step.text.length;
+        step.fromUpto = step.fresh ? step.upto - step.text.length : before.fromUpto;
         step.since = step.fresh ? 0 : before.since + step.items.length;
         if (step.fresh || step.since >= SnapshotEvery) {
             step.snapshot = snapshot();
@@ -102,6 +106,52 @@ export function createWork(module) {
             if (drag)
                 texts.push(linkOf(drag.items));
             return texts.join("");
+        },
+
+        // The shorter of the curve's two links, events or state (a few
+        // kilobytes however long the work), with the pulse the next press
+        // takes, `pulse`, when the link leaves another in force. The events
+        // are joined only when they may be the shorter.
+        shortLink(pulse) {
+            const state = stateLinkOf(), last = done ? steps[done - 1] : null;
+            let link = state;
+            if (!drag && (!last || last.upto - last.fromUpto < state.length)) {
+                const events = work.currentLink();
+                if (events.length <= state.length)
+                    link = events;
+            }
+            if (pulse[0] !== module.pulseShape() || pulse[1] !== module.pulseWidth())
+                link += linkOf([["p", pulse[0], pulse[1]]]);
+            return link;
+        },
+
+        // The steps, undone ones too, as texts for work.restore(), or null
+        // when they are more than `most` characters.
+        history(most) {
+            if (!steps.length || steps[steps.length - 1].upto > most)
+                return null;
+            return { done: done, steps: steps.map(step => [step.fresh ? 1 : 0, step.text]) };
+        },
+        // The steps of history() made again, the curve at the one done last;
+        // false, and nothing changed, for texts that do not read.
+        restore({ done: at, steps: texts }) {
+            const parsed = texts.map(([, text]) => parseLink(text));
+            if (!texts.length || !texts[0][0] || at < 1 || at > texts.length || parsed.some(p => p.error))
+                return false;
+            steps.length = done = 0;
+            drag = null;
+            texts.forEach(([fresh, text], i) => {
+                if (fresh) {
+                    work.newCurve(text);
+                } else {
+                    for (const [kind, x, y] of parsed[i].items)
+                        apply(kind, x, y);
+                    addStep({ fresh: false, items: parsed[i].items });
+                }
+            });
+            done = at;
+            rebuild();
+            return true;
         },
 
         // Its events, and those of a drag in progress; concat, as a long
