@@ -18,6 +18,7 @@ Each case is a row of a table and a ctest test of its own (browser.CASE):
   the handles, sound, printing, languages (see docs/tests.md).
 Pictures that differ are written to --out by tests/harness/image.py.
 """
+import math
 import os
 import re
 import subprocess
@@ -27,7 +28,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import driver  # noqa: E402
 from driver import (DEVICES, canvas_pixels, client_pixel, css_point, expect_same, image, mean_text,  # noqa: E402
-                    page_link, plot_box, replay, script_lines, script_link, theorem_state,
+                    page_link, plot_box, replay, replay_state, script_lines, script_link, theorem_state,
                     two_decimals, wait_ready)
 
 ARGS = None     # driver.ARGS, once the case's command line is read
@@ -414,6 +415,9 @@ def device_case(name, width, height, scale, touch, framed):
             inner = lambda p: (p[0] - frame[0], p[1] - frame[1])
             (x0, y0), (x1, y1) = client_pixel(box, *inner(start)), client_pixel(box, *inner(stop))
             link = page_link()
+            # The view hands the model the pointer's rows divided by the
+            # drag's gain of 1.5, so that the curve follows the pointer.
+            y1 = y0 + math.floor((y1 - y0) / 1.5 + 0.5)
             expected = before + "d%d.%dm%d.%du%d.%d" % (x0, y0, x0, y1, x0, y1)
             if link != expected:
                 raise AssertionError("the drag at client pixels (%d, %d) to (%d, %d) made the link %r"
@@ -501,7 +505,9 @@ def keeping_the_work():
     DRIVER.execute_async_script("setTimeout(arguments[0], 700)")
     spoken = DRIVER.find_element("id", "announce").get_attribute("textContent")
     described = DRIVER.find_element("id", "description").get_attribute("textContent")
-    if not described.endswith(" " + spoken) or not spoken.startswith("Mean value %s. " % mean_text(page_link())):
+    cs = [two_decimals(c) for c in theorem_state(page_link())[0]["c"]]
+    if not spoken.startswith("Mean value %s. " % mean_text(page_link())) or not all(c in spoken for c in cs[:6]) \
+            or "Mean value %s. " % mean_text(page_link()) not in described:
         raise AssertionError("the live region says %r, the description %r" % (spoken, described))
     # The view switch opens the same curve in the classic view.
     link = page_link()
@@ -1068,6 +1074,77 @@ def help_ends_drag():
     expect_ops(drag, "help during a drag")
 
 
+# What is seen on the classroom view's plot, against the replay tool's numbers.
+
+def device_box(client_x, client_y, reach):
+    """The canvas's pixels within REACH device pixels of client pixel (x, y)."""
+    return DRIVER.execute_script("""
+        const c = document.getElementById('plot'), r = arguments[2];
+        const x = Math.round(arguments[0] * c.width / 602), y = Math.round(arguments[1] * c.height / 504);
+        return Array.from(c.getContext('2d').getImageData(x - r, y - r, 2 * r + 1, 2 * r + 1).data);""",
+                                 client_x, client_y, reach)
+
+
+def red_pixels():
+    return DRIVER.execute_script("""
+        const c = document.getElementById('plot'), d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+        let n = 0;
+        for (let i = 0; i < d.length; i += 4)
+            if (d[i] > 200 && d[i + 1] < 80 && d[i + 2] < 80) n++;
+        return [n, c.width];""")
+
+
+def curve_shows(link):
+    """f shows where a stretch, the green line or the band lie on it: at
+    least a third of the plot's width in red device pixels."""
+    def run():
+        open_page("#" + link, "classroom")
+        n, width = red_pixels()
+        if n < width / 3:
+            raise AssertionError("%d red device pixels on a plot %d wide" % (n, width))
+    return "the red curve shows on the mean line of " + link, run
+
+
+def rings_under_a_resting_pointer():
+    """A pointer resting near a c (its drag's outline around it) leaves
+    the c's ring as it is."""
+    link = "p1.14d74.250m74.170u74.170d224.250m224.330u224.330d374.250m374.170u374.170d524.250m524.330u524.330"
+    open_page("#" + link, "classroom")
+    theorem, step = theorem_state(link)
+    row = 250 - theorem["mean"] * 150
+    box = plot_box()
+    cdp("Input.dispatchMouseEvent", type="mouseMoved", x=1, y=1)
+    for c in theorem["c"]:
+        column = 2 * c / step
+        bare = device_box(column, row, 2)
+        for offset in (0, 6, 12, 20, 30, -6, -12, -20, -30):
+            x = box["left"] + (column + offset) * box["width"] / 602
+            cdp("Input.dispatchMouseEvent", type="mouseMoved", x=x, y=box["top"] + 5)
+            if device_box(column, row, 2) != bare:
+                raise AssertionError("a pointer resting %d client pixels from c = %.3f covers its ring" % (offset, c))
+        cdp("Input.dispatchMouseEvent", type="mouseMoved", x=1, y=1)
+
+
+def drag_follows_the_pointer():
+    """A drag of 100 CSS pixels up moves the grabbed sample 100 CSS pixels,
+    by the replay tool's curve of the page's link."""
+    open_page("#p0.19", "classroom")
+    box = plot_box()
+    x = box["left"] + 301 * box["width"] / 602
+    y0 = box["top"] + 250.5 * box["height"] / 504
+    press_drag([(x, y0 - d) for d in range(0, 101, 10)])
+    f = replay_state(page_link())["curve"][150]
+    moved = f * 150 * box["height"] / 504
+    if abs(moved - 100) > 1.5:
+        raise AssertionError("a drag of 100 CSS pixels moved the curve %.1f CSS pixels" % moved)
+
+
+SEEN_CASES = [curve_shows(link) for link in ("p3.19d300.250m300.190u300.190", "p3.19")] + [
+    ("the drag's outline under a resting pointer leaves the c's rings", rings_under_a_resting_pointer),
+    ("a drag of 100 pixels moves the curve 100 pixels", drag_follows_the_pointer),
+]
+
+
 WORK_CASES = [
     ("400 key steps, undo and redo: the address follows at a few writes a second", key_storm),
     ("a refused address is said and written again", address_refused),
@@ -1111,7 +1188,7 @@ def cases():
     ] + [shape_drag_case(*c) for c in SHAPE_DRAGS] + [
         ("the plot's keys drag with the chosen shape; undo and redo bring back the pulse", keyboard_shapes),
         ("Listen and the key tone sound only when pressed", listening),
-    ] + WORK_CASES + [
+    ] + WORK_CASES + SEEN_CASES + [
         ("screenshot of the page", screenshot),
         ("screenshots of the classroom view", classroom_screenshots),
     ]

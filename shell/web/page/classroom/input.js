@@ -4,7 +4,8 @@
 //   changes: the state's work (drags, undo, redo), selected sample, shown.focus
 //   subscribes to: curve, selected, language (the plot's slider value)
 import { brisqual } from "../hooks.js";
-import { decimalOf, textOf } from "./words.js";
+import { decimalOf, textOf, theoremSummary } from "./words.js";
+import { cName, readTheorem } from "./theorem.js";
 
 // toneOnKey(): the key tone, after a key moved the selection or the curve.
 // Gives back the selected sample's ring, an overlay of the plot.
@@ -23,11 +24,23 @@ export function installInput(state, toneOnKey) {
         return [Math.min(Math.max(x, 0), Width - 1), Math.min(Math.max(y, 0), Height - 1)];
     }
 
+    // The model moves the curve by its gain for each row the pointer
+    // moves; this view hands it the pointer's rows from the press divided
+    // by that gain, so that the grabbed point stays under the pointer. The
+    // link keeps the rows handed on, so a replay draws the same curve.
+    const gain = module.dragRowsPerRow();
+    let pressY = 0;
+    const dragPoint = e => {
+        const [x, y] = modelPoint(e);
+        return [x, pressY + Math.round((y - pressY) / gain)];
+    };
+
     canvas.addEventListener("pointerdown", e => {
         if (!brisqual.ready || state.drag || e.button !== 0 || !e.isPrimary)
             return;
         canvas.setPointerCapture(e.pointerId);
         const [x, y] = modelPoint(e);
+        pressY = y;
         state.begin(e.pointerId, x, y);
     });
     canvas.addEventListener("pointermove", e => {
@@ -35,11 +48,11 @@ export function installInput(state, toneOnKey) {
         if (!drag || e.pointerId !== drag.id)
             return;
         const merged = e.getCoalescedEvents ? e.getCoalescedEvents() : [];
-        state.dragTo((merged.length ? merged : [e]).map(modelPoint));
+        state.dragTo((merged.length ? merged : [e]).map(dragPoint));
     });
     const finish = e => {
         if (state.drag && e.pointerId === state.drag.id)
-            state.end(...modelPoint(e));
+            state.end(...dragPoint(e));
     };
     canvas.addEventListener("pointerup", finish);
     canvas.addEventListener("pointercancel", finish);
@@ -70,23 +83,52 @@ export function installInput(state, toneOnKey) {
     // The plot is a slider over the samples: screen readers announce a
     // slider's name and value on focus and pass it the arrow keys without a
     // mode switch, which they do for no canvas. Its value is the selected
-    // sample, told by its abscissa and height, and spoken when it changes.
+    // sample, told by its abscissa, its height, where it stands against the
+    // mean and the c it is on. A screen reader speaks a value change only
+    // when the number changes, so a new height at the same sample moves the
+    // number by a hair, which nobody hears.
+    let told = "", nudge = 0;
     function tellSelected() {
         const f = new Float64Array(module.memory.buffer, module.samples(), N + 1), k = state.selected;
-        canvas.setAttribute("aria-valuenow", String(k));
-        canvas.setAttribute("aria-valuetext", t("sample")(k, decimal(k * module.stepWidth()), decimal(f[k])));
+        const T = readTheorem(module), d = f[k] - T.mean, rounded = decimal(d);
+        let text = t("sample")(k, decimal(module.sampleAbscissa(k)), decimal(f[k])) + ", " +
+                   t("against")(rounded.replace("-", ""), /[1-9]/.test(rounded) ? Math.sign(d) : 0);
+        if (k < T.a || k > T.b)
+            text += t("outside");
+        const on = nearestC(T, k);
+        if (on >= 0)
+            text += t("atC")(cName(on));
+        if (text !== told && canvas.getAttribute("aria-valuenow") === String(k + nudge))
+            nudge = nudge ? 0 : 0.001;
+        told = text;
+        canvas.setAttribute("aria-valuenow", String(k + nudge));
+        canvas.setAttribute("aria-valuetext", text);
     }
-    // The selected sample's height may have changed with the curve.
-    for (const name of ["curve", "selected", "language"])
-        state.subscribe(name, tellSelected);
-    function keyDrag(dy) {
-        const x = 2 * state.selected;   // the column that grabs the sample
-        state.dragAtOnce(-1, x, 250, 250 + dy);
-        toneOnKey();
+    // The c whose nearest sample is k, or -1.
+    function nearestC(T, k) {
+        for (let i = 0; i < T.positions.length; i++)
+            if (Math.round(T.positions[i]) === k)
+                return i;
+        return -1;
     }
-    function select(k) {
-        state.select(k);
-        toneOnKey();
+    // The samples the keys jump to: the next or previous c, a and b, the
+    // highest and lowest point of the curve.
+    function jumpC(direction) {
+        const T = readTheorem(module), k = state.selected;
+        const at = Array.from(T.positions, p => Math.round(p));
+        const next = direction > 0 ? at.find(p => p > k) : at.reverse().find(p => p < k);
+        if (next === undefined)
+            state.say(at.length ? (direction > 0 ? cName(T.positions.length - 1) : cName(0)) : t("noC"));
+        else
+            select(next);
+    }
+    function extreme(sign) {
+        const f = new Float64Array(module.memory.buffer, module.samples(), N + 1);
+        let best = 0;
+        for (let k = 1; k <= N; k++)
+            if (sign * (f[k] - f[best]) > 0)
+                best = k;
+        select(best);
     }
     canvas.addEventListener("focus", () => {
         tellSelected();
@@ -101,7 +143,11 @@ export function installInput(state, toneOnKey) {
             ArrowLeft: () => select(state.selected - ten), ArrowRight: () => select(state.selected + ten),
             Home: () => select(0), End: () => select(N),
             ArrowUp: () => keyDrag(-ten), ArrowDown: () => keyDrag(ten),
-            PageUp: () => keyDrag(-10), PageDown: () => keyDrag(10)
+            PageUp: () => keyDrag(-10), PageDown: () => keyDrag(10),
+            c: () => jumpC(1), C: () => jumpC(-1),
+            a: () => select(module.intervalFirst()), b: () => select(module.intervalLast()),
+            h: () => extreme(1), l: () => extreme(-1),
+            t: () => state.say(theoremSummary(state))
         };
         if (keys[e.key]) {
             e.preventDefault();

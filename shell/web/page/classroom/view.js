@@ -4,7 +4,7 @@
 import { brisqual, say } from "../hooks.js";
 import { Kinds, linkOf, parseLink, readFragment } from "../link.js";
 import { createState } from "./state.js";
-import { setColourProperties } from "./colours.js";
+import { Screen, setColourProperties } from "./colours.js";
 import { installWords, preferredLanguage, textOf } from "./words.js";
 import { theoremLayers } from "./theorem.js";
 import { installDrawing } from "./draw.js";
@@ -23,8 +23,11 @@ export function startClassroom(module) {
     const ring = installInput(state, installSound(state));
     const preview = installShapes(state);
     const theorem = theoremLayers(state);
-    // The preview of a drag under the keyboard's ring.
-    const drawing = installDrawing(state, { under: [theorem.under], over: [theorem.over], overlays: [preview, ring] });
+    // The preview of a drag under the c's marks (drawn again over it on
+    // screen) and the keyboard's ring.
+    const marksOnScreen = (g, sx, sy) => { if (!state.shown.paper) theorem.marks(g, sx, sy, Screen); };
+    const drawing = installDrawing(state, { under: [theorem.under], over: [theorem.over], top: [theorem.marks],
+                                            overlays: [preview, marksOnScreen, ring] });
     installControls(state, installAddress(state), drawing);
 
     // The test hooks: the curve's events and link.
