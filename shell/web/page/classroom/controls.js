@@ -86,6 +86,13 @@ export function installControls(state, address, drawing) {
         dialog.showModal();
     });
     buttons("help-close").addEventListener("click", () => dialog.close());
+    // A tap outside the help closes it: a phone has no Esc. Outside, the
+    // dialog itself is the target, and the point lies beyond its box.
+    dialog.addEventListener("click", e => {
+        const b = dialog.getBoundingClientRect();
+        if (e.target === dialog && (e.clientX < b.left || e.clientX > b.right || e.clientY < b.top || e.clientY > b.bottom))
+            dialog.close();
+    });
     // Focus goes back to where help was asked for.
     dialog.addEventListener("close", () => buttons("help").focus());
     buttons("language").addEventListener("click", () => state.setLanguage(state.lang === "es" ? "en" : "es"));

@@ -80,19 +80,29 @@ export function drawOps(module, layers, g, width, height, colours) {
             const Y = v => pen.thin ? Math.round(v * sy) + half : v * sy;
             pen.path.moveTo(X(ops[i + 1]), Y(ops[i + 2]));
             pen.path.lineTo(X(ops[i + 3]), Y(ops[i + 4]));
+            if (pen === curve) {
+                // One joined line for the dashes, which start again at each move.
+                const [x0, y0, x1, y1] = [X(ops[i + 1]), Y(ops[i + 2]), X(ops[i + 3]), Y(ops[i + 4])];
+                if (!curve.joined || curve.end[0] !== x0 || curve.end[1] !== y0) {
+                    curve.joined = curve.joined || new Path2D();
+                    curve.joined.moveTo(x0, y0);
+                }
+                curve.joined.lineTo(x1, y1);
+                curve.end = [x1, y1];
+            }
         }
     }
     stroke();
     for (const layer of layers.over)
         layer(g, sx, sy, colours);
-    if (curve) {
+    if (curve && curve.joined) {
         // Red dashes over whatever lies on the curve: the gaps show it.
         const dpr = Math.max(s, devicePixelRatio);
         g.lineCap = "butt";
         g.lineWidth = Math.max(curve.lineWidth, 2 * dpr);
         g.setLineDash([6 * dpr, 6 * dpr]);
         g.strokeStyle = curve.colour;
-        g.stroke(curve.path);
+        g.stroke(curve.joined);
         g.setLineDash([]);
     }
     for (const layer of layers.top || [])

@@ -130,6 +130,18 @@ export function installInput(state, toneOnKey) {
                 best = k;
         select(best);
     }
+    // The selected sample's height may have changed with the curve.
+    for (const name of ["curve", "selected", "language"])
+        state.subscribe(name, tellSelected);
+    function keyDrag(dy) {
+        const x = 2 * state.selected;   // the column that grabs the sample
+        state.dragAtOnce(-1, x, 250, 250 + dy);
+        toneOnKey();
+    }
+    function select(k) {
+        state.select(k);
+        toneOnKey();
+    }
     canvas.addEventListener("focus", () => {
         tellSelected();
         state.show("focus", true);
