@@ -98,6 +98,10 @@ PAGE_EXPORT("dragRowsPerRow") double PageDragRowsPerRow()
 {
     return (double)DragGain * CurveScale;
 }
+PAGE_EXPORT("curveScale") double PageCurveScale()
+{
+    return CurveScale;
+}
 PAGE_EXPORT("release") void PageRelease()
 {
     EndDrag();

@@ -18,7 +18,6 @@ Each case is a row of a table and a ctest test of its own (browser.CASE):
   the handles, sound, printing, languages (see docs/tests.md).
 Pictures that differ are written to --out by tests/harness/image.py.
 """
-import math
 import os
 import re
 import subprocess
@@ -27,7 +26,7 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import driver  # noqa: E402
-from driver import (DEVICES, canvas_pixels, client_pixel, css_point, expect_same, image, mean_text,  # noqa: E402
+from driver import (DEVICES, canvas_pixels, client_pixel, handed_on, css_point, expect_same, image, mean_text,  # noqa: E402
                     page_link, plot_box, replay, replay_state, script_lines, script_link, theorem_state,
                     two_decimals, wait_ready)
 
@@ -399,6 +398,8 @@ def device_case(name, width, height, scale, touch, framed):
             if box["left"] < 0 or box["top"] < 0 or box["left"] + box["width"] > vw or box["top"] + box["height"] > vh:
                 raise AssertionError("the plot %r is not all within the %dx%d viewport" % (box, vw, vh))
             expect_device_pixels(box)
+            if framed and box["width"] < 280:
+                raise AssertionError("the plot is %d CSS pixels wide in a 560-pixel frame, under half" % box["width"])
             # Another density, as on a move to another screen: drawn again at it.
             cdp("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=scale * 2,
                 mobile=touch)
@@ -415,9 +416,7 @@ def device_case(name, width, height, scale, touch, framed):
             inner = lambda p: (p[0] - frame[0], p[1] - frame[1])
             (x0, y0), (x1, y1) = client_pixel(box, *inner(start)), client_pixel(box, *inner(stop))
             link = page_link()
-            # The view hands the model the pointer's rows divided by the
-            # drag's gain of 1.5, so that the curve follows the pointer.
-            y1 = y0 + math.floor((y1 - y0) / 1.5 + 0.5)
+            y1 = handed_on(y0, y1)
             expected = before + "d%d.%dm%d.%du%d.%d" % (x0, y0, x0, y1, x0, y1)
             if link != expected:
                 raise AssertionError("the drag at client pixels (%d, %d) to (%d, %d) made the link %r"
@@ -678,6 +677,7 @@ def shape_drag_case(shape, width):
         points = [css_point(box, 201, 300, (0, 0)), css_point(box, 201, 340, (0, 0))]
         press_drag(points)
         (x0, y0), (x1, y1) = [client_pixel(box, *p) for p in points]
+        y1 = handed_on(y0, y1)
         drag = "d%d.%dm%d.%du%d.%d" % (x0, y0, x0, y1, x0, y1)
         pulse = "" if (shape, width) == (0, 19) else "p%d.%d" % (shape, width)
         if page_link() != pulse + drag:
@@ -1076,6 +1076,7 @@ def help_ends_drag():
     cdp("Input.dispatchMouseEvent", type="mouseReleased", x=x, y=y, button="left", buttons=0, clickCount=1)
     key("Escape", 27)
     (x0, y0), (x1, y1) = [client_pixel(box, *p) for p in points[:2]]
+    y1 = handed_on(y0, y1)
     drag = "d%d.%dm%d.%du%d.%d" % (x0, y0, x0, y1, x0, y1)
     if page_link() != drag:
         raise AssertionError("a drag under the help made %r, not %r" % (page_link(), drag))
@@ -1147,9 +1148,35 @@ def drag_follows_the_pointer():
         raise AssertionError("a drag of 100 CSS pixels moved the curve %.1f CSS pixels" % moved)
 
 
+def help_on_a_phone():
+    """On a phone the help opens on its close button, in sight at its top
+    even scrolled to the end, and a tap outside closes it."""
+    cdp("Emulation.setDeviceMetricsOverride", width=360, height=740, deviceScaleFactor=2, mobile=True)
+    cdp("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
+    try:
+        open_page("#", "classroom")
+        click("help")
+        for end in (False, True):
+            DRIVER.execute_script("const d = document.getElementById('help-dialog'); d.scrollTop = arguments[0] ? d.scrollHeight : 0;", end)
+            top, bottom, focused = DRIVER.execute_script("""const b = document.getElementById('help-close').getBoundingClientRect();
+                const d = document.getElementById('help-dialog').getBoundingClientRect();
+                return [b.top - d.top, b.bottom, document.activeElement.id];""")
+            if top > 60 or bottom > 740 or not end and focused != "help-close":
+                raise AssertionError("the help's close button is %d px below its top, ends at %d, focus on %r"
+                                     % (top, bottom, focused))
+        cdp("Input.synthesizeTapGesture", x=4, y=730, gestureSourceType="touch")
+        DRIVER.execute_async_script("setTimeout(arguments[0], 300)")
+        if DRIVER.execute_script("return document.getElementById('help-dialog').open"):
+            raise AssertionError("a tap outside the help left it open")
+    finally:
+        cdp("Emulation.clearDeviceMetricsOverride")
+        cdp("Emulation.setTouchEmulationEnabled", enabled=False)
+
+
 SEEN_CASES = [curve_shows(link) for link in ("p3.19d300.250m300.190u300.190", "p3.19")] + [
     ("the drag's outline under a resting pointer leaves the c's rings", rings_under_a_resting_pointer),
     ("a drag of 100 pixels moves the curve 100 pixels", drag_follows_the_pointer),
+    ("the help closes from its top or a tap outside on a phone", help_on_a_phone),
 ]
 
 

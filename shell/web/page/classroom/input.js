@@ -130,9 +130,27 @@ export function installInput(state, toneOnKey) {
                 best = k;
         select(best);
     }
+    // The height at the selected sample as a slider of its own, for touch
+    // screen readers, whose swipes on the plot only choose the sample: its
+    // value is the height in key steps, and a change is that many key drags.
+    const height = document.getElementById("height");
+    const Step = module.dragRowsPerRow() / module.curveScale();   // the curve's units a key step moves
+    function tellHeight() {
+        const f = new Float64Array(module.memory.buffer, module.samples(), N + 1), k = state.selected;
+        height.value = String(Math.round(f[k] / Step));
+        height.setAttribute("aria-valuetext", t("heightAt")(decimal(f[k]), decimal(module.sampleAbscissa(k))));
+    }
+    height.addEventListener("change", () => {
+        const f = new Float64Array(module.memory.buffer, module.samples(), N + 1);
+        const dy = Math.round(f[state.selected] / Step) - Number(height.value);
+        if (dy !== 0 && !state.drag)
+            keyDrag(Math.min(Math.max(dy, -249), 249));
+    });
     // The selected sample's height may have changed with the curve.
-    for (const name of ["curve", "selected", "language"])
+    for (const name of ["curve", "selected", "language"]) {
         state.subscribe(name, tellSelected);
+        state.subscribe(name, tellHeight);
+    }
     function keyDrag(dy) {
         const x = 2 * state.selected;   // the column that grabs the sample
         state.dragAtOnce(-1, x, 250, 250 + dy);

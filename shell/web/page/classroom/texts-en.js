@@ -44,6 +44,9 @@ export default {
     short: (m, list, n, stretch) => "Mean value " + m + ". " + (n === 0 ? (stretch ? "f equals the mean along a stretch." : "No c.")
         : (n === 1 ? "c at " : n + " c's, at ") + list + "."),
     summary: (a, b, v, m) => "The integral of f from " + a + " to " + b + " is " + v + "; divided by b minus a, the mean value is " + m + ".",
+    legendRing: "white ring: each c, where f meets its mean value", legendBand: "white band: where f lies on its mean value",
+    legendBox: "dashed: the rectangle of height mean value over [a, b]",
+    heightLabel: "Height at the sample", heightAt: (f, x) => "f = " + f + " at x = " + x,
     languageSet: "English.",
     listenCue: "Listen: the curve's height as pitch, a steady tone at the mean value, a click at each c.",
     helpText: `<p><b>The theorem.</b> If f is continuous on [a, b], there is a point c where f(c) equals its mean value, the integral of f from a to b divided by b − a. In the plot: the green line is at the height of the mean value; the area of the red curve above it equals the area below it, and the red curve crosses or touches it at least once.</p>

@@ -44,6 +44,9 @@ export default {
     short: (m, list, n, stretch) => "Valor medio " + m + ". " + (n === 0 ? (stretch ? "f es igual a la media en un tramo." : "Ninguna c.")
         : (n === 1 ? "c en " : n + " puntos c, en ") + list + "."),
     summary: (a, b, v, m) => "La integral de f de " + a + " a " + b + " es " + v + "; dividida entre b menos a, el valor medio es " + m + ".",
+    legendRing: "anillo blanco: cada c, donde f corta su valor medio", legendBand: "banda blanca: donde f coincide con su valor medio",
+    legendBox: "discontinuo: el rectángulo de altura el valor medio en [a, b]",
+    heightLabel: "Altura en la muestra", heightAt: (f, x) => "f = " + f + " en x = " + x,
     languageSet: "Español.",
     listenCue: "Escuchar: la altura de la curva como tono, un tono fijo en el valor medio, un clic en cada c.",
     helpText: `<p><b>El teorema.</b> Si f es continua en [a, b], hay un punto c donde f(c) es igual a su valor medio, la integral de f de a a b dividida por b − a. En la gráfica: la línea verde está a la altura del valor medio; el área de la curva roja por encima de ella iguala el área por debajo, y la curva roja la corta o la toca al menos una vez.</p>
