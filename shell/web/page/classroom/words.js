@@ -56,11 +56,11 @@ export function theoremWords(state) {
 
 // The short response after a change, spoken: the mean, then the c's,
 // in words a speech engine says in the page's language.
-export function shortResponse(state) {
+export function shortResponse(state, unchanged = false) {
     const t = textOf(state), decimal = decimalOf(state), T = readTheorem(state.module);
     const cs = Array.from(T.points.slice(0, 6), decimal), sep = t("listSep");
     const list = cs.length > 1 ? cs.slice(0, -1).join(sep) + t("lastSep") + cs[cs.length - 1] : cs[0] || "";
-    return t("short")(decimal(T.mean), list, T.points.length, T.stretches.length > 0);
+    return t("short")(decimal(T.mean), list, T.points.length, T.stretches.length > 0, unchanged);
 }
 
 // The theorem on demand: the integral over [a, b] and the mean, said in words.
@@ -137,14 +137,21 @@ export function installWords(state) {
 
     // The theorem is spoken, as the description tells it, once the curve
     // and the interval have rested a moment; not for the page's first curve.
-    // The region is emptied first, so that the same words after an undo
-    // are said again; the longer sentences stay in the description.
+    // The longer sentences stay in the description. A screen reader drops
+    // a live region's words when they are the last ones again, so the same
+    // numbers after a change are said with ", unchanged" (and plainly the
+    // time after that).
+    let last = "";
     state.subscribe("curve", ({ start }) => {
         describe();
         clearTimeout(meanTimer);
         if (!start) {
             announce.textContent = "";
-            meanTimer = setTimeout(() => { announce.textContent = shortResponse(state); }, 400);
+            meanTimer = setTimeout(() => {
+                const plain = shortResponse(state);
+                last = plain !== last ? plain : shortResponse(state, true);
+                announce.textContent = last;
+            }, 400);
         }
     });
     state.subscribe("moving", showTheorem);
@@ -156,7 +163,7 @@ export function installWords(state) {
         // said in the old one.
         clearTimeout(meanTimer);
         announce.textContent = "";
-        meanTimer = setTimeout(() => { announce.textContent = t("languageSet"); }, 100);
+        meanTimer = setTimeout(() => { announce.textContent = last = t("languageSet"); }, 100);
     });
     applyLanguage();
 }
