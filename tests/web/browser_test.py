@@ -1173,10 +1173,26 @@ def help_on_a_phone():
         cdp("Emulation.setTouchEmulationEnabled", enabled=False)
 
 
+def arrow_where_the_curve_leaves():
+    """A curve pushed off the bottom: a white arrow at the bottom edge, at
+    the column of the replay tool's lowest sample."""
+    path = os.path.join(ARGS.data, "events", "off-the-bottom.events")
+    link = script_link(path)
+    open_page("#" + link, "classroom")
+    curve = replay_state(link)["curve"]
+    lowest = min(range(len(curve)), key=lambda k: curve[k])
+    box = device_box(2 * lowest, 504 - 8, 3)
+    white = sum(1 for i in range(0, len(box), 4) if box[i:i + 3] == [255, 255, 255])
+    if white < 20:
+        raise AssertionError("%d white device pixels at the bottom edge over sample %d, where f = %.2f"
+                             % (white, lowest, curve[lowest]))
+
+
 SEEN_CASES = [curve_shows(link) for link in ("p3.19d300.250m300.190u300.190", "p3.19")] + [
     ("the drag's outline under a resting pointer leaves the c's rings", rings_under_a_resting_pointer),
     ("a drag of 100 pixels moves the curve 100 pixels", drag_follows_the_pointer),
     ("the help closes from its top or a tap outside on a phone", help_on_a_phone),
+    ("an arrow at the edge shows where the curve has left the plot", arrow_where_the_curve_leaves),
 ]
 
 

@@ -4,11 +4,12 @@
 //   changes: the state's work (drags, undo, redo), selected sample, shown.focus
 //   subscribes to: curve, selected, language (the plot's slider value)
 import { brisqual } from "../hooks.js";
-import { decimalOf, textOf, theoremSummary } from "./words.js";
+import { axisLabel, decimalOf, textOf, theoremSummary } from "./words.js";
 import { cName, readTheorem } from "./theorem.js";
 
 // toneOnKey(): the key tone, after a key moved the selection or the curve.
-// Gives back the selected sample's ring, an overlay of the plot.
+// Gives back the selected sample's ring, an overlay of the plot, and the
+// arrows where the curve has left it, a layer on top.
 export function installInput(state, toneOnKey) {
     const module = state.module, N = state.N, Width = module.width(), Height = module.height();
     const t = textOf(state), decimal = decimalOf(state);
@@ -196,5 +197,45 @@ export function installInput(state, toneOnKey) {
             return;
         e.preventDefault();
     });
-    return ring;
+    // A curve that has left the plot: an arrow at the edge, at the sample
+    // farthest out of each stretch beyond it, with its value.
+    const edges = (g, sx, sy, c) => {
+        const f = new Float64Array(module.memory.buffer, module.samples(), N + 1), u = Math.max((sx + sy) / 2, devicePixelRatio);
+        g.font = "bold " + Math.round(12 * u) + "px system-ui, sans-serif";
+        g.textBaseline = "middle";
+        g.lineJoin = "round";
+        g.setLineDash([]);
+        const sideOf = k => { const y = module.sampleY(k); return y < 0 ? -1 : y > Height - 1 ? 1 : 0; };
+        for (let k = 0; k <= N;) {
+            const side = sideOf(k);
+            if (side === 0) {
+                k++;
+                continue;
+            }
+            let far = k;
+            for (; k <= N && sideOf(k) === side; k++)
+                if (side * (module.sampleY(k) - module.sampleY(far)) > 0)
+                    far = k;
+            const x = module.sampleX(far) * sx, tip = side < 0 ? 2 * u : Height * sy - 2 * u, base = tip - side * 12 * u;
+            g.beginPath();
+            g.moveTo(x, tip);
+            g.lineTo(x - 7 * u, base);
+            g.lineTo(x + 7 * u, base);
+            g.closePath();
+            g.fillStyle = c.mark;
+            g.fill();
+            g.lineWidth = 1.5 * u;
+            g.strokeStyle = c.ink;
+            g.stroke();
+            const label = axisLabel(state, f[far]), w = g.measureText(label).width;
+            const at = Math.min(Math.max(x + 10 * u, 2 * u), Width * sx - w - 2 * u), row = base + side * 2 * u;
+            g.textAlign = "left";
+            g.lineWidth = 3 * u;
+            g.strokeStyle = c.halo;
+            g.strokeText(label, at, row);
+            g.fillStyle = c.label;
+            g.fillText(label, at, row);
+        }
+    };
+    return { ring: ring, edges: edges };
 }

@@ -20,13 +20,18 @@ export function startClassroom(module) {
     setColourProperties(document.body);
     installWords(state);
     installHandles(state);
-    const ring = installInput(state, installSound(state));
+    const { ring, edges } = installInput(state, installSound(state));
     const preview = installShapes(state);
     const theorem = theoremLayers(state);
     // The preview of a drag under the c's marks (drawn again over it on
     // screen) and the keyboard's ring.
-    const marksOnScreen = (g, sx, sy) => { if (!state.shown.paper) theorem.marks(g, sx, sy, Screen); };
-    const drawing = installDrawing(state, { under: [theorem.under], over: [theorem.over], top: [theorem.marks],
+    const marksOnScreen = (g, sx, sy) => {
+        if (!state.shown.paper) {
+            theorem.marks(g, sx, sy, Screen);
+            edges(g, sx, sy, Screen);
+        }
+    };
+    const drawing = installDrawing(state, { under: [theorem.under], over: [theorem.over], top: [theorem.marks, edges],
                                             overlays: [preview, marksOnScreen, ring] });
     installControls(state, installAddress(state), drawing);
 
