@@ -1188,11 +1188,34 @@ def arrow_where_the_curve_leaves():
                              % (white, lowest, curve[lowest]))
 
 
+def labels_apart():
+    """In each window, no axis label meets a handle (with its pointer) or
+    another label."""
+    faults = []
+    for name, width, height, scale, touch, framed in [d for d in DEVICES if not d[5]]:
+        cdp("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=scale, mobile=touch)
+        try:
+            open_page("#p1.14d74.250m74.170u74.170", "classroom")
+            faults += [name + ": " + f for f in DRIVER.execute_script("""
+                const box = e => { const b = e.getBoundingClientRect(), up = e.classList.contains('handle') ? 8 : 0;
+                                   return [b.left, b.top - up, b.right, b.bottom, e.textContent]; };
+                const all = [...document.querySelectorAll('.axis, .handle')].map(box), faults = [];
+                all.forEach((p, i) => all.slice(i + 1).forEach(q => {
+                    if (p[0] < q[2] && q[0] < p[2] && p[1] < q[3] && q[1] < p[3]) faults.push(p[4] + ' meets ' + q[4]);
+                }));
+                return faults;""")]
+        finally:
+            cdp("Emulation.clearDeviceMetricsOverride")
+    if faults:
+        raise AssertionError("; ".join(faults))
+
+
 SEEN_CASES = [curve_shows(link) for link in ("p3.19d300.250m300.190u300.190", "p3.19")] + [
     ("the drag's outline under a resting pointer leaves the c's rings", rings_under_a_resting_pointer),
     ("a drag of 100 pixels moves the curve 100 pixels", drag_follows_the_pointer),
     ("the help closes from its top or a tap outside on a phone", help_on_a_phone),
     ("an arrow at the edge shows where the curve has left the plot", arrow_where_the_curve_leaves),
+    ("the axis labels and the handles do not overlap", labels_apart),
 ]
 
 
