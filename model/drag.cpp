@@ -7,7 +7,7 @@
 #include <math.h>
 
 static const double GrabToleranceTimesN = 450.0;   // N times 3/4 of a column step
-static const float DragGain = 0.01f;               // held in single precision
+const float DragGain = 0.01f;                      // held in single precision
 
 DragState Drag;
 

@@ -31,6 +31,9 @@ struct DragState {
 
 extern DragState Drag;
 
+// How far the curve moves, in its units, for each pixel the pointer moves.
+extern const float DragGain;
+
 void BeginDrag(uint16_t x, uint16_t y);
 bool ContinueDrag(uint16_t y);   // true when the curve changed: repaint
 void EndDrag();

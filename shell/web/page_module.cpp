@@ -92,6 +92,16 @@ PAGE_EXPORT("move") int32_t PageMove(int32_t y)
 {
     return ContinueDrag((uint16_t)y) ? 1 : 0;
 }
+// The rows the curve moves for one row of the pointer's (the program's
+// gain), so that a view can make the curve follow the pointer.
+PAGE_EXPORT("dragRowsPerRow") double PageDragRowsPerRow()
+{
+    return (double)DragGain * CurveScale;
+}
+PAGE_EXPORT("curveScale") double PageCurveScale()
+{
+    return CurveScale;
+}
 PAGE_EXPORT("release") void PageRelease()
 {
     EndDrag();

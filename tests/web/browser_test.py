@@ -26,8 +26,8 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import driver  # noqa: E402
-from driver import (DEVICES, canvas_pixels, client_pixel, css_point, expect_same, image, mean_text,  # noqa: E402
-                    page_link, plot_box, replay, script_lines, script_link, theorem_state,
+from driver import (DEVICES, canvas_pixels, client_pixel, handed_on, css_point, expect_same, image, mean_text,  # noqa: E402
+                    page_link, plot_box, replay, replay_state, script_lines, script_link, theorem_state,
                     two_decimals, wait_ready)
 
 ARGS = None     # driver.ARGS, once the case's command line is read
@@ -398,6 +398,8 @@ def device_case(name, width, height, scale, touch, framed):
             if box["left"] < 0 or box["top"] < 0 or box["left"] + box["width"] > vw or box["top"] + box["height"] > vh:
                 raise AssertionError("the plot %r is not all within the %dx%d viewport" % (box, vw, vh))
             expect_device_pixels(box)
+            if framed and box["width"] < 280:
+                raise AssertionError("the plot is %d CSS pixels wide in a 560-pixel frame, under half" % box["width"])
             # Another density, as on a move to another screen: drawn again at it.
             cdp("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=scale * 2,
                 mobile=touch)
@@ -414,6 +416,7 @@ def device_case(name, width, height, scale, touch, framed):
             inner = lambda p: (p[0] - frame[0], p[1] - frame[1])
             (x0, y0), (x1, y1) = client_pixel(box, *inner(start)), client_pixel(box, *inner(stop))
             link = page_link()
+            y1 = handed_on(y0, y1)
             expected = before + "d%d.%dm%d.%du%d.%d" % (x0, y0, x0, y1, x0, y1)
             if link != expected:
                 raise AssertionError("the drag at client pixels (%d, %d) to (%d, %d) made the link %r"
@@ -501,7 +504,9 @@ def keeping_the_work():
     DRIVER.execute_async_script("setTimeout(arguments[0], 700)")
     spoken = DRIVER.find_element("id", "announce").get_attribute("textContent")
     described = DRIVER.find_element("id", "description").get_attribute("textContent")
-    if not described.endswith(" " + spoken) or not spoken.startswith("Mean value %s. " % mean_text(page_link())):
+    cs = [two_decimals(c) for c in theorem_state(page_link())[0]["c"]]
+    if not spoken.startswith("Mean value %s. " % mean_text(page_link())) or not all(c in spoken for c in cs[:6]) \
+            or "Mean value %s. " % mean_text(page_link()) not in described:
         raise AssertionError("the live region says %r, the description %r" % (spoken, described))
     # The view switch opens the same curve in the classic view.
     link = page_link()
@@ -676,6 +681,7 @@ def shape_drag_case(shape, width):
         points = [css_point(box, 201, 300, (0, 0)), css_point(box, 201, 340, (0, 0))]
         press_drag(points)
         (x0, y0), (x1, y1) = [client_pixel(box, *p) for p in points]
+        y1 = handed_on(y0, y1)
         drag = "d%d.%dm%d.%du%d.%d" % (x0, y0, x0, y1, x0, y1)
         pulse = "" if (shape, width) == (0, 19) else "p%d.%d" % (shape, width)
         if page_link() != pulse + drag:
@@ -806,17 +812,25 @@ def expect_theorem(link, name):
     room = lambda k: min([abs(k - m) for m in marks] + [abs(k - a), abs(k - b)])
     inside = max(range(a, b + 1), key=room)
     outside = [k for k in (a // 2, (b + 300 + 1) // 2) if k < a or k > b]
-    for k in ([inside] if room(inside) >= 3 else []) + outside:
-        rows, height = DRIVER.execute_script("""
+    # Where the red curve lies on the line, it is dashed over it: inside,
+    # the column is the first near `inside` in a gap of the dashes.
+    def green_rows(column):
+        return DRIVER.execute_script("""
             const c = document.getElementById('plot'), x = Math.floor((arguments[0] + .5) * c.width / 602);
             const d = c.getContext('2d').getImageData(x, 0, 1, c.height).data, rows = [];
             for (let y = 0; y < c.height; y++)
                 if (d[4 * y + 1] > 200 && d[4 * y] < 90 && d[4 * y + 2] < 90) rows.push(y);
-            return [rows, c.height];""", 2 * k)
+            return [rows, c.height];""", column)
+    for k in ([inside] if room(inside) >= 3 else []) + outside:
+        rows, height = green_rows(2 * k)
         if k != inside or not 1 <= row < 503:
             if rows:
                 raise AssertionError("%s: green at rows %r of sample %d, outside [%d, %d]" % (name, rows, k, a, b))
             continue
+        for column in range(2 * k + 2, 2 * k + 12, 2):
+            if rows:
+                break
+            rows, height = green_rows(column)
         centre, expected = (rows[0] + rows[-1] + 1) / 2 if rows else -1, row * height / 504
         if not rows or abs(centre - expected) > 1 or rows[-1] - rows[0] + 1 != len(rows):
             raise AssertionError("%s: green at device rows %r of sample %d, not centred on %.1f (client row %d)"
@@ -1068,6 +1082,7 @@ def help_ends_drag():
     cdp("Input.dispatchMouseEvent", type="mouseReleased", x=x, y=y, button="left", buttons=0, clickCount=1)
     key("Escape", 27)
     (x0, y0), (x1, y1) = [client_pixel(box, *p) for p in points[:2]]
+    y1 = handed_on(y0, y1)
     drag = "d%d.%dm%d.%du%d.%d" % (x0, y0, x0, y1, x0, y1)
     if page_link() != drag:
         raise AssertionError("a drag under the help made %r, not %r" % (page_link(), drag))
@@ -1132,6 +1147,142 @@ def picture_words_fit():
         click("language")
 
 
+# What is seen on the classroom view's plot, against the replay tool's numbers.
+
+def device_box(client_x, client_y, reach):
+    """The canvas's pixels within REACH device pixels of client pixel (x, y)."""
+    return DRIVER.execute_script("""
+        const c = document.getElementById('plot'), r = arguments[2];
+        const x = Math.round(arguments[0] * c.width / 602), y = Math.round(arguments[1] * c.height / 504);
+        return Array.from(c.getContext('2d').getImageData(x - r, y - r, 2 * r + 1, 2 * r + 1).data);""",
+                                 client_x, client_y, reach)
+
+
+def red_pixels():
+    return DRIVER.execute_script("""
+        const c = document.getElementById('plot'), d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+        let n = 0;
+        for (let i = 0; i < d.length; i += 4)
+            if (d[i] > 200 && d[i + 1] < 80 && d[i + 2] < 80) n++;
+        return [n, c.width];""")
+
+
+def curve_shows(link):
+    """f shows where a stretch, the green line or the band lie on it: at
+    least a third of the plot's width in red device pixels."""
+    def run():
+        open_page("#" + link, "classroom")
+        n, width = red_pixels()
+        if n < width / 3:
+            raise AssertionError("%d red device pixels on a plot %d wide" % (n, width))
+    return "the red curve shows on the mean line of " + link, run
+
+
+def rings_under_a_resting_pointer():
+    """A pointer resting near a c (its drag's outline around it) leaves
+    the c's ring as it is."""
+    link = "p1.14d74.250m74.170u74.170d224.250m224.330u224.330d374.250m374.170u374.170d524.250m524.330u524.330"
+    open_page("#" + link, "classroom")
+    theorem, step = theorem_state(link)
+    row = 250 - theorem["mean"] * 150
+    box = plot_box()
+    cdp("Input.dispatchMouseEvent", type="mouseMoved", x=1, y=1)
+    for c in theorem["c"]:
+        column = 2 * c / step
+        bare = device_box(column, row, 2)
+        for offset in (0, 6, 12, 20, 30, -6, -12, -20, -30):
+            x = box["left"] + (column + offset) * box["width"] / 602
+            cdp("Input.dispatchMouseEvent", type="mouseMoved", x=x, y=box["top"] + 5)
+            if device_box(column, row, 2) != bare:
+                raise AssertionError("a pointer resting %d client pixels from c = %.3f covers its ring" % (offset, c))
+        cdp("Input.dispatchMouseEvent", type="mouseMoved", x=1, y=1)
+
+
+def drag_follows_the_pointer():
+    """A drag of 100 CSS pixels up moves the grabbed sample 100 CSS pixels,
+    by the replay tool's curve of the page's link."""
+    open_page("#p0.19", "classroom")
+    box = plot_box()
+    x = box["left"] + 301 * box["width"] / 602
+    y0 = box["top"] + 250.5 * box["height"] / 504
+    press_drag([(x, y0 - d) for d in range(0, 101, 10)])
+    f = replay_state(page_link())["curve"][150]
+    moved = f * 150 * box["height"] / 504
+    if abs(moved - 100) > 1.5:
+        raise AssertionError("a drag of 100 CSS pixels moved the curve %.1f CSS pixels" % moved)
+
+
+def help_on_a_phone():
+    """On a phone the help opens on its close button, in sight at its top
+    even scrolled to the end, and a tap outside closes it."""
+    cdp("Emulation.setDeviceMetricsOverride", width=360, height=740, deviceScaleFactor=2, mobile=True)
+    cdp("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
+    try:
+        open_page("#", "classroom")
+        click("help")
+        for end in (False, True):
+            DRIVER.execute_script("const d = document.getElementById('help-dialog'); d.scrollTop = arguments[0] ? d.scrollHeight : 0;", end)
+            top, bottom, focused = DRIVER.execute_script("""const b = document.getElementById('help-close').getBoundingClientRect();
+                const d = document.getElementById('help-dialog').getBoundingClientRect();
+                return [b.top - d.top, b.bottom, document.activeElement.id];""")
+            if top > 60 or bottom > 740 or not end and focused != "help-close":
+                raise AssertionError("the help's close button is %d px below its top, ends at %d, focus on %r"
+                                     % (top, bottom, focused))
+        cdp("Input.synthesizeTapGesture", x=4, y=730, gestureSourceType="touch")
+        DRIVER.execute_async_script("setTimeout(arguments[0], 300)")
+        if DRIVER.execute_script("return document.getElementById('help-dialog').open"):
+            raise AssertionError("a tap outside the help left it open")
+    finally:
+        cdp("Emulation.clearDeviceMetricsOverride")
+        cdp("Emulation.setTouchEmulationEnabled", enabled=False)
+
+
+def arrow_where_the_curve_leaves():
+    """A curve pushed off the bottom: a white arrow at the bottom edge, at
+    the column of the replay tool's lowest sample."""
+    path = os.path.join(ARGS.data, "events", "off-the-bottom.events")
+    link = script_link(path)
+    open_page("#" + link, "classroom")
+    curve = replay_state(link)["curve"]
+    lowest = min(range(len(curve)), key=lambda k: curve[k])
+    box = device_box(2 * lowest, 504 - 8, 3)
+    white = sum(1 for i in range(0, len(box), 4) if box[i:i + 3] == [255, 255, 255])
+    if white < 20:
+        raise AssertionError("%d white device pixels at the bottom edge over sample %d, where f = %.2f"
+                             % (white, lowest, curve[lowest]))
+
+
+def labels_apart():
+    """In each window, no axis label meets a handle (with its pointer) or
+    another label."""
+    faults = []
+    for name, width, height, scale, touch, framed in [d for d in DEVICES if not d[5]]:
+        cdp("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=scale, mobile=touch)
+        try:
+            open_page("#p1.14d74.250m74.170u74.170", "classroom")
+            faults += [name + ": " + f for f in DRIVER.execute_script("""
+                const box = e => { const b = e.getBoundingClientRect(), up = e.classList.contains('handle') ? 8 : 0;
+                                   return [b.left, b.top - up, b.right, b.bottom, e.textContent]; };
+                const all = [...document.querySelectorAll('.axis, .handle')].map(box), faults = [];
+                all.forEach((p, i) => all.slice(i + 1).forEach(q => {
+                    if (p[0] < q[2] && q[0] < p[2] && p[1] < q[3] && q[1] < p[3]) faults.push(p[4] + ' meets ' + q[4]);
+                }));
+                return faults;""")]
+        finally:
+            cdp("Emulation.clearDeviceMetricsOverride")
+    if faults:
+        raise AssertionError("; ".join(faults))
+
+
+SEEN_CASES = [curve_shows(link) for link in ("p3.19d300.250m300.190u300.190", "p3.19")] + [
+    ("the drag's outline under a resting pointer leaves the c's rings", rings_under_a_resting_pointer),
+    ("a drag of 100 pixels moves the curve 100 pixels", drag_follows_the_pointer),
+    ("the help closes from its top or a tap outside on a phone", help_on_a_phone),
+    ("an arrow at the edge shows where the curve has left the plot", arrow_where_the_curve_leaves),
+    ("the axis labels and the handles do not overlap", labels_apart),
+]
+
+
 WORK_CASES = [
     ("400 key steps, undo and redo: the address follows at a few writes a second", key_storm),
     ("a refused address is said and written again", address_refused),
@@ -1178,7 +1329,7 @@ def cases():
     ] + [shape_drag_case(*c) for c in SHAPE_DRAGS] + [
         ("the plot's keys drag with the chosen shape; undo and redo bring back the pulse", keyboard_shapes),
         ("Listen and the key tone sound only when pressed", listening),
-    ] + WORK_CASES + [
+    ] + WORK_CASES + SEEN_CASES + [
         ("screenshot of the page", screenshot),
         ("screenshots of the classroom view", classroom_screenshots),
     ]

@@ -297,6 +297,13 @@ def click(element_id):
     BROWSER.pointer([("down", x, y), ("up", x, y)])
 
 
+def handed_on(y0, y1):
+    """The row the classroom view hands the model for a pointer at row y1
+    of a drag pressed at row y0: the pointer's rows divided by the model's
+    gain of 1.5 rows of the curve a row, so that the curve follows it."""
+    return y0 + math.floor((y1 - y0) / 1.5 + 0.5)
+
+
 def client_pixel(box, css_x, css_y):
     return (int((css_x - box["left"]) * 602 // box["width"]), int((css_y - box["top"]) * 504 // box["height"]))
 

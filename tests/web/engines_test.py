@@ -18,7 +18,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import driver  # noqa: E402
-from driver import (AXE_PANELS, AXE_TAGS, DEVICES, KEYBOARD_ROWS, canvas_pixels, client_pixel, css_point,  # noqa: E402
+from driver import (AXE_PANELS, AXE_TAGS, DEVICES, KEYBOARD_ROWS, canvas_pixels, client_pixel, css_point, handed_on,  # noqa: E402
                     drags_for, expect_same, image, kept_event_files, open_page, page_link, page_url, plot_box,
                     replay, replay_picture, replay_png, script_lines, script_link, settled_url, wait_ready, click)
 
@@ -119,6 +119,7 @@ def drag_grabs_the_sample():
         stop = css_point(box, 201, 340, (0, 0))
         driver.BROWSER.pointer([("down",) + start, ("move",) + stop, ("up",) + stop])
         (x0, y0), (x1, y1) = client_pixel(box, *start), client_pixel(box, *stop)
+        y1 = handed_on(y0, y1)
         expected = before + "d%d.%dm%d.%du%d.%d" % (x0, y0, x0, y1, x0, y1)
         link = page_link()
         if link != expected:

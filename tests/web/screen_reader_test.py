@@ -343,10 +343,49 @@ def mean_after_a_change(session):
         raise AssertionError("after the change Orca said %r, not the points c %s" % (told[0], ", ".join(points)))
 
 
+def ups_speak_each_value(session):
+    """Three ↑ in a row: after each, Orca says the new height at the sample,
+    the replay tool's f at sample 150 of the page's link."""
+    tab_onto_plot(session)
+    for n in range(3):
+        link, said = expect_moved(session, "Up")
+        want = "f = " + two_decimals(replay_state(link)["curve"][150])
+        if not any(want in s for s in said):
+            raise AssertionError("after ↑ number %d Orca said %r, not %r" % (n + 1, spoken_text(said), want))
+
+
+def the_mean_once_each_change(session):
+    """Two ↑ that leave the rounded mean as it was: the short response (the
+    mean, then the c's; no "∫" or "≈") is said once after each."""
+    tab_onto_plot(session)
+    for n in range(2):
+        link, said = expect_moved(session, "Up")
+        want = "mean value " + mean_text(link)
+        told = [s for s in said if want in s.lower()]
+        if len(told) != 1 or any(sign in s for s in said for sign in "∫≈"):
+            raise AssertionError("after ↑ number %d Orca said %r: not %r once" % (n + 1, spoken_text(said), want))
+
+
+def next_c_key(session):
+    """C takes the plot to the sample nearest the first c after it, which
+    Orca names with the sample's value."""
+    tab_onto_plot(session)
+    session.said_after(lambda: session.key("Home"), 1.5)
+    said = session.said_after(lambda: session.key("c"), 2.5)
+    theorem, step = theorem_state(page_link())
+    first = round(theorem["c"][0] / step)
+    want = "sample %d:" % first
+    if not any(want in s and ("c₁" in s or "c1" in s or "c subscript" in s.lower()) for s in said):
+        raise AssertionError("after C Orca said %r, not %r with c₁" % (spoken_text(said), want))
+
+
 CASES = {
     "name-on-focus": name_on_focus,
     "a-key-moves-the-curve": key_moves_the_curve,
     "the-mean-is-spoken-after-a-change": mean_after_a_change,
+    "three-ups-each-speak-the-value": ups_speak_each_value,
+    "the-short-response-once-after-each-change": the_mean_once_each_change,
+    "the-next-c-key": next_c_key,
 }
 
 

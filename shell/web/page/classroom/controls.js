@@ -16,9 +16,14 @@ export function installControls(state, address, drawing) {
     const buttons = id => document.getElementById(id), t = textOf(state);
     const dialog = buttons("help-dialog");
 
+    // A button that becomes disabled under the focus hands it to its
+    // partner, or to the plot, so that it never falls to the page's body.
     state.subscribe("curve", () => {
-        buttons("undo").disabled = !state.canUndo();
-        buttons("redo").disabled = !state.canRedo();
+        const undo = buttons("undo"), redo = buttons("redo"), held = document.activeElement;
+        undo.disabled = !state.canUndo();
+        redo.disabled = !state.canRedo();
+        if ((held === undo || held === redo) && held.disabled)
+            (held === undo ? (redo.disabled ? buttons("plot") : redo) : (undo.disabled ? buttons("plot") : undo)).focus();
     });
 
     const presets = Presets.map(link => {
@@ -80,6 +85,26 @@ export function installControls(state, address, drawing) {
         dialog.showModal();
     });
     buttons("help-close").addEventListener("click", () => dialog.close());
+    // A tap outside the help closes it: a phone has no Esc. Outside, the
+    // dialog itself is the target, and the point lies beyond its box; both
+    // the press and the release are outside, so that a scroll of the help
+    // that ends beyond it does not close it. Not every tap makes a click.
+    const outside = e => {
+        const b = dialog.getBoundingClientRect();
+        return e.target === dialog && (e.clientX < b.left || e.clientX > b.right || e.clientY < b.top || e.clientY > b.bottom);
+    };
+    let pressedOutside = false;
+    dialog.addEventListener("pointerdown", e => { pressedOutside = outside(e); });
+    dialog.addEventListener("pointerup", e => {
+        if (pressedOutside && outside(e)) {
+            dialog.close();
+            // The tap's click, if it comes, does not reach what lay under the help.
+            const swallow = c => { c.preventDefault(); c.stopPropagation(); };
+            document.addEventListener("click", swallow, { capture: true, once: true });
+            setTimeout(() => document.removeEventListener("click", swallow, { capture: true }), 400);
+        }
+        pressedOutside = false;
+    });
     // Focus goes back to where help was asked for.
     dialog.addEventListener("close", () => buttons("help").focus());
     buttons("language").addEventListener("click", () => state.setLanguage(state.lang === "es" ? "en" : "es"));

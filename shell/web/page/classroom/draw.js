@@ -15,6 +15,7 @@ const DashOn = 18, DashOff = 6;   // client pixels, as the Windows pens draw the
 // own rule; this view draws the theorem's own in their place, so their
 // pens and lines are left out. The red curve and the grid stay the painter's.
 export const ReplacedPens = [0x0000FF00, 0x0000FFFF];
+const CurvePen = 0x000000FF;
 
 // The painter's operations, five integers each: a pen (0, dashed, width,
 // colour) or a line (1, x0, y0, x1, y1) in client pixels.
@@ -25,7 +26,9 @@ export function readOps(module) {
 }
 
 // The operations drawn into g, scaled to width x height, with the layers
-// under and over them (each given g, the scale and the colours); returns the scale.
+// under and over them (each given g, the scale and the colours), then the
+// red curve again, dashed, so that f shows where a line or band lies on it,
+// and the top layers (the marks); returns the scale.
 export function drawOps(module, layers, g, width, height, colours) {
     const sx = width / module.width(), sy = height / module.height(), s = (sx + sy) / 2;
     g.setTransform(1, 0, 0, 1, 0, 0);
@@ -35,7 +38,7 @@ export function drawOps(module, layers, g, width, height, colours) {
     for (const layer of layers.under)
         layer(g, sx, sy, colours);
     const ops = readOps(module);
-    let pen = null;
+    let pen = null, curve = null;
     const stroke = () => {
         if (!pen || !pen.path)
             return;
@@ -66,6 +69,8 @@ export function drawOps(module, layers, g, width, height, colours) {
             const thin = ops[i + 2] <= 1;
             pen = { dashed: ops[i + 1] === 1, thin: thin, path: new Path2D(), colour: (colours.paper && PaperPens[rgb]) || css,
                     lineWidth: thin ? Math.max(1, Math.round(s)) : ops[i + 2] * s };
+            if (rgb === CurvePen)
+                curve = pen;
             g.lineCap = thin ? "butt" : "round";
         } else if (pen) {
             // A thin pen fills the pixel right of and below its point; a
@@ -75,10 +80,32 @@ export function drawOps(module, layers, g, width, height, colours) {
             const Y = v => pen.thin ? Math.round(v * sy) + half : v * sy;
             pen.path.moveTo(X(ops[i + 1]), Y(ops[i + 2]));
             pen.path.lineTo(X(ops[i + 3]), Y(ops[i + 4]));
+            if (pen === curve) {
+                // One joined line for the dashes, which start again at each move.
+                const [x0, y0, x1, y1] = [X(ops[i + 1]), Y(ops[i + 2]), X(ops[i + 3]), Y(ops[i + 4])];
+                if (!curve.joined || curve.end[0] !== x0 || curve.end[1] !== y0) {
+                    curve.joined = curve.joined || new Path2D();
+                    curve.joined.moveTo(x0, y0);
+                }
+                curve.joined.lineTo(x1, y1);
+                curve.end = [x1, y1];
+            }
         }
     }
     stroke();
     for (const layer of layers.over)
+        layer(g, sx, sy, colours);
+    if (curve && curve.joined) {
+        // Red dashes over whatever lies on the curve: the gaps show it.
+        const dpr = Math.max(s, devicePixelRatio);
+        g.lineCap = "butt";
+        g.lineWidth = Math.max(curve.lineWidth, 2 * dpr);
+        g.setLineDash([6 * dpr, 6 * dpr]);
+        g.strokeStyle = curve.colour;
+        g.stroke(curve.joined);
+        g.setLineDash([]);
+    }
+    for (const layer of layers.top || [])
         layer(g, sx, sy, colours);
     return [sx, sy];
 }

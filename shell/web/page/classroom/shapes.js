@@ -46,6 +46,9 @@ export function installShapes(state) {
     slider.max = String(module.pulseWidthMax());
     const reach = document.createElement("output");
     reach.id = "pulse-reach";
+    // The slider's value text says the same: an <output> is a live region,
+    // which would say it a second time.
+    reach.setAttribute("aria-live", "off");
     widthLabel.append(widthName, slider, reach);
     box.append(group, widthLabel);
     slider.addEventListener("input", () => state.choosePulse(state.pulse[0], Number(slider.value)));

@@ -144,11 +144,16 @@ export function installSound(state) {
         listen.dataset.t = playing ? "stop" : "listen";
         listen.textContent = textOf(state)(listen.dataset.t);
     };
+    let cued = false;
     listen.addEventListener("click", () => {
         if (stop) {
             stop();
             return;
         }
+        // The first time, the line says what the tones mean.
+        if (!cued)
+            state.say(textOf(state)("listenCue"));
+        cued = true;
         const plan = planOf(module);
         stop = play(context(), plan, () => {
             stop = null;

@@ -40,9 +40,20 @@ export default {
     // Keeping the work.
     onlyCopyKeeps: copy => "In this frame the page cannot keep your work: a reload of the page around it starts again. Only \"" + copy + "\" keeps the work.",
     pictureBlocked: "If no download of the picture started, the browser blocks downloads here: allow them for this page, or print the page instead.",
+    // Exploring by ear: the sample against the mean, the c's, the keys' jumps and the short response.
+    against: (d, where) => where === 0 ? "on the mean" : d + (where > 0 ? " above the mean" : " below the mean"),
+    atC: name => ", at " + name, outside: ", outside a to b",
+    noC: "No c in a to b.",
+    short: (m, list, n, stretch, unchanged) => "Mean value " + m + (unchanged ? ", unchanged. " : ". ") + (n === 0 ? (stretch ? "f equals the mean along a stretch." : "No c.")
+        : (n === 1 ? "c at " : n + " c's, at ") + list + "."),
+    summary: (a, b, v, m) => "The integral of f from " + a + " to " + b + " is " + v + "; divided by b minus a, the mean value is " + m + ".",
+    legendRing: "white ring: each c, where f meets its mean value", legendBand: "white band: where f lies on its mean value",
+    legendBox: "dashed: the rectangle of height mean value over [a, b]",
+    heightLabel: "Height at the sample", heightAt: (f, x) => "f = " + f + " at x = " + x,
+    languageSet: "English.",
+    listenCue: "Listen: the curve's height as pitch, a steady tone at the mean value, a click at each c.",
     helpText: `<p><b>The theorem.</b> If f is continuous on [a, b], there is a point c where f(c) equals its mean value, the integral of f from a to b divided by b − a. In the plot: the green line is at the height of the mean value; the area of the red curve above it equals the area below it, and the red curve crosses or touches it at least once.</p>
 <p><b>What the plot shows.</b> Over [a, b], which the handles a and b under the plot set: the green line at the mean value, on the red curve's axis; each c where the red curve meets it, ringed, with a dotted line down to the x axis and its name c₁, c₂, …; a white band where the curve lies on the mean along a stretch. The area above the green line is blue and hatched, the area below pink and dotted, and the words give them: they are equal. "Rectangle of height mean value" shows the rectangle over [a, b] whose area is the integral. The yellow curve is the integral from a, with its values on the right. The orange line joins its ends, and at each c the dashed orange tangent is parallel to it: the mean value theorem for derivatives, applied to the integral, says the same.</p>
-<p><b>Why the classic view's numbers can differ slightly.</b> This view works on the curve as drawn, the straight segments between the samples, exactly. The classic view keeps the program's own rule: it sums left Riemann sums, leaves out the last two samples, and draws its mean line at 146 pixels a unit, where the curve has 150.</p>
 <p><b>What you can do.</b> Drag the red curve: the samples outlined under the pointer move with it. Choose how: a plateau, a smooth hill, a triangle, or the whole curve at once, and how wide. Undo and redo whole drags, go back to the flat curve, or start from a prepared curve. The page's address keeps the curve: reload it, bookmark it, or share it with "Copy link".</p>
 <p><b>Hear it.</b> "Listen" plays the curve in a few seconds, its height as pitch, against a steady tone at the mean value, with a click at each point c where they meet. "Tone on keys" sounds the selected sample as the keys move it.</p>
 <p><b>With the keyboard</b> (on the plot):</p>
@@ -50,6 +61,10 @@ export default {
 <tr><th>Home, End</th><td>first or last sample</td></tr>
 <tr><th>↑ ↓</th><td>move the stretch up or down one step (with Shift, or Page Up and Page Down: ten steps)</td></tr>
 <tr><th>a, b: ← →</th><td>on a handle: move that end one sample (with Shift: ten); Home, End: to the curve's end</td></tr>
+<tr><th>C, Shift+C</th><td>next or previous point c</td></tr>
+<tr><th>A, B</th><td>to the sample a or b</td></tr>
+<tr><th>H, L</th><td>to the highest or lowest point of the curve</td></tr>
+<tr><th>T</th><td>says the theorem: the integral, the mean value and the c's</td></tr>
 <tr><th>Ctrl+Z, Ctrl+Y</th><td>undo, redo</td></tr>
 <tr><th>Esc</th><td>closes this help</td></tr></table>`
 };

@@ -40,9 +40,20 @@ export default {
     // Guardar el trabajo.
     onlyCopyKeeps: copy => "En este marco la página no puede guardar su trabajo: al recargar la página que la contiene, se empieza de nuevo. Solo \"" + copy + "\" guarda el trabajo.",
     pictureBlocked: "Si no empezó la descarga de la imagen, el navegador bloquea las descargas aquí: permítalas para esta página o imprima la página.",
+    // Explorar de oído: la muestra frente a la media, las c, los saltos de las teclas y la respuesta breve.
+    against: (d, where) => where === 0 ? "sobre la media" : d + (where > 0 ? " por encima de la media" : " por debajo de la media"),
+    atC: name => ", en " + name, outside: ", fuera de a a b",
+    noC: "Ninguna c entre a y b.",
+    short: (m, list, n, stretch, unchanged) => "Valor medio " + m + (unchanged ? ", sin cambios. " : ". ") + (n === 0 ? (stretch ? "f es igual a la media en un tramo." : "Ninguna c.")
+        : (n === 1 ? "c en " : n + " puntos c, en ") + list + "."),
+    summary: (a, b, v, m) => "La integral de f de " + a + " a " + b + " es " + v + "; dividida entre b menos a, el valor medio es " + m + ".",
+    legendRing: "anillo blanco: cada c, donde f corta su valor medio", legendBand: "banda blanca: donde f coincide con su valor medio",
+    legendBox: "discontinuo: el rectángulo de altura el valor medio en [a, b]",
+    heightLabel: "Altura en la muestra", heightAt: (f, x) => "f = " + f + " en x = " + x,
+    languageSet: "Español.",
+    listenCue: "Escuchar: la altura de la curva como tono, un tono fijo en el valor medio, un clic en cada c.",
     helpText: `<p><b>El teorema.</b> Si f es continua en [a, b], hay un punto c donde f(c) es igual a su valor medio, la integral de f de a a b dividida por b − a. En la gráfica: la línea verde está a la altura del valor medio; el área de la curva roja por encima de ella iguala el área por debajo, y la curva roja la corta o la toca al menos una vez.</p>
 <p><b>Qué muestra la gráfica.</b> En [a, b], que fijan las asas a y b bajo la gráfica: la línea verde a la altura del valor medio, en el eje de la curva roja; cada c donde la curva roja la corta, con un anillo, una línea punteada hasta el eje x y su nombre c₁, c₂, …; una banda blanca donde la curva está sobre el valor medio a lo largo de un tramo. El área por encima de la línea verde es azul y rayada, la de debajo rosa y punteada, y las palabras dan su valor: son iguales. «Rectángulo de altura el valor medio» muestra el rectángulo sobre [a, b] cuya área es la integral. La curva amarilla es la integral desde a, con sus valores a la derecha. La línea naranja une sus extremos, y en cada c la tangente naranja discontinua es paralela a ella: el teorema del valor medio para derivadas, aplicado a la integral, dice lo mismo.</p>
-<p><b>Por qué los números de la vista clásica pueden diferir un poco.</b> Esta vista trabaja exactamente con la curva tal como se dibuja, los segmentos rectos entre las muestras. La vista clásica guarda la regla del propio programa: suma sumas de Riemann por la izquierda, deja fuera las dos últimas muestras y dibuja su línea del valor medio a 146 píxeles por unidad, donde la curva tiene 150.</p>
 <p><b>Qué puede hacer.</b> Arrastre la curva roja: se mueven con ella las muestras marcadas bajo el puntero. Elija cómo: una meseta, una colina suave, un triángulo o la curva entera, y con qué anchura. Deshaga y rehaga arrastres enteros, vuelva a la curva plana, o empiece con una curva preparada. La dirección de la página guarda la curva: recárguela, márquela o compártala con «Copiar enlace».</p>
 <p><b>Escúchela.</b> «Escuchar» toca la curva en unos segundos, su altura como tono, frente a un tono fijo en el valor medio, con un clic en cada punto c donde se encuentran. «Tono al mover» hace sonar la muestra elegida al moverla con el teclado.</p>
 <p><b>Con el teclado</b> (sobre la gráfica):</p>
@@ -50,6 +61,10 @@ export default {
 <tr><th>Inicio, Fin</th><td>primera o última muestra</td></tr>
 <tr><th>↑ ↓</th><td>sube o baja el tramo un paso (con Mayús, o RePág y AvPág: diez pasos)</td></tr>
 <tr><th>a, b: ← →</th><td>sobre un asa: mueve ese extremo una muestra (con Mayús: diez); Inicio, Fin: al extremo de la curva</td></tr>
+<tr><th>C, Mayús+C</th><td>siguiente o anterior punto c</td></tr>
+<tr><th>A, B</th><td>a la muestra a o b</td></tr>
+<tr><th>H, L</th><td>al punto más alto o más bajo de la curva</td></tr>
+<tr><th>T</th><td>dice el teorema: la integral, el valor medio y las c</td></tr>
 <tr><th>Ctrl+Z, Ctrl+Y</th><td>deshacer, rehacer</td></tr>
 <tr><th>Esc</th><td>cierra esta ayuda</td></tr></table>`
 };

@@ -26,8 +26,8 @@ export function readTheorem(module) {
              running: new Float64Array(memory, module.runningIntegral(), module.sampleCount() + 1) };
 }
 
-// The two layers, under and over the painter's operations, each given the
-// context, the scale and the colours (colours.js).
+// The layers, under and over the painter's operations and the marks on
+// top, each given the context, the scale and the colours (colours.js).
 export function theoremLayers(state) {
     const module = state.module, Width = module.width(), Height = module.height();
 
@@ -136,14 +136,30 @@ export function theoremLayers(state) {
                 line(c.drop, 1.5, [4 * u, 3 * u], [[x, mean], [x, bottom]], u);
         }
         line(c.mean, 2, [], [[X(T.a), mean], [X(T.b), mean]]);
-        // Each c: a drop line to the x axis, a ring on the curve, its name.
+        g.setLineDash([]);
+    };
+
+    // On top of the red curve, and again over the outline of the next
+    // drag: each c, a drop line to the x axis, a ring on the curve, its name.
+    const marks = (g, sx, sy, c) => {
+        const u = unit((sx + sy) / 2);
+        const X = p => module.positionColumn(p) * sx, mean = T.meanRow * sy, bottom = Height * sy;
+        const line = (colour, width, dash, points) => {
+            g.setLineDash(dash);
+            g.lineWidth = width * u;
+            g.strokeStyle = colour;
+            g.beginPath();
+            points.forEach(([x, y], i) => (i ? g.lineTo(x, y) : g.moveTo(x, y)));
+            g.stroke();
+        };
+        g.lineCap = "butt";
         g.font = "bold " + Math.round(13 * u) + "px system-ui, sans-serif";
         g.textAlign = "center";
         g.textBaseline = "alphabetic";
         g.lineJoin = "round";
         for (let i = 0; i < T.positions.length; i++) {
             const x = X(T.positions[i]);
-            line(c.drop, 1.5, [4 * u, 3 * u], [[x, mean + 5 * u], [x, bottom]], u);
+            line(c.drop, 1.5, [4 * u, 3 * u], [[x, mean + 5 * u], [x, bottom]]);
             g.setLineDash([]);
             g.beginPath();
             g.arc(x, mean, 4.5 * u, 0, 2 * Math.PI);
@@ -157,11 +173,14 @@ export function theoremLayers(state) {
                 g.lineWidth = 2.5 * u;
                 g.fillStyle = c.label;
                 g.strokeStyle = c.halo;
-                g.strokeText(cName(i), x, y);
-                g.fillText(cName(i), x, y);
+                // Kept whole within the plot, at either end.
+                const half = g.measureText(cName(i)).width / 2 + 2 * u;
+                const at = Math.min(Math.max(x, half), Width * sx - half);
+                g.strokeText(cName(i), at, y);
+                g.fillText(cName(i), at, y);
             }
         }
         g.setLineDash([]);
     };
-    return { under: under, over: over };
+    return { under: under, over: over, marks: marks };
 }

@@ -4,7 +4,7 @@
 import { brisqual, say } from "../hooks.js";
 import { Kinds, linkOf, parseLink, readFragment } from "../link.js";
 import { createState } from "./state.js";
-import { setColourProperties } from "./colours.js";
+import { Screen, setColourProperties } from "./colours.js";
 import { installWords, preferredLanguage, textOf } from "./words.js";
 import { theoremLayers } from "./theorem.js";
 import { installDrawing } from "./draw.js";
@@ -20,11 +20,19 @@ export function startClassroom(module) {
     setColourProperties(document.body);
     installWords(state);
     installHandles(state);
-    const ring = installInput(state, installSound(state));
+    const { ring, edges } = installInput(state, installSound(state));
     const preview = installShapes(state);
     const theorem = theoremLayers(state);
-    // The preview of a drag under the keyboard's ring.
-    const drawing = installDrawing(state, { under: [theorem.under], over: [theorem.over], overlays: [preview, ring] });
+    // The preview of a drag under the c's marks (drawn again over it on
+    // screen) and the keyboard's ring.
+    const marksOnScreen = (g, sx, sy) => {
+        if (!state.shown.paper) {
+            theorem.marks(g, sx, sy, Screen);
+            edges(g, sx, sy, Screen);
+        }
+    };
+    const drawing = installDrawing(state, { under: [theorem.under], over: [theorem.over], top: [theorem.marks, edges],
+                                            overlays: [preview, marksOnScreen, ring] });
     const keeper = tabKeeper(), kept = keeper.usable ? keeper.read() : null;   // before any step overwrites it
     installControls(state, installAddress(state, keeper), drawing);
 

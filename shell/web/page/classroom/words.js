@@ -54,6 +54,22 @@ export function theoremWords(state) {
     return [integral, points, above === below ? t("areasEqual")(above) : t("areasBoth")(above, below)];
 }
 
+// The short response after a change, spoken: the mean, then the c's,
+// in words a speech engine says in the page's language.
+export function shortResponse(state, unchanged = false) {
+    const t = textOf(state), decimal = decimalOf(state), T = readTheorem(state.module);
+    const cs = Array.from(T.points.slice(0, 6), decimal), sep = t("listSep");
+    const list = cs.length > 1 ? cs.slice(0, -1).join(sep) + t("lastSep") + cs[cs.length - 1] : cs[0] || "";
+    return t("short")(decimal(T.mean), list, T.points.length, T.stretches.length > 0, unchanged);
+}
+
+// The theorem on demand: the integral over [a, b] and the mean, said in words.
+export function theoremSummary(state) {
+    const module = state.module, t = textOf(state), decimal = decimalOf(state), T = readTheorem(module);
+    return t("summary")(decimal(module.sampleAbscissa(T.a)), decimal(module.sampleAbscissa(T.b)),
+                        decimal(T.integral), decimal(T.mean)) + " " + shortResponse(state);
+}
+
 // A value on an axis: "0" for zero, a true minus sign.
 export const axisLabel = (state, v) => (v === 0 ? "0" : decimalOf(state)(v).replace("-", "−"));
 
@@ -121,17 +137,33 @@ export function installWords(state) {
 
     // The theorem is spoken, as the description tells it, once the curve
     // and the interval have rested a moment; not for the page's first curve.
+    // The longer sentences stay in the description. A screen reader drops
+    // a live region's words when they are the last ones again, so the same
+    // numbers after a change are said with ", unchanged" (and plainly the
+    // time after that).
+    let last = "";
     state.subscribe("curve", ({ start }) => {
         describe();
         clearTimeout(meanTimer);
-        if (!start)
-            meanTimer = setTimeout(() => { announce.textContent = told(theoremWords(state)); }, 400);
+        if (!start) {
+            announce.textContent = "";
+            meanTimer = setTimeout(() => {
+                const plain = shortResponse(state);
+                last = plain !== last ? plain : shortResponse(state, true);
+                announce.textContent = last;
+            }, 400);
+        }
     });
     state.subscribe("moving", showTheorem);
     state.subscribe("language", () => {
         try { localStorage.setItem("brisqual.lang", state.lang); } catch (e) { /* storage may be off */ }
         applyLanguage();
         describe();
+        // The change confirmed, in the new language; nothing pending is
+        // said in the old one.
+        clearTimeout(meanTimer);
+        announce.textContent = "";
+        meanTimer = setTimeout(() => { announce.textContent = last = t("languageSet"); }, 100);
     });
     applyLanguage();
 }
