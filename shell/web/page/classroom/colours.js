@@ -29,7 +29,7 @@ export const Legend = [[Screen.curve, "legendCurve"], [Screen.integral, "legendI
 // The colours the style sheets use, as custom properties on element e:
 // --curve ... for the screen, --paper-curve ... for print.
 export function setColourProperties(e) {
-    for (const key of ["curve", "integral", "mean", "secant"]) {
+    for (const key of ["curve", "integral", "mean", "secant", "mark", "ink"]) {
         e.style.setProperty("--" + key, Screen[key]);
         e.style.setProperty("--paper-" + key, Paper[key]);
     }
