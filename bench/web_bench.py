@@ -132,6 +132,23 @@ def drag_steps(driver, url, throttle):
     return steps
 
 
+def open_work(driver, page, events, timeout):
+    """The classroom view with a work of EVENTS events: key steps (press,
+    move, release), given through the fragment, since Chromium takes
+    minutes to navigate to an address this long."""
+    pair = "d300.250m300.249u300.249d300.250m300.251u300.251"
+    link = pair * (events // 6)
+    driver.get("about:blank")
+    driver.get("file://%s?view=classroom#" % os.path.abspath(page))
+    wait_ready(driver)
+    driver.set_script_timeout(timeout)
+    driver.execute_async_script("""
+        const link = arguments[0], done = arguments[1];
+        location.hash = link;
+        (function wait() { if (brisqual.link().length === link.length) done(); else setTimeout(wait, 50); })();""",
+                                link)
+
+
 def work_costs(driver, page, events):
     """The classroom view's costs with EVENTS events in the link: each key
     step, release and undo timed from a window listener before the page's
@@ -139,18 +156,7 @@ def work_costs(driver, page, events):
     The link is key steps (press, move, release), opened as one new curve;
     then 340 key steps (1,020 events, past the snapshot interval of the
     undo), releases of short drags, and undos back through those steps."""
-    pair = "d300.250m300.249u300.249d300.250m300.251u300.251"
-    link = pair * (events // 6)
-    driver.get("about:blank")
-    driver.get("file://%s?view=classroom#" % os.path.abspath(page))
-    wait_ready(driver)
-    # Through the fragment: Chromium takes minutes to navigate to an address this long.
-    driver.set_script_timeout(120)
-    driver.execute_async_script("""
-        const link = arguments[0], done = arguments[1];
-        location.hash = link;
-        (function wait() { if (brisqual.link().length === link.length) done(); else setTimeout(wait, 50); })();""",
-                                link)
+    open_work(driver, page, events, 120)
     driver.execute_script("""
         window.benchCosts = {keydown: [], pointerup: []}; let start = 0;
         for (const kind of ['keydown', 'pointerup']) {
@@ -199,17 +205,7 @@ def keeping_costs(driver, page, events):
     second after the last; then the address' length, and the time from
     navigating to that address to the page's first frame."""
     import time
-    pair = "d300.250m300.249u300.249d300.250m300.251u300.251"
-    link = pair * (events // 6)
-    driver.get("about:blank")
-    driver.get("file://%s?view=classroom#" % os.path.abspath(page))
-    wait_ready(driver)
-    driver.set_script_timeout(300)
-    driver.execute_async_script("""
-        const link = arguments[0], done = arguments[1];
-        location.hash = link;
-        (function wait() { if (brisqual.link().length === link.length) done(); else setTimeout(wait, 50); })();""",
-                                link)
+    open_work(driver, page, events, 300)
     driver.execute_script("""
         window.benchKeep = {frames: [], gap: 0}; let last = 0;
         window.addEventListener('keydown', () => {
