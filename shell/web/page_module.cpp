@@ -20,6 +20,24 @@
 // repaint, as the window keeps one client area, and the canvas's pixels
 // beside it: ImageData wants R, G, B, A bytes.
 static RasterSurface *Surface;
+
+// The module allocates once in its life: the surface and its pixels. A bump
+// allocator over a static arena does that without a general allocator, which
+// would be a third of the module; a request past the arena stops the module
+// rather than write outside it.
+alignas(16) static unsigned char Arena[sizeof(RasterSurface) + ClientWidth * ClientHeight * 4 + 64];
+static size_t ArenaUsed;
+void *operator new(size_t size)
+{
+    size = (size + 15) & ~size_t(15);
+    if (size > sizeof Arena - ArenaUsed)
+        __builtin_trap();
+    void *block = Arena + ArenaUsed;
+    ArenaUsed += size;
+    return block;
+}
+void operator delete(void *) noexcept {}
+void operator delete(void *, size_t) noexcept {}
 static uint32_t CanvasPixels[ClientWidth * ClientHeight];
 
 // The classroom view's repaint as operations, in records of five
