@@ -14,6 +14,9 @@ and from any static host and fetches nothing.
 
 usage: make_page.py ESBUILD PAGE_DIR MODULE_WASM TEMPLATE_JS ICON_JS FONT_TTF|- BASE_X BASE_Y OUTPUT_HTML
 
+The module is gzipped by the zopfli program named in BRISQUAL_ZOPFLI, whose
+stream is a twentieth smaller than zlib's best; without it, by zlib.
+
 FONT_TTF '-' leaves the font out: the page then draws the dialog with the
 browser's Arial or its like, as Wine does without its own fonts.
 """
@@ -60,6 +63,26 @@ def prepared_curves(header):
     return links
 
 
+def gzipped(data):
+    """The module as a gzip stream with no time in its header, so that the
+    page is the same bytes for the same module."""
+    zopfli = os.environ.get("BRISQUAL_ZOPFLI")
+    if not zopfli:
+        return gzip.compress(data, 9, mtime=0)
+    # zopfli reads a file, not a pipe.
+    with tempfile.TemporaryDirectory() as scratch:
+        path = os.path.join(scratch, "module.wasm")
+        with open(path, "wb") as f:
+            f.write(data)
+        try:
+            done = subprocess.run([zopfli, "-c", path], capture_output=True)
+        except OSError as e:
+            raise ValueError("cannot run zopfli (%s): %s" % (zopfli, e))
+    if done.returncode != 0 or gzip.decompress(done.stdout) != data:
+        raise ValueError("zopfli failed on the module: %s" % done.stderr.decode(errors="replace").strip())
+    return done.stdout
+
+
 def generated_module(module, template_js, icon_js, base_x, base_y, frame_header, prepared_header):
     """The module brisqual-generated: the resource script's and the icon's
     constants as the tools write them, exported, with the base units, the
@@ -75,7 +98,7 @@ def generated_module(module, template_js, icon_js, base_x, base_y, frame_header,
         # Gzipped, which saves a student's download a quarter of the page:
         # base64 of the module itself compresses poorly; mtime 0 keeps the
         # page the same bytes for the same module.
-        'export const ModuleBase64 = "%s";' % base64.b64encode(gzip.compress(module, 9, mtime=0)).decode("ascii"),
+        'export const ModuleBase64 = "%s";' % base64.b64encode(gzipped(module)).decode("ascii"),
         ""])
 
 
