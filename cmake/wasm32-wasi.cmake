@@ -15,6 +15,12 @@ set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 
 # Small, and no exceptions or RTTI (nothing in the core throws); the exact
-# arithmetic flags come with the model library as everywhere.
-set(CMAKE_C_FLAGS_INIT "-Oz")
-set(CMAKE_CXX_FLAGS_INIT "-Oz -fno-exceptions -fno-rtti")
+# arithmetic flags come with the model library as everywhere. Whole-program
+# link-time optimization drops and inlines across the model's files (its
+# archives hold bitcode, hence LLVM's ar); WebAssembly has no fused
+# multiply-add, so no result can change with it.
+set(CMAKE_C_FLAGS_INIT "-Oz -flto")
+set(CMAKE_CXX_FLAGS_INIT "-Oz -flto -fno-exceptions -fno-rtti")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-flto")
+set(CMAKE_AR llvm-ar-14)
+set(CMAKE_RANLIB llvm-ranlib-14)

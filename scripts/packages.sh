@@ -95,11 +95,12 @@ ensure_wine32() {
 }
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # The browser page: Debian's clang 14 for WebAssembly (wasm32-wasi) and its
-# C and C++ libraries, Binaryen's wasm-opt, which makes the module smaller,
+# C and C++ libraries, LLVM's archiver for its link-time optimization,
+# Binaryen's wasm-opt, which makes the module smaller,
 # zopfli, which gzips it for the page, and esbuild, which bundles the
 # page's modules; and
 # Chromium with its WebDriver for the browser suite.
-WEB_PACKAGES=(cmake make clang-14 lld-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32
+WEB_PACKAGES=(cmake make clang-14 lld-14 llvm-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32
     libclang-rt-14-dev-wasm32 binaryen zopfli python3 esbuild)
 BROWSER_TEST_PACKAGES=(chromium chromium-driver python3-selenium imagemagick)
 # The suite's core cases in the other engines: Firefox ESR (driven by the
