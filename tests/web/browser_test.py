@@ -751,7 +751,6 @@ def listening():
     one click a point c, and becomes Stop; the key tone is off until chosen."""
     import json
     link = script_link(os.path.join(ARGS.data, "events", "pulse", "preset-wave.events"))
-    theorem = json.loads(replay(link, "--state"))["theorem"]
     stub = cdp("Page.addScriptToEvaluateOnNewDocument", source=AUDIO_STUB)["identifier"]
     heard = lambda: DRIVER.execute_script("return [heard.contexts, heard.starts.length]")
     try:
@@ -762,6 +761,8 @@ def listening():
         key("ArrowUp", 38)
         if heard() != [0, 0]:
             raise AssertionError("sound before any press: %r" % heard())
+        # The c's of the curve as the keys left it, which Listen plays.
+        theorem = json.loads(replay(page_link(), "--state"))["theorem"]
         click("listen")
         starts = DRIVER.execute_script("return heard.starts")
         clicks = len(theorem["c"]) + 2 * len(theorem["stretches"])
