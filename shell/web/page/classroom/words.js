@@ -85,15 +85,17 @@ export function installWords(state) {
     // integral's on the right, each at its row of the plot.
     function applyLanguage() {
         document.documentElement.lang = state.lang;
+        // Each text changed in its own node, which a screen reader's place in
+        // it survives: a new node leaves Orca in Chromium lost in the page.
         for (const e of document.querySelectorAll("[data-t]"))
-            e.textContent = t(e.dataset.t);
+            if (e.firstChild) e.firstChild.data = t(e.dataset.t); else e.textContent = t(e.dataset.t);
         for (const e of document.querySelectorAll("[data-t-label]"))
             e.setAttribute("aria-label", t(e.dataset.tLabel));
         canvas.setAttribute("aria-roledescription", t("plotRole"));
-        const switcher = byId("language");
-        switcher.textContent = t("language");
-        switcher.lang = state.lang === "es" ? "en" : "es";
-        byId("help-text").innerHTML = t("helpText");
+        // The other language's name, said in the page's: a lang that changes
+        // on the focused button (itself or inside it) makes Orca lose the
+        // page in Chromium, the handles with it.
+        byId("language").textContent = t("language");
         for (const e of document.querySelectorAll(".axis[data-row]")) {
             const row = Number(e.dataset.row), integral = e.classList.contains("integral");
             e.style.top = row / module.height() * 100 + "%";
@@ -158,10 +160,15 @@ export function installWords(state) {
     state.subscribe("moving", showTheorem);
     // Under the help the page is inert, and a live region that comes back
     // from it is read again: so it holds nothing, said or pending, by then.
+    // The help's words are put in as it opens, in the page's language: made
+    // anew under a screen reader that has read them, they leave it lost.
+    let helpLang = "";
     state.subscribe("shown", key => {
         if (key === "help" && state.shown.help) {
             clearTimeout(meanTimer);
             announce.textContent = "";
+            if (helpLang !== (helpLang = state.lang))
+                byId("help-text").innerHTML = t("helpText");
         }
     });
     state.subscribe("language", () => {
