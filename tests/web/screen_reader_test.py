@@ -384,8 +384,11 @@ def handles_after_help_and_language(session):
     still move each handle (Orca leaves them to the page), and the closing
     help says no theorem."""
     tab_onto_plot(session)
-    press = lambda element, key: session.said_after(
-        lambda: (session.evaluate("document.getElementById(args[0]).focus()", element), session.key(key)), 1.5)
+    def press(element, key):
+        # Focus first, and the key once Orca has said where it is, as a
+        # student's Tab and then the key.
+        session.said_after(lambda: session.evaluate("document.getElementById(args[0]).focus()", element), 1.2)
+        return session.said_after(lambda: session.key(key), 1.5)
     press("help", "Return")
     said = press("help-close", "Return")
     if any("mean value" in s.lower() for s in said):

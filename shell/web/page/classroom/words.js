@@ -86,20 +86,19 @@ export function installWords(state) {
     function applyLanguage() {
         document.documentElement.lang = state.lang;
         // Each text changed in its own node, which a screen reader's place in
-        // it survives: a new node leaves Orca in Chromium lost in the page.
+        // it survives: a new node, or a lang changed on the focused language
+        // button (whose name is said in the page's language), leaves Orca in
+        // Chromium lost in the page, the handles with it.
+        const put = (e, text) => { if (e.firstChild) e.firstChild.data = text; else e.textContent = text; };
         for (const e of document.querySelectorAll("[data-t]"))
-            if (e.firstChild) e.firstChild.data = t(e.dataset.t); else e.textContent = t(e.dataset.t);
+            put(e, t(e.dataset.t));
         for (const e of document.querySelectorAll("[data-t-label]"))
             e.setAttribute("aria-label", t(e.dataset.tLabel));
         canvas.setAttribute("aria-roledescription", t("plotRole"));
-        // The other language's name, said in the page's: a lang that changes
-        // on the focused button (itself or inside it) makes Orca lose the
-        // page in Chromium, the handles with it.
-        byId("language").textContent = t("language");
         for (const e of document.querySelectorAll(".axis[data-row]")) {
             const row = Number(e.dataset.row), integral = e.classList.contains("integral");
             e.style.top = row / module.height() * 100 + "%";
-            e.textContent = integral ? decimal(module.integralAtRow(row)) : axisLabel(state, module.curveAtRow(row));
+            put(e, integral ? decimal(module.integralAtRow(row)) : axisLabel(state, module.curveAtRow(row)));
         }
         document.title = t("title");
     }
