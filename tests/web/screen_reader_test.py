@@ -379,28 +379,6 @@ def next_c_key(session):
         raise AssertionError("after C Orca said %r, not %r with c₁" % (spoken_text(said), want))
 
 
-def handles_after_help_and_language(session):
-    """Help opened and closed, then the language switched: the arrow keys
-    still move each handle (Orca leaves them to the page), and the closing
-    help says no theorem."""
-    tab_onto_plot(session)
-    def press(element, key):
-        # Focus first, and the key once Orca has said where it is, as a
-        # student's Tab and then the key.
-        session.said_after(lambda: session.evaluate("document.getElementById(args[0]).focus()", element), 1.2)
-        return session.said_after(lambda: session.key(key), 1.5)
-    press("help", "Return")
-    said = press("help-close", "Return")
-    if any("mean value" in s.lower() for s in said):
-        raise AssertionError("as the help closed Orca said %r" % spoken_text(said))
-    press("language", "Return")
-    for handle, key in (("handle-a", "Right"), ("handle-b", "Left")):
-        before = page_link()
-        press(handle, key)
-        if page_link() == before:
-            raise AssertionError("after help and the language, %s on %s moved nothing" % (key, handle))
-
-
 CASES = {
     "name-on-focus": name_on_focus,
     "a-key-moves-the-curve": key_moves_the_curve,
@@ -408,7 +386,6 @@ CASES = {
     "three-ups-each-speak-the-value": ups_speak_each_value,
     "the-short-response-once-after-each-change": the_mean_once_each_change,
     "the-next-c-key": next_c_key,
-    "the-handles-after-help-and-a-language-switch": handles_after_help_and_language,
 }
 
 

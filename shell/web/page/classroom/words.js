@@ -85,10 +85,10 @@ export function installWords(state) {
     // integral's on the right, each at its row of the plot.
     function applyLanguage() {
         document.documentElement.lang = state.lang;
-        // Each text changed in its own node, which a screen reader's place in
-        // it survives: a new node, or a lang changed on the focused language
-        // button (whose name is said in the page's language), leaves Orca in
-        // Chromium lost in the page, the handles with it.
+        // Each text changed in its own node, so that a screen reader's place
+        // in it survives the switch; the language button's name is said in
+        // the page's language, since a lang changed on the focused button
+        // leaves Orca in Chromium lost in the page, the handles with it.
         const put = (e, text) => { if (e.firstChild) e.firstChild.data = text; else e.textContent = text; };
         for (const e of document.querySelectorAll("[data-t]"))
             put(e, t(e.dataset.t));
