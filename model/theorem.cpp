@@ -64,6 +64,8 @@ void ComputeTheoremOf(const CurveState &curve, int32_t first, int32_t last, Theo
     out.Mean = heights / (double)(last - first);
     const double mean = out.Mean;
     const double tolerance = OnMeanTolerance * scale;
+    const double endTolerance = OnMeanAtEndTolerance * scale;
+    const auto sideAt = [&](int k) { return Side(f[k] - mean, k == first || k == last ? endTolerance : tolerance); };
 
     out.PointCount = 0;
     out.StretchCount = 0;
@@ -72,11 +74,11 @@ void ComputeTheoremOf(const CurveState &curve, int32_t first, int32_t last, Theo
     int previousSide = 1;   // of sample k-1; none before a
     for (int k = first; k <= last; k++) {
         const double d0 = f[k] - mean;
-        const int side0 = Side(d0, tolerance);
+        const int side0 = sideAt(k);
         if (side0 == 0 && previousSide != 0) {
             // A run of samples on the mean: one point, or a stretch.
             int end = k;
-            while (end < last && Side(f[end + 1] - mean, tolerance) == 0)
+            while (end < last && sideAt(end + 1) == 0)
                 end++;
             if (end == k) {
                 out.PointPositions[out.PointCount] = (double)k;
@@ -95,7 +97,7 @@ void ComputeTheoremOf(const CurveState &curve, int32_t first, int32_t last, Theo
         if (k == last)
             break;
         const double d1 = f[k + 1] - mean;
-        const int side1 = Side(d1, tolerance);
+        const int side1 = sideAt(k + 1);
         if (side0 * side1 < 0) {
             // Both sides are clear of the mean, so t lies strictly inside
             // (0, 1) and c strictly between the samples.

@@ -21,6 +21,12 @@ enum { MaxMeanPoints = SampleCount + 1, MaxMeanStretches = SampleCount + 1 };
 // values; so the scale is the samples', and a flat curve's is 0, which is
 // exact.
 const double OnMeanTolerance = 1e-9;
+// At a and at b, the wider tolerance of what the plot can show: an end
+// within this much of the scale is drawn on the mean (under a tenth of a
+// pixel for any curve inside the plot), and is its c, alike at either end.
+// Inside, two samples that near the mean hold a crossing of their own,
+// so the rounding tolerance stays there.
+const double OnMeanAtEndTolerance = 1.0 / 4096;
 
 struct TheoremState {
     int32_t First, Last;   // the interval [a, b], in samples

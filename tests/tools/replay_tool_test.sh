@@ -592,11 +592,11 @@ PY
     done
 }
 
-# The theorem object of every kept script, and of one with an interval
+# The theorem object of every kept script and prepared curve, and of one with an interval
 # line (the last of two), agrees with exact arithmetic on its samples
 # (tests/tools/theorem_exact.py, which also checks its keys).
 case_theorem_agrees_with_exact_arithmetic() {
-    for script in "$scripts"/*.events "$root/tests/data/theorem/interval.events"; do
+    for script in "$scripts"/*.events "$scripts"/pulse/preset-*.events "$root/tests/data/theorem/interval.events"; do
         case $script in *interval.events) interval="40 120" ;; *) interval="0 300" ;; esac
         "$replay" --state "$script" >theorem.json || fail "$(basename "$script"): exit $?"
         # shellcheck disable=SC2086

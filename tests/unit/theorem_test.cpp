@@ -1,5 +1,6 @@
 // The theorem of the curve as drawn, against values worked out by hand for
 // straight segments: integral, mean, every c, stretches and the two areas.
+#include "model/drag.h"
 #include "model/theorem.h"
 #include "tests/harness/fresh_model.h"
 
@@ -128,6 +129,27 @@ const Row Rows[] = {
      {1 * D, 2 * D},
      {{0, 1 * D}, {7 * D, 8 * D}},
      2 * D},
+    // The prepared wave, drawn as the page does: four hills, up and down in
+    // turn. It starts 1.3e-4 above its mean and ends 2.2e-7 above it, both
+    // on the mean as drawn, so a and b are c alike; the tails between the
+    // hills still cross inside their segments. Numbers from exact arithmetic.
+    {"the wave, on its mean at a and at b",
+     [](double *) {
+         SetPulse(PulseHill, 14);
+         for (int i = 0; i < 4; i++) {
+             BeginDrag((uint16_t)(74 + 150 * i), 250);
+             ContinueDrag(i % 2 ? 330 : 170);
+             EndDrag();
+         }
+     },
+     0,
+     300,
+     -1.382860034766237e-06,
+     -2.200890559255048e-07,
+     {0.0, (74 + 601.0 / 1200) * D, (149 + 599.0 / 1200) * D, (224 + 601.0 / 1200) * D, 300 * D},
+     {0.0, 0.66555591267114, -6.914280967441814e-07, 0.66555591267114, -1.382860034766237e-06},
+     {},
+     1.3311132059109925},
 };
 
 TEST(Theorem, MatchesHandWorkedCurves)

@@ -400,6 +400,8 @@ def device_case(name, width, height, scale, touch, framed):
             expect_device_pixels(box)
             if framed and box["width"] < 280:
                 raise AssertionError("the plot is %d CSS pixels wide in a 560-pixel frame, under half" % box["width"])
+            if framed and DRIVER.execute_script("return document.querySelector('[data-t=instruction]').checkVisibility()"):
+                raise AssertionError("the instructions are unfolded in a 560 x 315 frame")
             # Another density, as on a move to another screen: drawn again at it.
             cdp("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=scale * 2,
                 mobile=touch)
@@ -749,7 +751,6 @@ def listening():
     one click a point c, and becomes Stop; the key tone is off until chosen."""
     import json
     link = script_link(os.path.join(ARGS.data, "events", "pulse", "preset-wave.events"))
-    theorem = json.loads(replay(link, "--state"))["theorem"]
     stub = cdp("Page.addScriptToEvaluateOnNewDocument", source=AUDIO_STUB)["identifier"]
     heard = lambda: DRIVER.execute_script("return [heard.contexts, heard.starts.length]")
     try:
@@ -760,6 +761,8 @@ def listening():
         key("ArrowUp", 38)
         if heard() != [0, 0]:
             raise AssertionError("sound before any press: %r" % heard())
+        # The c's of the curve as the keys left it, which Listen plays.
+        theorem = json.loads(replay(page_link(), "--state"))["theorem"]
         click("listen")
         starts = DRIVER.execute_script("return heard.starts")
         clicks = len(theorem["c"]) + 2 * len(theorem["stretches"])
@@ -786,7 +789,7 @@ def listening():
 
 def decimals(text):
     import re
-    return re.findall(r"-?\d+\.\d\d", text)
+    return re.findall(r"\u2212?\d+\.\d\d", text)
 
 
 def expect_theorem(link, name):
@@ -1277,12 +1280,113 @@ def labels_apart():
         raise AssertionError("; ".join(faults))
 
 
+WAVE = "p1.14d74.250m74.170u74.170d224.250m224.330u224.330d374.250m374.170u374.170d524.250m524.330u524.330"
+
+
+def at_size(width, height, scale=1):
+    cdp("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=scale, mobile=False)
+
+
+def tab_order_reads_the_screen():
+    """At 1280x800, Tab goes through the page as a reader sees it: column by
+    column from the left (left of the plot's, its own, right of it), and
+    down each column, row by row."""
+    at_size(1280, 800)
+    try:
+        open_page("#" + WAVE, "classroom")
+        DRIVER.execute_script("document.activeElement.blur()")
+        seen = []
+        from selenium.webdriver.common.action_chains import ActionChains
+        from selenium.webdriver.common.keys import Keys
+        for _ in range(40):
+            ActionChains(DRIVER).send_keys(Keys.TAB).perform()
+            # Measured scrolled to the top, where the sticky plot is in its place.
+            got = DRIVER.execute_script("""scrollTo(0, 0);
+                const e = document.activeElement, b = e.getBoundingClientRect(),
+                      p = document.querySelector('.plot-area').getBoundingClientRect();
+                return [e === document.body ? "BODY" : e.id || e.textContent.trim().slice(0, 20) || e.tagName,
+                        b.left >= p.right ? 1 : b.right <= p.left ? -1 : 0, Math.round(b.top), Math.round(b.left)];""")
+            if seen and got[0] == seen[0][0] or got[0] == "BODY":
+                break
+            seen.append(got)
+        for p, q in zip(seen, seen[1:]):
+            if q[1] < p[1] or q[1] == p[1] and (q[2] < p[2] - 4 or abs(q[2] - p[2]) <= 4 and q[3] < p[3]):
+                raise AssertionError("Tab goes from %r to %r against the screen: %r" % (p, q, [e[0] for e in seen]))
+        if len(seen) < 10:
+            raise AssertionError("Tab reached only %r" % seen)
+    finally:
+        cdp("Emulation.clearDeviceMetricsOverride")
+
+
+def presentation():
+    """On a 1024x768 projector with ?present: the whole plot and the mean's
+    line (the replay tool's row) on the first screen, axis labels of 16 px,
+    the theorem's words 1.5 times as large; at a zoom of 150 % (a 683x512
+    viewport at 1.5 device pixels a CSS pixel, as a browser's zoom makes it)
+    the plot wider; its button leaves the mode and the address keeps it."""
+    theorem, step = theorem_state(WAVE)
+    measure = """const p = document.getElementById('plot').getBoundingClientRect(), css = e => parseFloat(getComputedStyle(e).fontSize);
+                 return {top: p.top, bottom: p.bottom, height: p.height, device: p.width * devicePixelRatio, vh: innerHeight,
+                         axis: Math.min(...[...document.querySelectorAll('.axis')].map(css)),
+                         words: css(document.getElementById('theorem-integral')), search: location.search};"""
+    try:
+        at_size(1024, 768)
+        open_page("#" + WAVE, "classroom")
+        plain = DRIVER.execute_script(measure)
+        driver.open_page("?view=classroom&present#" + WAVE)
+        big = DRIVER.execute_script(measure)
+        mean = big["top"] + (250 - theorem["mean"] * 150) * big["height"] / 504
+        if big["top"] < 0 or big["bottom"] > big["vh"] or not 0 <= mean <= big["vh"]:
+            raise AssertionError("the plot %r or its mean line at %.0f leaves the first screen" % (big, mean))
+        if big["axis"] < 16 or big["words"] < 1.5 * plain["words"]:
+            raise AssertionError("labels of %s px and words of %s px, against %s px" % (big["axis"], big["words"], plain["words"]))
+        at_size(683, 512, 1.5)
+        DRIVER.execute_async_script("setTimeout(arguments[0], 300)")
+        zoomed = DRIVER.execute_script(measure)
+        if zoomed["device"] <= big["device"]:
+            raise AssertionError("at 150 %% the plot is %.0f device pixels wide, at 100 %% %.0f" % (zoomed["device"], big["device"]))
+        click("present")
+        after = DRIVER.execute_script(measure)
+        if "present" in after["search"] or after["words"] != plain["words"]:
+            raise AssertionError("the button left %r" % after)
+        click("present")
+        if DRIVER.execute_script(measure)["search"] != "?view=classroom&present":
+            raise AssertionError("the address does not keep the presentation")
+    finally:
+        cdp("Emulation.clearDeviceMetricsOverride")
+
+
+def help_then_language():
+    """Help opened after a change and closed, then the language switched:
+    the live region holds nothing to read again on closing, and the handles
+    still move by their arrow keys."""
+    open_page("#" + WAVE, "classroom")
+    DRIVER.execute_script("document.getElementById('plot').focus()")
+    key("ArrowUp", 38)
+    click("help")
+    DRIVER.execute_async_script("setTimeout(arguments[0], 600)")
+    click("help-close")
+    held = DRIVER.execute_script("return document.getElementById('announce').textContent")
+    if held:
+        raise AssertionError("the live region holds %r as the help closes" % held)
+    click("language")
+    for which, arrow, want in (("a", ("ArrowRight", 39), [1, 300]), ("b", ("ArrowLeft", 37), [1, 299])):
+        DRIVER.execute_script("document.getElementById('handle-' + arguments[0]).focus()", which)
+        key(*arrow)
+        got = theorem_state(page_link())[0]["interval"]
+        if got != want:
+            raise AssertionError("after help and the language, %s's arrow made [a, b] %r" % (which, got))
+
+
 SEEN_CASES = [curve_shows(link) for link in ("p3.19d300.250m300.190u300.190", "p3.19")] + [
     ("the drag's outline under a resting pointer leaves the c's rings", rings_under_a_resting_pointer),
     ("a drag of 100 pixels moves the curve 100 pixels", drag_follows_the_pointer),
     ("the help closes from its top or a tap outside on a phone", help_on_a_phone),
     ("an arrow at the edge shows where the curve has left the plot", arrow_where_the_curve_leaves),
     ("the axis labels and the handles do not overlap", labels_apart),
+    ("the tab order follows the screen on a wide window", tab_order_reads_the_screen),
+    ("presentation on a projector: plot and mean line on the first screen, larger with zoom", presentation),
+    ("after help and a language switch nothing is read again and the handles move", help_then_language),
 ]
 
 

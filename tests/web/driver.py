@@ -384,9 +384,10 @@ def theorem_state(link):
 
 
 def two_decimals(value, lang="en"):
-    """A value to two decimals, half away from zero, as the page writes it."""
+    """A value to two decimals, half away from zero, as the page writes it:
+    with a true minus sign."""
     text = str(decimal.Decimal(value).quantize(decimal.Decimal("0.01"), decimal.ROUND_HALF_UP))
-    text = "0.00" if text == "-0.00" else text
+    text = "0.00" if text == "-0.00" else text.replace("-", "\u2212")
     return text.replace(".", ",") if lang == "es" else text
 
 

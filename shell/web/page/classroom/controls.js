@@ -1,6 +1,6 @@
 // The classroom view's controls: the tool buttons, the prepared curves and the help dialog.
 //   reads:   the state's work (can undo, redo; its link) and language
-//   changes: the state's work (new curves, undo, redo), shown.rectangle,
+//   changes: the state's work (new curves, undo, redo), shown.rectangle and help,
 //            language, the message; the address, written at once for a copy
 //   subscribes to: curve (undo and redo enabled as the work allows), language
 import { savePicture } from "./picture.js";
@@ -83,6 +83,7 @@ export function installControls(state, address, drawing) {
     buttons("help").addEventListener("click", () => {
         state.endDrag();
         dialog.showModal();
+        state.show("help", true);
     });
     buttons("help-close").addEventListener("click", () => dialog.close());
     // A tap outside the help closes it: a phone has no Esc. Outside, the
@@ -106,7 +107,10 @@ export function installControls(state, address, drawing) {
         pressedOutside = false;
     });
     // Focus goes back to where help was asked for.
-    dialog.addEventListener("close", () => buttons("help").focus());
+    dialog.addEventListener("close", () => {
+        buttons("help").focus();
+        state.show("help", false);
+    });
     buttons("language").addEventListener("click", () => state.setLanguage(state.lang === "es" ? "en" : "es"));
     buttons("view-switch").addEventListener("click", () => {
         location.assign("?view=classic#" + state.addressLink());

@@ -110,7 +110,7 @@ export function installInput(state, toneOnKey) {
         const f = new Float64Array(module.memory.buffer, module.samples(), N + 1), k = state.selected;
         const T = readTheorem(module), d = f[k] - T.mean, rounded = decimal(d);
         let text = t("sample")(k, decimal(module.sampleAbscissa(k)), decimal(f[k])) + ", " +
-                   t("against")(rounded.replace("-", ""), /[1-9]/.test(rounded) ? Math.sign(d) : 0);
+                   t("against")(rounded.replace("\u2212", ""), /[1-9]/.test(rounded) ? Math.sign(d) : 0);
         if (k < T.a || k > T.b)
             text += t("outside");
         const on = nearestC(T, k);

@@ -6,7 +6,8 @@
 //   selected  the sample the keyboard works on
 //   lang      the page's language, "es" or "en"
 //   shown     rectangle (the mean's rectangle), paper (printing), hover
-//             (the sample a hovering pointer would grab, -1 none), focus
+//             (the sample a hovering pointer would grab, -1 none), focus,
+//             present (the presentation mode)
 //   movingInterval  true while a pointer drags a handle (no undo then)
 //   message   the line last said to the user
 // Parts change it only through the functions here, and learn of a change

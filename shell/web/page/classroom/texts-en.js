@@ -66,5 +66,8 @@ export default {
 <tr><th>H, L</th><td>to the highest or lowest point of the curve</td></tr>
 <tr><th>T</th><td>says the theorem: the integral, the mean value and the c's</td></tr>
 <tr><th>Ctrl+Z, Ctrl+Y</th><td>undo, redo</td></tr>
-<tr><th>Esc</th><td>closes this help</td></tr></table>`
+<tr><th>Esc</th><td>closes this help</td></tr></table>`,
+    // The instructions' fold and the projector's mode.
+    howTo: "How to use",
+    present: "Presentation"
 };

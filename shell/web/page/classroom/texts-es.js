@@ -66,5 +66,8 @@ export default {
 <tr><th>H, L</th><td>al punto más alto o más bajo de la curva</td></tr>
 <tr><th>T</th><td>dice el teorema: la integral, el valor medio y las c</td></tr>
 <tr><th>Ctrl+Z, Ctrl+Y</th><td>deshacer, rehacer</td></tr>
-<tr><th>Esc</th><td>cierra esta ayuda</td></tr></table>`
+<tr><th>Esc</th><td>cierra esta ayuda</td></tr></table>`,
+    // The instructions' fold and the projector's mode.
+    howTo: "Cómo se usa",
+    present: "Presentación"
 };

@@ -2,7 +2,7 @@
 // below the mean, the rectangle of height mean, the green mean line, each c
 // with its drop line, the stretches on the mean, the yellow running integral
 // with its secant and tangents. Every number and row comes from the module.
-//   reads:   the model's theorem; the state's shown.rectangle; colours.js
+//   reads:   the model's theorem; the state's shown.rectangle and present; colours.js
 //   changes: nothing: the drawing (draw.js) calls its layers
 
 const Subscripts = "₀₁₂₃₄₅₆₇₈₉";
@@ -153,7 +153,7 @@ export function theoremLayers(state) {
             g.stroke();
         };
         g.lineCap = "butt";
-        g.font = "bold " + Math.round(13 * u) + "px system-ui, sans-serif";
+        g.font = "bold " + Math.round((state.shown.present ? 16 : 13) * u) + "px system-ui, sans-serif";   // 16 on a projector
         g.textAlign = "center";
         g.textBaseline = "alphabetic";
         g.lineJoin = "round";

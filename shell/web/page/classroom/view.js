@@ -14,6 +14,7 @@ import { installInput } from "./input.js";
 import { Presets, installControls } from "./controls.js";
 import { installShapes } from "./shapes.js";
 import { installSound } from "./sound.js";
+import { installPresent } from "./present.js";
 
 export function startClassroom(module) {
     const state = createState(module, { lang: preferredLanguage(), say: say });
@@ -35,6 +36,7 @@ export function startClassroom(module) {
                                             overlays: [preview, marksOnScreen, ring] });
     const keeper = tabKeeper(), kept = keeper.usable ? keeper.read() : null;   // before any step overwrites it
     installControls(state, installAddress(state, keeper), drawing);
+    installPresent(state);
 
     // The test hooks: the curve's events and link.
     Object.defineProperty(brisqual, "events", {

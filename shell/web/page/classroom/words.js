@@ -1,8 +1,8 @@
 // The classroom view's words: the texts in place, the mean value and the
 // theorem's numbers, the description of the picture and the polite live region.
-//   reads:   the state's curve, interval and language; the theorem (theorem.js)
+//   reads:   the state's curve, interval, language and shown.help; the theorem (theorem.js)
 //   changes: the saved language
-//   subscribes to: curve, moving, language
+//   subscribes to: curve, moving, language, shown
 import es from "./texts-es.js";
 import en from "./texts-en.js";
 import { readTheorem } from "./theorem.js";
@@ -13,11 +13,12 @@ const Texts = { es: es, en: en };
 export const textOf = state => key => Texts[state.lang][key];
 
 // Two decimals of the value itself, half away from zero, in the state's
-// language; -0.001 reads 0.00, not -0.00.
+// language, with a true minus sign (U+2212) for every negative number
+// the page writes or speaks; -0.001 reads 0.00, not −0.00.
 export const decimalOf = state => v => {
     let text = Math.abs(v).toFixed(2);
     if (v < 0 && /[1-9]/.test(text))
-        text = "-" + text;
+        text = "\u2212" + text;
     return state.lang === "es" ? text.replace(".", ",") : text;
 };
 
@@ -70,8 +71,8 @@ export function theoremSummary(state) {
                         decimal(T.integral), decimal(T.mean)) + " " + shortResponse(state);
 }
 
-// A value on an axis: "0" for zero, a true minus sign.
-export const axisLabel = (state, v) => (v === 0 ? "0" : decimalOf(state)(v).replace("-", "−"));
+// A value on an axis: "0" for zero.
+export const axisLabel = (state, v) => (v === 0 ? "0" : decimalOf(state)(v));
 
 export function installWords(state) {
     const module = state.module, N = state.N, t = textOf(state), decimal = decimalOf(state);
@@ -84,19 +85,20 @@ export function installWords(state) {
     // integral's on the right, each at its row of the plot.
     function applyLanguage() {
         document.documentElement.lang = state.lang;
+        // Each text changed in its own node, so that a screen reader's place
+        // in it survives the switch; the language button's name is said in
+        // the page's language, since a lang changed on the focused button
+        // leaves Orca in Chromium lost in the page, the handles with it.
+        const put = (e, text) => { if (e.firstChild) e.firstChild.data = text; else e.textContent = text; };
         for (const e of document.querySelectorAll("[data-t]"))
-            e.textContent = t(e.dataset.t);
+            put(e, t(e.dataset.t));
         for (const e of document.querySelectorAll("[data-t-label]"))
             e.setAttribute("aria-label", t(e.dataset.tLabel));
         canvas.setAttribute("aria-roledescription", t("plotRole"));
-        const switcher = byId("language");
-        switcher.textContent = t("language");
-        switcher.lang = state.lang === "es" ? "en" : "es";
-        byId("help-text").innerHTML = t("helpText");
         for (const e of document.querySelectorAll(".axis[data-row]")) {
             const row = Number(e.dataset.row), integral = e.classList.contains("integral");
             e.style.top = row / module.height() * 100 + "%";
-            e.textContent = integral ? decimal(module.integralAtRow(row)).replace("-", "−") : axisLabel(state, module.curveAtRow(row));
+            put(e, integral ? decimal(module.integralAtRow(row)) : axisLabel(state, module.curveAtRow(row)));
         }
         document.title = t("title");
     }
@@ -155,6 +157,19 @@ export function installWords(state) {
         }
     });
     state.subscribe("moving", showTheorem);
+    // Under the help the page is inert, and a live region that comes back
+    // from it is read again: so it holds nothing, said or pending, by then.
+    // The help's words are put in as it opens, in the page's language: made
+    // anew under a screen reader that has read them, they leave it lost.
+    let helpLang = "";
+    state.subscribe("shown", key => {
+        if (key === "help" && state.shown.help) {
+            clearTimeout(meanTimer);
+            announce.textContent = "";
+            if (helpLang !== (helpLang = state.lang))
+                byId("help-text").innerHTML = t("helpText");
+        }
+    });
     state.subscribe("language", () => {
         try { localStorage.setItem("brisqual.lang", state.lang); } catch (e) { /* storage may be off */ }
         applyLanguage();

@@ -1,0 +1,28 @@
+// The view's fit to its screen: the instructions folded in a short frame,
+// and the presentation mode for a projector (the plot and the theorem's
+// words large, the tools a small bar), opened by its button or by
+// "present" in the address's query, which keeps it.
+//   reads:   the address's query, the screen's height
+//   changes: shown.present; the address's query
+//   subscribes to: nothing
+export function installPresent(state) {
+    const button = document.getElementById("present");
+    // In a short frame (as the styles') and on a phone the instructions fold,
+    // so that the plot and the tools come first.
+    document.getElementById("how").open = !matchMedia("(max-height: 480px), (max-width: 539px)").matches;
+    const set = on => {
+        document.body.classList.toggle("present", on);
+        button.setAttribute("aria-pressed", String(on));
+        state.show("present", on);
+    };
+    set(new URLSearchParams(location.search).has("present"));
+    button.addEventListener("click", () => {
+        const on = !state.shown.present, query = new URLSearchParams(location.search);
+        on ? query.set("present", "") : query.delete("present");
+        const search = String(query).replace(/=(?=&|$)/g, "");
+        try {
+            history.replaceState(history.state, "", location.pathname + (search ? "?" + search : "") + location.hash);
+        } catch (e) { /* a sandboxed frame: the mode holds until the page is left */ }
+        set(on);
+    });
+}
