@@ -34,6 +34,15 @@ export function theoremLayers(state) {
     // Marks and words are sized in CSS pixels, so that they stay legible on
     // a small plot; the lines take the painter's widths in client pixels.
     const unit = s => Math.max(s, devicePixelRatio);
+    // One polyline in a colour, a width in device pixels and a dash.
+    const stroke = (g, colour, width, dash, points) => {
+        g.setLineDash(dash);
+        g.lineWidth = width;
+        g.strokeStyle = colour;
+        g.beginPath();
+        points.forEach(([x, y], i) => (i ? g.lineTo(x, y) : g.moveTo(x, y)));
+        g.stroke();
+    };
 
     // The two hatches, made again only when the scale or the paper changes.
     let patterns = null;
@@ -107,14 +116,7 @@ export function theoremLayers(state) {
         // Lines at least 1.5 CSS pixels wide, so that they show on a phone.
         const u = unit((sx + sy) / 2), s = Math.max((sx + sy) / 2, .75 * devicePixelRatio);
         const X = p => module.positionColumn(p) * sx, mean = T.meanRow * sy, bottom = Height * sy;
-        const line = (colour, width, dash, points, k = s) => {
-            g.setLineDash(dash);
-            g.lineWidth = width * k;
-            g.strokeStyle = colour;
-            g.beginPath();
-            points.forEach(([x, y], i) => (i ? g.lineTo(x, y) : g.moveTo(x, y)));
-            g.stroke();
-        };
+        const line = (colour, width, dash, points, k = s) => stroke(g, colour, width * k, dash, points);
         g.lineCap = "butt";
         // The running integral from a, on its own axis.
         const integral = [];
@@ -144,14 +146,7 @@ export function theoremLayers(state) {
     const marks = (g, sx, sy, c) => {
         const u = unit((sx + sy) / 2);
         const X = p => module.positionColumn(p) * sx, mean = T.meanRow * sy, bottom = Height * sy;
-        const line = (colour, width, dash, points) => {
-            g.setLineDash(dash);
-            g.lineWidth = width * u;
-            g.strokeStyle = colour;
-            g.beginPath();
-            points.forEach(([x, y], i) => (i ? g.lineTo(x, y) : g.moveTo(x, y)));
-            g.stroke();
-        };
+        const line = (colour, width, dash, points) => stroke(g, colour, width * u, dash, points);
         g.lineCap = "butt";
         g.font = "bold " + Math.round((state.shown.present ? 16 : 13) * u) + "px system-ui, sans-serif";   // 16 on a projector
         g.textAlign = "center";
