@@ -3,6 +3,7 @@
 // model's state, the list of drawing operations, or a PNG picture.
 #include "model/curve.h"
 #include "model/drag.h"
+#include "model/guesses.h"
 #include "model/theorem.h"
 #include "render/painter.h"
 #include "render/raster_surface.h"
@@ -42,7 +43,10 @@ static const char Usage[] =
     "               over the interval, for the curve as drawn (straight\n"
     "               segments): its integral, mean, the points c where the\n"
     "               curve meets the mean, the stretches where it lies on it,\n"
-    "               and the areas above and below the mean\n"
+    "               the areas above and below the mean, and what students\n"
+    "               mistake for the mean (the ends' and the extremes'\n"
+    "               averages, f at the middle, the secant's slope) with the\n"
+    "               tolerances a guess is judged by\n"
     "  --ops        print the drawing operations of the repaint, one a line\n"
     "  --link       print a link to the browser page's curve, pulse and\n"
     "               interval: its fragment, in the shorter of its two forms\n"
@@ -136,7 +140,22 @@ static std::string TheoremJson()
     AppendDouble(out, t.AreaAbove);
     out += ", \"area_below\": ";
     AppendDouble(out, t.AreaBelow);
-    return out + "}";
+    // What students mistake for the mean value, and how near a guess is taken for one.
+    MistakenMeans m;
+    ComputeMistakenMeans(Curve, t, m);
+    out += ", \"mistaken_means\": {\"ends_average\": ";
+    AppendDouble(out, m.EndsAverage);
+    out += ", \"extremes_average\": ";
+    AppendDouble(out, m.ExtremesAverage);
+    out += ", \"middle_value\": ";
+    AppendDouble(out, m.MiddleValue);
+    out += ", \"secant_slope\": ";
+    AppendDouble(out, m.SecantSlope);
+    out += ", \"tolerance\": ";
+    AppendDouble(out, m.Tolerance);
+    out += ", \"point_tolerance\": ";
+    AppendDouble(out, m.PointTolerance);
+    return out + "}}";
 }
 
 static std::string StateJson()

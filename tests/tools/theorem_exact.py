@@ -3,7 +3,9 @@
 from the samples of a `brisqual-replay --state` and compared with the
 "theorem" object it printed: the integral by trapezoids, the mean, every c
 where the straight segments meet the mean, the stretches along it, and the
-areas above and below it. A sample within 1e-9 of the largest |F| over the
+areas above and below it; and what students mistake for the mean (the
+average of f(a) and f(b), of the extremes, f at the middle, the secant's
+slope) with the tolerances a guess is judged by. A sample within 1e-9 of the largest |F| over the
 interval counts as on the mean, and a and b within 1/4096 of it, as the
 program documents.
 
@@ -47,15 +49,22 @@ def exact(state, a, b):
             above += (d0 + d1) / 2 * step
         else:
             below -= (d0 + d1) / 2 * step
+    values = f[a:b + 1]
+    middle = f[(a + b) // 2] if (a + b) % 2 == 0 else (f[(a + b) // 2] + f[(a + b) // 2 + 1]) / 2
+    mistakes = {"ends_average": (f[a] + f[b]) / 2, "extremes_average": (max(values) + min(values)) / 2,
+                "middle_value": middle, "secant_slope": (f[b] - f[a]) / ((b - a) * step),
+                "tolerance": max((max(values) - min(values)) / 20, Q(5, 1000)),
+                "point_tolerance": (b - a) * step / 30}
     return {"integral": heights * step, "mean": mean, "c": points, "stretches": stretches,
-            "area_above": above, "area_below": below}
+            "area_above": above, "area_below": below, "mistaken_means": mistakes}
 
 
 def main():
     state = json.load(open(sys.argv[1]))
     got = state["theorem"]
     problems = []
-    if sorted(got) != ["area_above", "area_below", "c", "integral", "interval", "mean", "stretches"]:
+    if sorted(got) != ["area_above", "area_below", "c", "integral", "interval", "mean", "mistaken_means",
+                       "stretches"]:
         problems.append("keys %s" % sorted(got))
     a, b = got["interval"]
     if len(sys.argv) > 3 and [a, b] != [int(sys.argv[2]), int(sys.argv[3])]:
@@ -70,6 +79,9 @@ def main():
         flat = lambda xs: [x for pair in xs for x in pair] if key == "stretches" else xs
         if len(got[key]) != len(want[key]) or not all(close(x, y) for x, y in zip(flat(got[key]), flat(want[key]))):
             problems.append("%s %r, exactly %r" % (key, got[key], [float(x) for x in flat(want[key])]))
+    for key, value in want["mistaken_means"].items():
+        if not abs(Q(got["mistaken_means"][key]) - value) <= Q(1e-12) * Q(scale) * max(1, abs(value)):
+            problems.append("%s %r, exactly %r" % (key, got["mistaken_means"][key], float(value)))
     c = got["c"]
     if any(x >= y for x, y in zip(c, c[1:])):
         problems.append("c not strictly increasing: %r" % c)
