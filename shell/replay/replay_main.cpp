@@ -143,18 +143,17 @@ static std::string TheoremJson()
     // What students mistake for the mean value, and how near a guess is taken for one.
     MistakenMeans m;
     ComputeMistakenMeans(Curve, t, m);
-    out += ", \"mistaken_means\": {\"ends_average\": ";
-    AppendDouble(out, m.EndsAverage);
-    out += ", \"extremes_average\": ";
-    AppendDouble(out, m.ExtremesAverage);
-    out += ", \"middle_value\": ";
-    AppendDouble(out, m.MiddleValue);
-    out += ", \"secant_slope\": ";
-    AppendDouble(out, m.SecantSlope);
-    out += ", \"tolerance\": ";
-    AppendDouble(out, m.Tolerance);
-    out += ", \"point_tolerance\": ";
-    AppendDouble(out, m.PointTolerance);
+    const struct {
+        const char *key;
+        double value;
+    } mistakes[] = {{"ends_average", m.EndsAverage}, {"extremes_average", m.ExtremesAverage},
+                    {"middle_value", m.MiddleValue}, {"secant_slope", m.SecantSlope},
+                    {"tolerance", m.Tolerance},      {"point_tolerance", m.PointTolerance}};
+    out += ", \"mistaken_means\": {";
+    for (const auto &each : mistakes) {
+        out += std::string(&each == mistakes ? "\"" : ", \"") + each.key + "\": ";
+        AppendDouble(out, each.value);
+    }
     return out + "}}";
 }
 
