@@ -54,12 +54,12 @@ def caption(header):
     return found.group(1)
 
 
-def prepared_curves(header):
-    """The prepared curves' links, as the model holds them."""
-    found = re.search(r"PreparedCurves\[\] = \{(.*?)\};", header, re.S)
+def prepared_curves(header, name="PreparedCurves"):
+    """The prepared curves' links (or the prediction lessons'), as the model holds them."""
+    found = re.search(name + r"\[\] = \{(.*?)\};", header, re.S)
     links = re.findall(r'"([a-z0-9.]*)"', found.group(1)) if found else []
     if not links:
-        raise ValueError("no PreparedCurves in %s" % PREPARED)
+        raise ValueError("no %s in %s" % (name, PREPARED))
     return links
 
 
@@ -95,6 +95,7 @@ def generated_module(module, template_js, icon_js, base_x, base_y, frame_header,
         "export const DialogBaseUnits = {x: %d, y: %d};" % (base_x, base_y),
         "export const MainWindowCaption = %s;" % caption(frame_header),
         "export const Presets = %s;" % json.dumps(prepared_curves(prepared_header)),
+        "export const Predicts = %s;" % json.dumps(prepared_curves(prepared_header, "PredictCurves")),
         # Gzipped, which saves a student's download a quarter of the page:
         # base64 of the module itself compresses poorly; mtime 0 keeps the
         # page the same bytes for the same module.

@@ -604,6 +604,26 @@ case_theorem_agrees_with_exact_arithmetic() {
     done
 }
 
+# Each curve a prediction lesson offers agrees with exact arithmetic, and
+# there the mean and what students mistake for it lie at least two and a
+# half judging tolerances apart, so that feedback can name every mistake.
+case_prediction_curves_tell_every_mistake_apart() {
+    sed -n '/PredictCurves/,/};/p' "$root/model/prepared_curves.h" | grep -o '"[^"]*"' | tr -d '"' >predict.txt
+    [ "$(wc -l <predict.txt)" -ge 4 ] || fail "fewer than four prediction curves"
+    while IFS= read -r link; do
+        printf '#%s' "$link" | "$replay" --from-link --state >theorem.json || fail "$link: exit $?"
+        # shellcheck disable=SC2046
+        python3 "$root/tests/tools/theorem_exact.py" theorem.json $(printf '%s' "$link" | sed 's/.*i\([0-9]*\)\.\([0-9]*\)$/\1 \2/') ||
+            fail "$link"
+        python3 -c '
+import itertools, json, sys
+t = json.load(open("theorem.json"))["theorem"]; m = t["mistaken_means"]
+values = [t["mean"]] + [m[k] for k in ("ends_average", "extremes_average", "middle_value", "secant_slope")]
+sys.exit(min(abs(p - q) for p, q in itertools.combinations(values, 2)) < 2.5 * m["tolerance"])' ||
+            fail "$link: two of the mean and its mistakes lie too near"
+    done <predict.txt
+}
+
 # The interval changes nothing in the picture; it travels in a link, where
 # the last one holds too, and comes back from it.
 case_interval_travels_in_a_link_and_changes_no_picture() {

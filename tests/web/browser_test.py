@@ -26,6 +26,7 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import driver  # noqa: E402
+import lesson_cases  # noqa: E402
 from driver import (DEVICES, canvas_pixels, client_pixel, handed_on, css_point, expect_same, image, mean_text,  # noqa: E402
                     page_link, plot_box, replay, replay_state, script_lines, script_link, theorem_state,
                     two_decimals, wait_ready)
@@ -1436,7 +1437,7 @@ def cases():
     ] + [shape_drag_case(*c) for c in SHAPE_DRAGS] + [
         ("the plot's keys drag with the chosen shape; undo and redo bring back the pulse", keyboard_shapes),
         ("Listen and the key tone sound only when pressed", listening),
-    ] + WORK_CASES + SEEN_CASES + [
+    ] + WORK_CASES + SEEN_CASES + lesson_cases.CASES + [
         ("screenshot of the page", screenshot),
         ("screenshots of the classroom view", classroom_screenshots),
     ]

@@ -18,6 +18,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import driver  # noqa: E402
+import lesson_cases  # noqa: E402
 from driver import (AXE_PANELS, AXE_TAGS, DEVICES, KEYBOARD_ROWS, canvas_pixels, client_pixel, css_point, handed_on,  # noqa: E402
                     drags_for, expect_same, image, kept_event_files, open_page, page_link, page_url, plot_box,
                     replay, replay_picture, replay_png, script_lines, script_link, settled_url, wait_ready, click)
@@ -211,6 +212,7 @@ CASES = {
     "keyboard-mapping": keyboard,
     "axe-core-finds-no-violation": axe,
     "copied-link-opens-the-same-curve": copied_link,
+    "a-prediction-hides-the-theorem-until-it-is-checked": lesson_cases.predict_hides_then_reveals,
 }
 
 

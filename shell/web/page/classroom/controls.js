@@ -53,28 +53,7 @@ export function installControls(state, address, drawing) {
             return;
         }
         address.writeNow();
-        const text = addressOf(link);
-        const done = () => state.say(t("copied")), failed = () => state.say(t("notCopied"));
-        const fallback = () => {
-            const area = document.createElement("textarea");
-            area.value = text;
-            area.setAttribute("readonly", "");
-            area.style.position = "fixed";
-            area.style.opacity = "0";
-            document.body.appendChild(area);
-            area.select();
-            let ok = false;
-            try {
-                ok = document.execCommand("copy");
-            } catch (e) { /* refused: said below */ }
-            area.remove();
-            copyButton.focus();
-            (ok ? done : failed)();
-        };
-        if (navigator.clipboard && navigator.clipboard.writeText)
-            navigator.clipboard.writeText(text).then(done, fallback);
-        else
-            fallback();
+        copyText(state, addressOf(link), copyButton, "copied");
     });
     buttons("show-rectangle").addEventListener("change", e => state.show("rectangle", e.target.checked));
     buttons("save-picture").addEventListener("click", () => savePicture(state, drawing));
@@ -115,4 +94,30 @@ export function installControls(state, address, drawing) {
     buttons("view-switch").addEventListener("click", () => {
         location.assign("?view=classic#" + state.addressLink());
     });
+}
+
+// Copies text, by the clipboard or else a selection, and says whether it
+// worked (done: the text's key); the focus stays on the button.
+export function copyText(state, text, button, done) {
+    const t = textOf(state), say = ok => state.say(t(ok ? done : "notCopied"));
+    const fallback = () => {
+        const area = document.createElement("textarea");
+        area.value = text;
+        area.setAttribute("readonly", "");
+        area.style.position = "fixed";
+        area.style.opacity = "0";
+        document.body.appendChild(area);
+        area.select();
+        let ok = false;
+        try {
+            ok = document.execCommand("copy");
+        } catch (e) { /* refused: said below */ }
+        area.remove();
+        button.focus();
+        say(ok);
+    };
+    if (navigator.clipboard && navigator.clipboard.writeText)
+        navigator.clipboard.writeText(text).then(() => say(true), fallback);
+    else
+        fallback();
 }

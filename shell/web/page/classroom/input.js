@@ -1,8 +1,10 @@
 // The classroom view's input: one pointer drags, captured, so that a release
 // anywhere ends the drag; the keyboard selects a sample and moves it by fixed drags.
-//   reads:   the state's drag, selected sample and language
+//   reads:   the state's drag, selected sample, language and what the lesson
+//            hides (while a prediction is made, the plot's pointer and ↑ ↓
+//            are the lesson's)
 //   changes: the state's work (drags, undo, redo), selected sample, shown.focus
-//   subscribes to: curve, selected, language (the plot's slider value)
+//   subscribes to: curve, selected, language, lesson (the plot's slider value)
 import { brisqual } from "../hooks.js";
 import { axisLabel, decimalOf, textOf, theoremSummary } from "./words.js";
 import { cName, readTheorem } from "./theorem.js";
@@ -53,7 +55,7 @@ export function installInput(state, toneOnKey) {
     };
 
     canvas.addEventListener("pointerdown", e => {
-        if (!brisqual.ready || state.drag || e.button !== 0 || !e.isPrimary)
+        if (!brisqual.ready || state.drag || e.button !== 0 || !e.isPrimary || state.predicting())
             return;
         canvas.setPointerCapture(e.pointerId);
         shift = [0, 0];
@@ -109,11 +111,12 @@ export function installInput(state, toneOnKey) {
     function tellSelected() {
         const f = new Float64Array(module.memory.buffer, module.samples(), N + 1), k = state.selected;
         const T = readTheorem(module), d = f[k] - T.mean, rounded = decimal(d);
-        let text = t("sample")(k, decimal(module.sampleAbscissa(k)), decimal(f[k])) + ", " +
-                   t("against")(rounded.replace("\u2212", ""), /[1-9]/.test(rounded) ? Math.sign(d) : 0);
+        let text = t("sample")(k, decimal(module.sampleAbscissa(k)), decimal(f[k]));
+        if (!state.hides("n"))
+            text += ", " + t("against")(rounded.replace("\u2212", ""), /[1-9]/.test(rounded) ? Math.sign(d) : 0);
         if (k < T.a || k > T.b)
             text += t("outside");
-        const on = nearestC(T, k);
+        const on = state.hides("c") ? -1 : nearestC(T, k);
         if (on >= 0)
             text += t("atC")(cName(on));
         if (text !== told && canvas.getAttribute("aria-valuenow") === String(k + nudge))
@@ -133,6 +136,8 @@ export function installInput(state, toneOnKey) {
     // highest and lowest point of the curve.
     function jumpC(direction) {
         const T = readTheorem(module), k = state.selected;
+        if (state.hides("c"))
+            return state.say(t("hidden"));
         const at = Array.from(T.positions, p => Math.round(p));
         const next = direction > 0 ? at.find(p => p > k) : at.reverse().find(p => p < k);
         if (next === undefined)
@@ -169,6 +174,7 @@ export function installInput(state, toneOnKey) {
         state.subscribe(name, tellSelected);
         state.subscribe(name, tellHeight);
     }
+    state.subscribe("lesson", tellSelected);
     function keyDrag(dy) {
         const x = 2 * state.selected;   // the column that grabs the sample
         state.dragAtOnce(-1, x, 250, 250 + dy);
@@ -184,7 +190,7 @@ export function installInput(state, toneOnKey) {
     });
     canvas.addEventListener("blur", () => state.show("focus", false));
     canvas.addEventListener("keydown", e => {
-        if (state.drag || e.ctrlKey || e.metaKey || e.altKey)
+        if (state.drag || e.ctrlKey || e.metaKey || e.altKey || state.predicting() && /^(Arrow(Up|Down)|Page| |Enter)/.test(e.key))
             return;
         const ten = e.shiftKey ? 10 : 1;
         const keys = {

@@ -2,7 +2,8 @@
 // height, against a steady tone at its mean, with a click at each point c.
 // schedule() only plans, so that it runs without a browser; play() and
 // blip() turn plans into Web Audio nodes; installSound() wires the buttons.
-//   reads:   the model's curve and theorem; the state's selected sample and language
+//   reads:   the model's curve and theorem; the state's selected sample,
+//            language and what the lesson hides (no mean tone, no clicks)
 //   changes: the saved key tone setting
 import { textOf } from "./words.js";
 
@@ -120,7 +121,8 @@ export function blip(audio, frequency) {
 }
 
 // Gives back toneOnKey(), which the plot's keys call after they move the
-// selection or the curve. The audio context is made on the first press of
+// selection or the curve, and tones(a, b), a prediction's guess against
+// the mean, each a short tone at its height's pitch. The audio context is made on the first press of
 // either button, never before: nothing sounds by itself.
 export function installSound(state) {
     const module = state.module;
@@ -128,7 +130,7 @@ export function installSound(state) {
     const Audio = window.AudioContext || window.webkitAudioContext;
     if (!Audio) {
         listen.hidden = keyTone.hidden = true;
-        return () => {};
+        return { toneOnKey: () => {}, tones: () => {} };
     }
     let audio = null, stop = null, keys = false;
     const context = () => {
@@ -155,6 +157,10 @@ export function installSound(state) {
             state.say(textOf(state)("listenCue"));
         cued = true;
         const plan = planOf(module);
+        if (state.hides("m"))
+            plan.reference.duration = 0;
+        if (state.hides("c"))
+            plan.clicks = [];
         stop = play(context(), plan, () => {
             stop = null;
             showListening(false);
@@ -172,8 +178,15 @@ export function installSound(state) {
         if (keys)
             context();   // made in the press, as browsers allow sound only after one
     });
-    return () => {
-        if (keys)
-            blip(context(), pitchOf(samples()[state.selected], span));
+    return {
+        toneOnKey: () => {
+            if (keys)
+                blip(context(), pitchOf(samples()[state.selected], span));
+        },
+        tones: (a, b) => {
+            const t0 = context().currentTime;
+            voice(audio, audio.destination, "triangle", pitchOf(a, span), CurveLevel, t0, t0 + 0.6);
+            voice(audio, audio.destination, "sine", pitchOf(b, span), CurveLevel, t0 + 0.8, t0 + 1.4);
+        }
     };
 }

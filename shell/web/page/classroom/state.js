@@ -9,6 +9,11 @@
 //             (the sample a hovering pointer would grab, -1 none), focus,
 //             present (the presentation mode)
 //   movingInterval  true while a pointer drags a handle (no undo then)
+//   lesson    mode ("", "predict" or "challenge"), hide (letters of what the
+//             teacher hides: m mean line, c the c's, a areas, i integral and
+//             secant, n numbers), task (a challenge's number), the student's
+//             guess (a row of the plot, -1 none) and cs (guessed c's, in
+//             samples), checked (the prediction revealed), answer
 //   message   the line last said to the user
 // Parts change it only through the functions here, and learn of a change
 // by subscribing to it by name:
@@ -16,7 +21,7 @@
 //             interval settled ({ keepAddress, start })
 //   moving    the curve or the interval moved within a drag, not yet a step
 //   pulse     the chosen pulse ("adopted": the curve's own, a curve follows)
-//   selected; language; shown (the key changed)
+//   selected; language; shown (the key changed); lesson
 // No page here, so that Node.js runs it against the module too.
 import { createWork } from "./work.js";
 
@@ -48,6 +53,10 @@ export function createState(module, { lang = "es", say = () => {} } = {}) {
         lang: lang,
         shown: { rectangle: false, paper: false, hover: -1, focus: false },
         movingInterval: false,
+        lesson: { mode: "", hide: "", task: 1, guess: -1, cs: [], checked: false, answer: "" },
+        // What is hidden now: before a prediction is checked, all of the theorem.
+        hides: what => state.predicting() || state.lesson.hide.includes(what),
+        predicting: () => state.lesson.mode === "predict" && !state.lesson.checked,
 
         subscribe(name, listener) {
             (listeners[name] = listeners[name] || []).push(listener);
@@ -161,6 +170,10 @@ export function createState(module, { lang = "es", say = () => {} } = {}) {
         setLanguage(lang) {
             state.lang = lang;
             publish("language");
+        },
+        setLesson(changes) {
+            Object.assign(state.lesson, changes);
+            publish("lesson");
         },
         show(key, value) {
             if (state.shown[key] !== value) {

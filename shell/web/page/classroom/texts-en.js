@@ -69,5 +69,30 @@ export default {
 <tr><th>Esc</th><td>closes this help</td></tr></table>`,
     // The instructions' fold and the projector's mode.
     howTo: "How to use",
-    present: "Presentation"
+    present: "Presentation",
+    // Lessons: predict and check, challenges, and the teacher's panel.
+    hidden: "The theorem's numbers are hidden.",
+    legendGuess: "light blue, dashed: your guess, and your c's",
+    modeNames: ["No lesson", "Predict the mean value", "Challenge"],
+    predictTask: "Before the theorem shows: drag the plot up or down to put the dashed line where you think the mean value over [a, b] is, and tap the curve where you think each c is (on the plot: ↑ ↓ move the line, Space marks a c). Then Check.",
+    guessLabel: "Your guess for the mean value", noGuess: "no guess yet", check: "Check",
+    guessFirst: "Put the guess line or mark a c first.", listenGuess: "Listen: your guess, then the mean value", another: "Try another",
+    yourMean: (g, m) => "Your mean value " + g + "; the mean value is " + m + ".",
+    meanJudged: ["Right!",
+                 "That is the average of f(a) and f(b): the mean value weighs every point of [a, b], not only the ends.",
+                 "That is the average of the highest and lowest values: the mean value weighs how long f stays at each height.",
+                 "That is f at the middle of [a, b]: f equals its mean value at some c, which need not be the middle.",
+                 "That is the secant's slope, (f(b) − f(a)) / (b − a), from the derivative's theorem: the mean value is the integral divided by b − a.",
+                 ""],
+    csJudged: (right, middle, other, n) => "Your c's: " + right + " right" + (middle ? ", " + middle + " at the middle of [a, b], where c need not be" : "") +
+                                            (other ? ", " + other + " where f is not at its mean value" : "") + ". There " + (n === 1 ? "is 1 c." : "are " + n + " c's."),
+    questions: ["Why does the green line balance the two areas?", "What does the mean value use that the average of f(a) and f(b) leaves out?",
+                "Why do the highest and lowest values alone not give the mean value?", "Why need c not be at the middle of [a, b]?",
+                "How does the slope of the secant differ from the mean value of f?"],
+    tasks: ["Make the mean value over [a, b] 0.50, to two decimals.", "Make exactly three points c.", "Make the mean value 0 without a flat curve.",
+            "Put a c in the first third of [a, b].", "Make the areas above and below the mean value each at least 1."],
+    taskState: ["Not met yet.", "Challenge met!"],
+    shareLesson: "Share lesson", modeLabel: "Lesson", showLabel: "Shown", taskLabel: "Challenge", copyLesson: "Copy lesson link",
+    lessonCopied: "Lesson link copied: it opens this curve, this [a, b] and these settings.",
+    showNames: ["the mean value", "the c's", "the areas", "the integral and its secant", "the numbers"]
 };

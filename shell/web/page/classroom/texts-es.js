@@ -69,5 +69,30 @@ export default {
 <tr><th>Esc</th><td>cierra esta ayuda</td></tr></table>`,
     // The instructions' fold and the projector's mode.
     howTo: "Cómo se usa",
-    present: "Presentación"
+    present: "Presentación",
+    // Lecciones: predecir y comprobar, retos, y el panel del docente.
+    hidden: "Los números del teorema están ocultos.",
+    legendGuess: "azul claro, discontinua: su predicción y sus c",
+    modeNames: ["Sin lección", "Predecir el valor medio", "Reto"],
+    predictTask: "Antes de ver el teorema: arrastre el gráfico arriba o abajo para poner la línea discontinua donde crea que está el valor medio en [a, b], y toque la curva donde crea que está cada c (en el gráfico: ↑ ↓ mueven la línea, Espacio marca una c). Luego, Comprobar.",
+    guessLabel: "Su predicción del valor medio", noGuess: "sin predicción", check: "Comprobar",
+    guessFirst: "Ponga primero la línea o marque una c.", listenGuess: "Escuchar: su predicción y luego el valor medio", another: "Otra curva",
+    yourMean: (g, m) => "Su valor medio " + g + "; el valor medio es " + m + ".",
+    meanJudged: ["¡Correcto!",
+                 "Eso es el promedio de f(a) y f(b): el valor medio pondera todos los puntos de [a, b], no solo los extremos.",
+                 "Eso es el promedio del valor más alto y el más bajo: el valor medio pondera cuánto tiempo f está a cada altura.",
+                 "Eso es f en el centro de [a, b]: f vale su valor medio en algún c, que no tiene por qué ser el centro.",
+                 "Eso es la pendiente de la secante, (f(b) − f(a)) / (b − a), del teorema de la derivada: el valor medio es la integral dividida entre b − a.",
+                 ""],
+    csJudged: (right, middle, other, n) => "Sus c: " + right + " correctas" + (middle ? "; " + middle + " en el centro de [a, b], donde c no tiene por qué estar" : "") +
+                                            (other ? "; " + other + " donde f no vale su valor medio" : "") + ". Hay " + (n === 1 ? "1 c." : n + " c."),
+    questions: ["¿Por qué la línea verde equilibra las dos áreas?", "¿Qué usa el valor medio que el promedio de f(a) y f(b) deja fuera?",
+                "¿Por qué el valor más alto y el más bajo no bastan para dar el valor medio?", "¿Por qué c no tiene por qué estar en el centro de [a, b]?",
+                "¿En qué se diferencia la pendiente de la secante del valor medio de f?"],
+    tasks: ["Haga que el valor medio en [a, b] sea 0,50, con dos decimales.", "Haga exactamente tres puntos c.", "Haga el valor medio 0 sin una curva plana.",
+            "Ponga una c en el primer tercio de [a, b].", "Haga que las áreas por encima y por debajo del valor medio sean al menos 1 cada una."],
+    taskState: ["Aún no se cumple.", "¡Reto cumplido!"],
+    shareLesson: "Compartir lección", modeLabel: "Lección", showLabel: "Se muestra", taskLabel: "Reto", copyLesson: "Copiar enlace de la lección",
+    lessonCopied: "Enlace de la lección copiado: abre esta curva, este [a, b] y estos ajustes.",
+    showNames: ["el valor medio", "las c", "las áreas", "la integral y su secante", "los números"]
 };

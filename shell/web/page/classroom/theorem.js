@@ -2,7 +2,8 @@
 // below the mean, the rectangle of height mean, the green mean line, each c
 // with its drop line, the stretches on the mean, the yellow running integral
 // with its secant and tangents. Every number and row comes from the module.
-//   reads:   the model's theorem; the state's shown.rectangle and present; colours.js
+//   reads:   the model's theorem; the state's shown.rectangle and present, and
+//            what the lesson hides (hides); colours.js
 //   changes: nothing: the drawing (draw.js) calls its layers
 
 const Subscripts = "₀₁₂₃₄₅₆₇₈₉";
@@ -90,7 +91,7 @@ export function theoremLayers(state) {
         area.lineTo(X(T.b), mean);
         area.closePath();
         const fills = hatches(g, unit(s), c);
-        for (const [top, bottom, fill] of [[0, mean, fills.above], [mean, Height * sy, fills.below]]) {
+        for (const [top, bottom, fill] of state.hides("a") ? [] : [[0, mean, fills.above], [mean, Height * sy, fills.below]]) {
             g.save();
             g.beginPath();
             g.rect(0, top, Width * sx, bottom - top);
@@ -99,7 +100,7 @@ export function theoremLayers(state) {
             g.fill(area);
             g.restore();
         }
-        if (state.shown.rectangle) {
+        if (state.shown.rectangle && !state.hides("m")) {
             const zero = module.curveRow(0) * sy;
             g.fillStyle = c.box;
             g.fillRect(X(T.a), Math.min(mean, zero), X(T.b) - X(T.a), Math.abs(zero - mean));
@@ -119,25 +120,26 @@ export function theoremLayers(state) {
         const line = (colour, width, dash, points, k = s) => stroke(g, colour, width * k, dash, points);
         g.lineCap = "butt";
         // The running integral from a, on its own axis.
-        const integral = [];
+        const integral = [], hidden = state.hides("i");
         for (let k = T.a; k <= T.b; k++)
             integral.push([X(k), module.integralRow(T.running[k]) * sy]);
-        line(c.integral, 2, [], integral);
         // Its secant from a to b, and at each c its tangent, parallel to it.
-        line(c.secant, 2, [], [[X(T.a), module.secantRow(T.a) * sy], [X(T.b), module.secantRow(T.b) * sy]]);
+        if (!hidden)
+            line(c.integral, 2, [], integral), line(c.secant, 2, [], [[X(T.a), module.secantRow(T.a) * sy], [X(T.b), module.secantRow(T.b) * sy]]);
         const reach = Math.max(6, (T.b - T.a) / 8);
-        for (let i = 0; i < T.positions.length; i++) {
+        for (let i = 0; i < (hidden ? 0 : T.positions.length); i++) {
             const p = T.positions[i], from = Math.max(T.a, p - reach), to = Math.min(T.b, p + reach);
             line(c.secant, 2, [5 * u, 3 * u], [[X(from), module.tangentRow(i, from) * sy], [X(to), module.tangentRow(i, to) * sy]]);
         }
         // The stretches where the curve lies on its mean: a band, ends dropped.
-        for (let j = 0; j < T.stretchSamples.length; j += 2) {
+        for (let j = 0; j < (state.hides("c") ? 0 : T.stretchSamples.length); j += 2) {
             const x0 = X(T.stretchSamples[j]), x1 = X(T.stretchSamples[j + 1]);
             line(c.band, 7, [], [[x0, mean], [x1, mean]], u);
             for (const x of [x0, x1])
                 line(c.drop, 1.5, [4 * u, 3 * u], [[x, mean], [x, bottom]], u);
         }
-        line(c.mean, 2, [], [[X(T.a), mean], [X(T.b), mean]]);
+        if (!state.hides("m"))
+            line(c.mean, 2, [], [[X(T.a), mean], [X(T.b), mean]]);
         g.setLineDash([]);
     };
 
@@ -152,7 +154,7 @@ export function theoremLayers(state) {
         g.textAlign = "center";
         g.textBaseline = "alphabetic";
         g.lineJoin = "round";
-        for (let i = 0; i < T.positions.length; i++) {
+        for (let i = 0; i < (state.hides("c") ? 0 : T.positions.length); i++) {
             const x = X(T.positions[i]);
             line(c.drop, 1.5, [4 * u, 3 * u], [[x, mean + 5 * u], [x, bottom]]);
             g.setLineDash([]);

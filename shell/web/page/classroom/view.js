@@ -15,15 +15,16 @@ import { Presets, installControls } from "./controls.js";
 import { installShapes } from "./shapes.js";
 import { installSound } from "./sound.js";
 import { installPresent } from "./present.js";
+import { installLesson } from "./lesson.js";
 
 export function startClassroom(module) {
     const state = createState(module, { lang: preferredLanguage(), say: say });
     setColourProperties(document.body);
     installWords(state);
     installHandles(state);
-    const { ring, edges } = installInput(state, installSound(state));
+    const sound = installSound(state), { ring, edges } = installInput(state, sound.toneOnKey);
     const preview = installShapes(state);
-    const theorem = theoremLayers(state);
+    const theorem = theoremLayers(state), guesses = installLesson(state, sound.tones);
     // The preview of a drag under the c's marks (drawn again over it on
     // screen) and the keyboard's ring.
     const marksOnScreen = (g, sx, sy) => {
@@ -32,7 +33,7 @@ export function startClassroom(module) {
             edges(g, sx, sy, Screen);
         }
     };
-    const drawing = installDrawing(state, { under: [theorem.under], over: [theorem.over], top: [theorem.marks, edges],
+    const drawing = installDrawing(state, { under: [theorem.under], over: [theorem.over], top: [theorem.marks, edges, guesses],
                                             overlays: [preview, marksOnScreen, ring] });
     const keeper = tabKeeper(), kept = keeper.usable ? keeper.read() : null;   // before any step overwrites it
     installControls(state, installAddress(state, keeper), drawing);

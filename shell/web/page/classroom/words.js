@@ -1,8 +1,9 @@
 // The classroom view's words: the texts in place, the mean value and the
 // theorem's numbers, the description of the picture and the polite live region.
-//   reads:   the state's curve, interval, language and shown.help; the theorem (theorem.js)
+//   reads:   the state's curve, interval, language, shown.help and what the
+//            lesson hides; the theorem (theorem.js)
 //   changes: the saved language
-//   subscribes to: curve, moving, language, shown
+//   subscribes to: curve, moving, language, shown, lesson
 import es from "./texts-es.js";
 import en from "./texts-en.js";
 import { readTheorem } from "./theorem.js";
@@ -66,6 +67,8 @@ export function shortResponse(state, unchanged = false) {
 
 // The theorem on demand: the integral over [a, b] and the mean, said in words.
 export function theoremSummary(state) {
+    if (state.hides("n"))
+        return textOf(state)("hidden");
     const module = state.module, t = textOf(state), decimal = decimalOf(state), T = readTheorem(module);
     return t("summary")(decimal(module.sampleAbscissa(T.a)), decimal(module.sampleAbscissa(T.b)),
                         decimal(T.integral), decimal(T.mean)) + " " + shortResponse(state);
@@ -104,16 +107,17 @@ export function installWords(state) {
     }
 
     // The mean value and the theorem, seen; while dragging they are not spoken.
+    // Hidden by the lesson, they are said to be.
     function showTheorem() {
-        const words = theoremWords(state);
-        byId("mean-value").textContent = decimal(module.theoremMean());
+        const hidden = state.hides("n"), words = hidden ? [t("hidden"), "", ""] : theoremWords(state);
+        byId("mean-value").textContent = hidden ? "?" : decimal(module.theoremMean());
         ["theorem-integral", "theorem-points", "theorem-areas"].forEach((id, i) => { byId(id).textContent = words[i]; });
         return words;
     }
 
     // The mean value first, as screen reader users expect it, then the
     // theorem's sentences.
-    const told = words => t("meanIs") + decimal(module.theoremMean()) + ". " + words.join(" ");
+    const told = words => (state.hides("n") ? words[0] : t("meanIs") + decimal(module.theoremMean()) + ". " + words.join(" "));
 
     // A description of the picture, from the model's numbers: where the
     // curve is raised or lowered, then the theorem's sentences.
@@ -147,7 +151,7 @@ export function installWords(state) {
     state.subscribe("curve", ({ start }) => {
         describe();
         clearTimeout(meanTimer);
-        if (!start) {
+        if (!start && !state.hides("n")) {
             announce.textContent = "";
             meanTimer = setTimeout(() => {
                 const plain = shortResponse(state);
@@ -157,6 +161,7 @@ export function installWords(state) {
         }
     });
     state.subscribe("moving", showTheorem);
+    state.subscribe("lesson", describe);
     // Under the help the page is inert, and a live region that comes back
     // from it is read again: so it holds nothing, said or pending, by then.
     // The help's words are put in as it opens, in the page's language: made
