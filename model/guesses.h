@@ -7,7 +7,15 @@
 #include "model/theorem.h"
 
 // The answers a guess is held against; Right is the mean value itself.
-enum class MeanGuess { Right, EndsAverage, ExtremesAverage, MiddleValue, SecantSlope, Unexplained };
+// The page reads these numbers from the module: keep them.
+enum class MeanGuess {
+    Right = 0,
+    EndsAverage = 1,
+    ExtremesAverage = 2,
+    MiddleValue = 3,
+    SecantSlope = 4,
+    Unexplained = 5
+};
 
 struct MistakenMeans {
     double EndsAverage;       // (f(a) + f(b)) / 2
@@ -32,5 +40,6 @@ MeanGuess JudgeMeanGuess(double guess, double mean, const MistakenMeans &mistake
 
 // A guessed c: Right near a true c or on a stretch where f is its mean;
 // Middle near the middle of [a, b], where students put c; else Unexplained.
-enum class PointGuess { Right, Middle, Unexplained };
+// The page reads these numbers too.
+enum class PointGuess { Right = 0, Middle = 1, Unexplained = 2 };
 PointGuess JudgePointGuess(double x, const TheoremState &theorem, const MistakenMeans &mistakes, double stepWidth);

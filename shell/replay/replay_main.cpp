@@ -1,6 +1,7 @@
 // brisqual-replay: replays mouse and key events through the curve model as
 // the main window would, then paints one repaint and reports it as the
 // model's state, the list of drawing operations, or a PNG picture.
+#include "model/challenges.h"
 #include "model/curve.h"
 #include "model/drag.h"
 #include "model/guesses.h"
@@ -154,7 +155,15 @@ static std::string TheoremJson()
         out += std::string(&each == mistakes ? "\"" : ", \"") + each.key + "\": ";
         AppendDouble(out, each.value);
     }
-    return out + "}}";
+    // The lesson's challenges the curve meets over the interval, by number.
+    out += "}, \"challenges_met\": [";
+    bool first = true;
+    for (int n = 1; n <= ChallengeCount; n++)
+        if (ChallengeMet((Challenge)n, Curve, t)) {
+            out += (first ? "" : ", ") + std::to_string(n);
+            first = false;
+        }
+    return out + "]}";
 }
 
 static std::string StateJson()

@@ -2,8 +2,10 @@
 // unchanged, behind the few entry points the page calls, in the order the
 // main window calls them, and the theorem of the curve as drawn for the
 // classroom view. It imports nothing.
+#include "model/challenges.h"
 #include "model/curve.h"
 #include "model/drag.h"
+#include "model/guesses.h"
 #include "model/link.h"
 #include "model/theorem.h"
 #include "render/client_area.h"
@@ -398,6 +400,42 @@ PAGE_EXPORT("tangentRow") int32_t PageTangentRow(int32_t i, double p)
         return 0;
     const double dx = (p - Theorem.PointPositions[i]) * Curve.StepWidth;
     return IntegralY(Theorem.PointIntegrals[i] + Theorem.Mean * dx);
+}
+
+// A lesson's predictions and challenges, judged on the current curve over
+// the interval (the theorem is worked out afresh, as theorem() does):
+//   judgeMean(guess): the MeanGuess, as its number (0 right, 1 the ends'
+//     average, 2 the extremes', 3 f at the middle, 4 the secant's slope,
+//     5 unexplained)
+//   judgePoint(k): the PointGuess of a c guessed at sample k (0 right,
+//     1 the middle, 2 unexplained)
+//   challengeMet(n): 1 when challenge n, 1..challengeCount(), is met, else 0
+static MistakenMeans Mistakes;
+static void ComputeMistakes()
+{
+    ComputeTheorem();
+    ComputeMistakenMeans(Curve, Theorem, Mistakes);
+}
+PAGE_EXPORT("judgeMean") int32_t PageJudgeMean(double guess)
+{
+    ComputeMistakes();
+    return (int32_t)JudgeMeanGuess(guess, Theorem.Mean, Mistakes);
+}
+PAGE_EXPORT("judgePoint") int32_t PageJudgePoint(int32_t k)
+{
+    ComputeMistakes();
+    return (int32_t)JudgePointGuess(PageSampleAbscissa(k), Theorem, Mistakes, Curve.StepWidth);
+}
+PAGE_EXPORT("challengeCount") int32_t PageChallengeCount()
+{
+    return ChallengeCount;
+}
+PAGE_EXPORT("challengeMet") int32_t PageChallengeMet(int32_t n)
+{
+    if (n < 1 || n > ChallengeCount)
+        return 0;
+    ComputeTheorem();
+    return ChallengeMet((Challenge)n, Curve, Theorem) ? 1 : 0;
 }
 
 // Links, read and written here for the page by model/link, as the replay

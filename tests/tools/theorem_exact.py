@@ -5,7 +5,8 @@ from the samples of a `brisqual-replay --state` and compared with the
 where the straight segments meet the mean, the stretches along it, and the
 areas above and below it; and what students mistake for the mean (the
 average of f(a) and f(b), of the extremes, f at the middle, the secant's
-slope) with the tolerances a guess is judged by. A sample within 1e-9 of the largest |F| over the
+slope) with the tolerances a guess is judged by; and which of the lesson's
+challenges the curve meets. A sample within 1e-9 of the largest |F| over the
 interval counts as on the mean, and a and b within 1/4096 of it, as the
 program documents.
 
@@ -55,16 +56,24 @@ def exact(state, a, b):
                 "middle_value": middle, "secant_slope": (f[b] - f[a]) / ((b - a) * step),
                 "tolerance": max((max(values) - min(values)) / 20, Q(5, 1000)),
                 "point_tolerance": (b - a) * step / 30}
+    # The challenges: a mean of 0.5 to two decimals; three c and no stretch;
+    # a mean of 0 on a curve that is not flat; a c or a stretch in the first
+    # third of [a, b]; both areas at least 1.
+    leftmost = [x / step for x in points + [pair[0] for pair in stretches]]
+    met = [abs(mean - Q(1, 2)) < Q(5, 1000), len(points) == 3 and not stretches,
+           abs(mean) < Q(5, 1000) and len(set(values)) > 1, any(x <= a + Q(b - a, 3) for x in leftmost),
+           above >= 1 and below >= 1]
     return {"integral": heights * step, "mean": mean, "c": points, "stretches": stretches,
-            "area_above": above, "area_below": below, "mistaken_means": mistakes}
+            "area_above": above, "area_below": below, "mistaken_means": mistakes,
+            "challenges_met": [n + 1 for n in range(5) if met[n]]}
 
 
 def main():
     state = json.load(open(sys.argv[1]))
     got = state["theorem"]
     problems = []
-    if sorted(got) != ["area_above", "area_below", "c", "integral", "interval", "mean", "mistaken_means",
-                       "stretches"]:
+    if sorted(got) != ["area_above", "area_below", "c", "challenges_met", "integral", "interval", "mean",
+                       "mistaken_means", "stretches"]:
         problems.append("keys %s" % sorted(got))
     a, b = got["interval"]
     if len(sys.argv) > 3 and [a, b] != [int(sys.argv[2]), int(sys.argv[3])]:
@@ -82,6 +91,8 @@ def main():
     for key, value in want["mistaken_means"].items():
         if not abs(Q(got["mistaken_means"][key]) - value) <= Q(1e-12) * Q(scale) * max(1, abs(value)):
             problems.append("%s %r, exactly %r" % (key, got["mistaken_means"][key], float(value)))
+    if got["challenges_met"] != want["challenges_met"]:
+        problems.append("challenges met %r, exactly %r" % (got["challenges_met"], want["challenges_met"]))
     c = got["c"]
     if any(x >= y for x, y in zip(c, c[1:])):
         problems.append("c not strictly increasing: %r" % c)
