@@ -29,14 +29,12 @@ MeanGuess JudgeMeanGuess(double guess, double mean, const MistakenMeans &m)
     if (off <= m.Tolerance)
         return MeanGuess::Right;
     const double values[] = {m.EndsAverage, m.ExtremesAverage, m.MiddleValue, m.SecantSlope};
-    const MeanGuess kinds[] = {MeanGuess::EndsAverage, MeanGuess::ExtremesAverage, MeanGuess::MiddleValue,
-                               MeanGuess::SecantSlope};
     MeanGuess found = MeanGuess::Unexplained;
     double nearest = off;
     for (int i = 0; i < 4; i++) {
         const double d = fabs(guess - values[i]);
         if (fabs(values[i] - mean) > m.Tolerance && d <= m.Tolerance && d < nearest) {
-            found = kinds[i];
+            found = (MeanGuess)(i + 1);   // numbered in the values' order
             nearest = d;
         }
     }
