@@ -9,7 +9,7 @@ import re
 from urllib.parse import parse_qs, urlsplit
 
 import driver
-from driver import click, settle, theorem_state, two_decimals
+from driver import settle, theorem_state, two_decimals
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 
@@ -26,6 +26,13 @@ def header_values():
 
 ZERO, SCALE, PREPARED, PREDICT = header_values()
 row_of = lambda value: round(ZERO - value * SCALE)   # the plot's row nearest a value
+
+
+def tap(element_id):
+    """A button pressed by a trusted Enter: in every engine, wherever the
+    page has scrolled it."""
+    driver.BROWSER.evaluate("document.getElementById(args[0]).focus()", element_id)
+    driver.BROWSER.keys(["Enter"])
 
 
 def open_lesson(query, link):
@@ -80,7 +87,7 @@ def predict_hides_then_reveals():
     box = driver.plot_box()
     x, y = box["left"] + box["width"] * 0.25, box["top"] + box["height"] * 0.5
     driver.BROWSER.pointer([("down", x, y), ("up", x, y)])
-    click("check")
+    tap("check")
     settle(100)
     query = parse_qs(urlsplit(driver.BROWSER.evaluate("return location.href")).query, keep_blank_values=True)
     if query.get("guess") != [str(row_of(0) - 5)] or len(query.get("c", [""])[0].split(".")) != 2 or "checked" not in query:
@@ -120,7 +127,8 @@ def challenges_said():
     """Each challenge on prepared links: the page says met exactly where
     the replay tool's state lists it."""
     in_english()
-    links = PREPARED + PREDICT + ["p3.19d300.250m300.175u300.175", "p1.19d150.250m150.100u150.100d450.250m450.400u450.400"]
+    # Beside the prepared curves: the whole curve raised to 0.5, and a hill beside a dip.
+    links = PREPARED + PREDICT + ["p3.19d300.250m300.200u300.200", "p1.20d498.250m498.190u498.190p1.20d474.250m474.310u474.310"]
     seen = set()
     for link in links:
         met = theorem_state(link)[0]["challenges_met"]
@@ -144,13 +152,13 @@ def lesson_survives():
     link = driver.page_link()
     driver.BROWSER.evaluate("document.getElementById('plot').focus()")
     driver.BROWSER.keys(["Down", "Down", " "])
-    click("check")
+    tap("check")
     driver.BROWSER.evaluate("document.getElementById('answer').focus()")
     driver.BROWSER.keys(list("because"))
-    click("reset")
-    click("undo")
-    click("redo")
-    click("undo")
+    tap("reset")
+    tap("undo")
+    tap("redo")
+    tap("undo")
     want = {"lesson": ["predict"], "hide": ["a"], "guess": [str(row_of(0) + 2)], "c": ["150"], "checked": [""],
             "answer": ["because"]}
     for when in ("after undo and redo", "after a reload"):
@@ -160,6 +168,16 @@ def lesson_survives():
             raise AssertionError("%s: %r, answer %r, curve %r" % (when, query, answer, driver.page_link()))
         driver.BROWSER.evaluate("location.reload()")
         driver.wait_ready()
+    # The saved picture holds the answer.
+    drawn = driver.BROWSER.evaluate("""
+        const drawn = [], fill = CanvasRenderingContext2D.prototype.fillText;
+        CanvasRenderingContext2D.prototype.fillText = function (text) { drawn.push(text); return fill.apply(this, arguments); };
+        HTMLCanvasElement.prototype.toBlob = function (done) { done(null); };
+        document.getElementById('save-picture').click();
+        CanvasRenderingContext2D.prototype.fillText = fill;
+        return drawn;""")
+    if not any("because" in text for text in drawn):
+        raise AssertionError("the saved picture lacks the answer: %r" % drawn[-4:])
     driver.BROWSER.evaluate("""navigator.clipboard.writeText = text => { window.copied = text; return Promise.resolve(); };
                                document.getElementById('copy-lesson').click()""")
     copied = driver.BROWSER.evaluate("return window.copied || ''")

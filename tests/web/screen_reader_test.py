@@ -28,6 +28,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import driver  # noqa: E402
+import lesson_cases  # noqa: E402
 from driver import mean_text, page_link, replay_state, script_link, theorem_state, two_decimals  # noqa: E402
 
 # Line-buffers the debug file that Orca writes, which it would otherwise
@@ -379,7 +380,25 @@ def next_c_key(session):
         raise AssertionError("after C Orca said %r, not %r with c₁" % (spoken_text(said), want))
 
 
+def reveal_once(session):
+    """Check on a prediction: Orca says the true mean, with the feedback
+    that names the guess's mistake, once."""
+    session.evaluate("document.getElementById('check').focus()")
+    session.quiet(1.5)
+    said = session.said_after(lambda: session.key("Return"), 2.5)
+    want = "the mean value is " + mean_text(PREDICTION)
+    told = [s for s in said if want in s]
+    if len(told) != 1 or "average of f(a) and f(b)" not in told[0]:
+        raise AssertionError("after Check Orca said %r: not %r once, with its feedback" % (spoken_text(said), want))
+
+
+# A prediction lesson on its first curve, the guess at the ends' average.
+PREDICTION = lesson_cases.PREDICT[0]
+STARTS = {"the-reveal-is-spoken-once": "?view=classroom&lesson=predict&guess=200#" + PREDICTION}
+
+
 CASES = {
+    "the-reveal-is-spoken-once": reveal_once,
     "name-on-focus": name_on_focus,
     "a-key-moves-the-curve": key_moves_the_curve,
     "the-mean-is-spoken-after-a-change": mean_after_a_change,
@@ -405,7 +424,7 @@ def main():
     link = script_link(os.path.join(ARGS.data, "events", "steep.events"))
     session = Session(os.path.abspath(os.path.join(ARGS.out, ARGS.browser, ARGS.case)))
     try:
-        session.start("file://" + os.path.abspath(ARGS.page) + "?view=classroom#" + link)
+        session.start("file://" + os.path.abspath(ARGS.page) + STARTS.get(ARGS.case, "?view=classroom#" + link))
         CASES[ARGS.case](session)
     except Exception as e:  # the driver's errors come in many classes
         print("FAILED  %s: %s" % (ARGS.case, str(e).strip().splitlines()[0]))

@@ -3,7 +3,7 @@
 // that follows the canvas, and the light colours for print.
 //   reads:   the model's operations; layers from theorem.js, shapes.js, input.js
 //   changes: the state's shown.paper, while printing
-//   subscribes to: curve, moving, pulse, selected, shown (each repaints)
+//   subscribes to: curve, moving, pulse, selected, shown, lesson (each repaints)
 import { brisqual } from "../hooks.js";
 import { Paper, Screen } from "./colours.js";
 
@@ -128,7 +128,7 @@ export function installDrawing(state, layers) {
             overlay(context, sx, sy);
         brisqual.repaints++;
     }
-    for (const name of ["moving", "selected", "shown"])
+    for (const name of ["moving", "selected", "shown", "lesson"])
         state.subscribe(name, repaint);
     state.subscribe("pulse", how => { if (how !== "adopted") repaint(); });
     // The backing store takes the canvas's size at the first curve, when

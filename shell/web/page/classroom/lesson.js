@@ -30,20 +30,20 @@ export function lessonWords(state) {
     const L = state.lesson, module = state.module, t = textOf(state), decimal = decimalOf(state);
     if (!L.checked)
         return [];
-    let said = "", kind = 5;
+    const said = [], counts = [0, 0, 0];
+    let kind = 5;
     if (L.guess >= 0) {
         const guess = module.curveAtRow(L.guess);
         kind = module.judgeMean(guess);
-        said = t("yourMean")(decimal(guess), decimal(module.theoremMean())) + " " + t("meanJudged")[kind];
+        said.push(t("yourMean")(decimal(guess), decimal(module.theoremMean())), t("meanJudged")[kind]);
     }
-    const counts = [0, 0, 0];
     for (const k of L.cs)
         counts[module.judgePoint(k)]++;
     if (L.cs.length)
-        said += " " + t("csJudged")(...counts, module.pointCount());
+        said.push(t("csJudged")(...counts, module.pointCount()));
     // The question fits the mistake found: the mean's first, then c at the middle.
     const question = t("questions")[kind > 0 && kind < 5 ? kind : counts[1] ? 3 : 0];
-    return [said.trim(), question, L.answer];
+    return [said.filter(Boolean).join(" "), question, L.answer];
 }
 
 // tones(a, b): plays a's tone, then b's (the sound's).
@@ -137,10 +137,10 @@ export function installLesson(state, tones) {
         setTimeout(() => { announce.textContent = said + " " + question; }, 100);
     });
     byId("listen-guess").addEventListener("click", () => tones(module.curveAtRow(L.guess), module.theoremMean()));
-    let next = 0;
+    // The prediction curve after the one on the screen, or the first.
     byId("another").addEventListener("click", () => {
         state.setLesson({ guess: -1, cs: [], checked: false, answer: "" });
-        state.newCurve(Predicts[next++ % Predicts.length]);
+        state.newCurve(Predicts[(Predicts.indexOf(state.addressLink()) + 1) % Predicts.length]);
     });
     answer.maxLength = MaxAnswer;
     answer.addEventListener("input", () => state.setLesson({ answer: answer.value }));

@@ -1,10 +1,12 @@
 // The classroom view's saved picture: the plot at twice its client pixels,
 // with the theorem's marks, its axis values, legend, mean value and the
-// theorem's words, on white.
-//   reads:   the model, the state's language, the axes' labels; drawing: draw.js's
+// theorem's words, and a checked prediction's feedback, question and answer,
+// on white; what the lesson hides stays hidden.
+//   reads:   the model, the state's language and lesson, the axes' labels; drawing: draw.js's
 //   changes: the message, when the picture cannot be saved
 import { Legend, Screen } from "./colours.js";
 import { decimalOf, textOf, theoremWords } from "./words.js";
+import { lessonWords } from "./lesson.js";
 
 export function savePicture(state, drawing) {
     state.say("");   // the last action's words are over
@@ -21,7 +23,8 @@ function drawPicture(state, drawing) {
     const picture = document.createElement("canvas");
     picture.width = left + plotW + 110;
     const g = picture.getContext("2d", { alpha: false });
-    const words = wrapped(g, theoremWords(state), picture.width - 40);
+    const hidden = state.hides("n");
+    const words = wrapped(g, (hidden ? [t("hidden")] : theoremWords(state)).concat(lessonWords(state)), picture.width - 40);
     picture.height = top + plotH + 60 + 6 * 36 + words.length * 36 + 20;   // the context starts again
     g.fillStyle = "#fff";
     g.fillRect(0, 0, picture.width, picture.height);
@@ -35,7 +38,7 @@ function drawPicture(state, drawing) {
     g.font = "bold 36px system-ui, sans-serif";
     g.fillText(t("title"), 20, 36);
     g.font = "28px system-ui, sans-serif";
-    g.fillText(t("meanLabel") + " " + decimalOf(state)(module.theoremMean()), 20, 78);   // as the words read it
+    g.fillText(t("meanLabel") + " " + (hidden ? "?" : decimalOf(state)(module.theoremMean())), 20, 78);   // as the words read it
     // The axes' labels as the page shows them, at their rows.
     for (const e of document.querySelectorAll(".axis[data-row]")) {
         const integral = e.classList.contains("integral");
