@@ -37,7 +37,7 @@ def start_chromium():
 # axe-core on each view, with its help panel (the classic view's is the
 # About box) open and closed.
 
-def axe_case(view, opener, panel, panel_open):
+def axe_case(name, view, opener, panel, panel_open):
     def run():
         driver.open_page("?view=" + view)
         if panel_open:
@@ -57,11 +57,11 @@ def axe_case(view, opener, panel, panel_open):
             raise AssertionError("%d violations: %s" % (len(result), "; ".join(
                 "%s (%s) at %s" % (rule, impact, ", ".join(nodes[:4]) + (" ..." if len(nodes) > 4 else ""))
                 for rule, impact, nodes in result)))
-    return "axe.%s.%s" % (view, "panel-open" if panel_open else "panel-closed"), run
+    return "axe.%s.%s" % (name, "panel-open" if panel_open else "panel-closed"), run
 
 
-AXE_CASES = [axe_case(view, opener, panel, panel_open)
-             for view, opener, panel in AXE_PANELS for panel_open in (False, True)]
+AXE_CASES = [axe_case(name, view, opener, panel, panel_open)
+             for name, view, opener, panel in AXE_PANELS for panel_open in (False, True)]
 
 
 # The curve by keyboard. Keys as the DevTools protocol sends them: key,

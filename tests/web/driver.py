@@ -410,7 +410,9 @@ DEVICES = [
 # axe-core's rule sets that the page must pass without a single violation,
 # and each view with the button that opens its panel, and the panel.
 AXE_TAGS = ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa", "best-practice"]
-AXE_PANELS = [("classroom", "help", "help-dialog"), ("classic", "menu", "dialog")]
+# Rows: a name, the view's query, the control that opens a panel, the panel.
+AXE_PANELS = [("classroom", "classroom", "help", "help-dialog"), ("classic", "classic", "menu", "dialog"),
+              ("lesson", "classroom&lesson=predict&guess=200&c=100&checked&answer=x", "share", "shows")]
 
 # Rows: what the keys do, the kept event file whose link the page opens on, and
 # the keys pressed once Tab has reached the plot.
