@@ -119,6 +119,12 @@ export function installInput(state, toneOnKey) {
         const on = state.hides("c") ? -1 : nearestC(T, k);
         if (on >= 0)
             text += t("atC")(cName(on));
+        // A prediction's guess and c's, heard where they are made.
+        const L = state.lesson;
+        if (L.mode === "predict" && L.guess >= 0)
+            text += t("guessIs")(decimal(module.curveAtRow(L.guess)));
+        if (L.mode === "predict" && L.cs.includes(k))
+            text += t("yourC");
         if (text !== told && canvas.getAttribute("aria-valuenow") === String(k + nudge))
             nudge = nudge ? 0 : 0.001;
         told = text;

@@ -75,6 +75,7 @@ export default {
     legendGuess: "light blue, dashed: your guess, and your c's",
     modeNames: ["No lesson", "Predict the mean value", "Challenge"],
     predictTask: "Before the theorem shows: drag the plot up or down to put the dashed line where you think the mean value over [a, b] is, and tap the curve where you think each c is (on the plot: ↑ ↓ move the line, Space marks a c). Then Check.",
+    guessIs: g => ", your guess " + g, yourC: ", your c",
     guessLabel: "Your guess for the mean value", noGuess: "no guess yet", check: "Check",
     guessFirst: "Put the guess line or mark a c first.", listenGuess: "Listen: your guess, then the mean value", another: "Try another",
     yourMean: (g, m) => "Your mean value " + g + "; the mean value is " + m + ".",

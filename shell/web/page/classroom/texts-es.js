@@ -75,6 +75,7 @@ export default {
     legendGuess: "azul claro, discontinua: su predicción y sus c",
     modeNames: ["Sin lección", "Predecir el valor medio", "Reto"],
     predictTask: "Antes de ver el teorema: arrastre el gráfico arriba o abajo para poner la línea discontinua donde crea que está el valor medio en [a, b], y toque la curva donde crea que está cada c (en el gráfico: ↑ ↓ mueven la línea, Espacio marca una c). Luego, Comprobar.",
+    guessIs: g => ", su predicción " + g, yourC: ", su c",
     guessLabel: "Su predicción del valor medio", noGuess: "sin predicción", check: "Comprobar",
     guessFirst: "Ponga primero la línea o marque una c.", listenGuess: "Escuchar: su predicción y luego el valor medio", another: "Otra curva",
     yourMean: (g, m) => "Su valor medio " + g + "; el valor medio es " + m + ".",
