@@ -1357,6 +1357,29 @@ def presentation():
         cdp("Emulation.clearDeviceMetricsOverride")
 
 
+def change_said():
+    """After a key raises the curve, the live region first says what the
+    change did: where the curve moved most, by how much and how many samples
+    moved, as the replay tool's curves before and after give them."""
+    open_page("#d300.250m300.200u300.200p1.30", "classroom")
+    before = replay_state(page_link())["curve"]
+    DRIVER.execute_script("localStorage.setItem('brisqual.lang', 'en'); location.reload()")
+    wait_ready()
+    DRIVER.execute_script("document.getElementById('plot').focus()")
+    key("ArrowRight", 39, 8)
+    key("ArrowUp", 38)
+    driver.settle(700)
+    after = replay_state(page_link())["curve"]
+    moved = [k for k in range(301) if after[k] != before[k]]
+    far = max(moved, key=lambda k: abs(after[k] - before[k]))
+    want = "Curve raised at x = %s by %s, %d samples wide. Mean value" % (
+        two_decimals(far * replay_state(page_link())["step_width"]), two_decimals(abs(after[far] - before[far])), len(moved))
+    said = DRIVER.execute_script("return document.getElementById('announce').textContent")
+    DRIVER.execute_script("localStorage.clear()")
+    if not said.startswith(want):
+        raise AssertionError("after ↑ the live region said %r, not %r first" % (said, want))
+
+
 def help_then_language():
     """Help opened after a change and closed, then the language switched:
     the live region holds nothing to read again on closing, and the handles
@@ -1388,6 +1411,7 @@ SEEN_CASES = [curve_shows(link) for link in ("p3.19d300.250m300.190u300.190", "p
     ("the tab order follows the screen on a wide window", tab_order_reads_the_screen),
     ("presentation on a projector: plot and mean line on the first screen, larger with zoom", presentation),
     ("after help and a language switch nothing is read again and the handles move", help_then_language),
+    ("after a change the live region says first what it did to the curve", change_said),
 ]
 
 

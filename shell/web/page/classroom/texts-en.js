@@ -44,6 +44,7 @@ export default {
     against: (d, where) => where === 0 ? "on the mean" : d + (where > 0 ? " above the mean" : " below the mean"),
     atC: name => ", at " + name, outside: ", outside a to b",
     noC: "No c in a to b.",
+    changed: (up, x, d, n) => "Curve " + (up ? "raised" : "lowered") + " at x = " + x + " by " + d + ", " + n + " samples wide.",
     short: (m, list, n, stretch, unchanged) => "Mean value " + m + (unchanged ? ", unchanged. " : ". ") + (n === 0 ? (stretch ? "f equals the mean along a stretch." : "No c.")
         : (n === 1 ? "c at " : n + " c's, at ") + list + "."),
     summary: (a, b, v, m) => "The integral of f from " + a + " to " + b + " is " + v + "; divided by b minus a, the mean value is " + m + ".",

@@ -44,6 +44,7 @@ export default {
     against: (d, where) => where === 0 ? "sobre la media" : d + (where > 0 ? " por encima de la media" : " por debajo de la media"),
     atC: name => ", en " + name, outside: ", fuera de a a b",
     noC: "Ninguna c entre a y b.",
+    changed: (up, x, d, n) => "Curva " + (up ? "subida" : "bajada") + " en x = " + x + " en " + d + ", " + n + " muestras de ancho.",
     short: (m, list, n, stretch, unchanged) => "Valor medio " + m + (unchanged ? ", sin cambios. " : ". ") + (n === 0 ? (stretch ? "f es igual a la media en un tramo." : "Ninguna c.")
         : (n === 1 ? "c en " : n + " puntos c, en ") + list + "."),
     summary: (a, b, v, m) => "La integral de f de " + a + " a " + b + " es " + v + "; dividida entre b menos a, el valor medio es " + m + ".",

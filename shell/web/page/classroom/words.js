@@ -147,16 +147,30 @@ export function installWords(state) {
     // a live region's words when they are the last ones again, so the same
     // numbers after a change are said with ", unchanged" (and plainly the
     // time after that).
+    // First, what the change did to the curve: where it moved most, by how
+    // much, and how many samples moved; nothing for a new interval.
     let last = "";
+    const before = new Float64Array(N + 1);
+    function whatChanged() {
+        const f = new Float64Array(module.memory.buffer, module.samples(), N + 1), d = k => f[k] - before[k];
+        let far = -1, n = 0;
+        for (let k = 0; k <= N; k++)
+            if (d(k) !== 0 && (++n, far < 0 || Math.abs(d(k)) > Math.abs(d(far))))
+                far = k;
+        const text = far < 0 ? "" : t("changed")(d(far) > 0, decimal(module.sampleAbscissa(far)), decimal(Math.abs(d(far))), n) + " ";
+        before.set(f);
+        return text;
+    }
     state.subscribe("curve", ({ start }) => {
         describe();
         clearTimeout(meanTimer);
-        if (!start && !state.hides("n")) {
+        const change = whatChanged();
+        if (!start) {
             announce.textContent = "";
             meanTimer = setTimeout(() => {
                 const plain = shortResponse(state);
                 last = plain !== last ? plain : shortResponse(state, true);
-                announce.textContent = last;
+                announce.textContent = change + (state.hides("n") ? "" : last);
             }, 400);
         }
     });
