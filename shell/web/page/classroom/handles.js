@@ -1,9 +1,9 @@
 // The classroom view's handles a and b under the plot: two sliders over the
 // samples that set the theorem's interval, dragged by a pointer or moved
 // by the keyboard; each finished move is a step of the work.
-//   reads:   the state's interval, drag and language
+//   reads:   the state's interval, drag, language and shown.help
 //   changes: the state's interval (moveInterval, setInterval, holdInterval)
-//   subscribes to: curve, moving, language
+//   subscribes to: curve, moving, language, shown (help)
 import { decimalOf } from "./words.js";
 
 export function installHandles(state) {
@@ -31,6 +31,14 @@ export function installHandles(state) {
     }
     for (const name of ["curve", "moving", "language"])
         state.subscribe(name, showInterval);
+    // Under the help the page is inert, and Chromium gives a screen reader
+    // stand-ins for the handles' parents, which die with the page's next
+    // change (Orca then fails on the handles): out of the page while the
+    // help is open, they come back as new objects with their true parents.
+    state.subscribe("shown", key => {
+        if (key === "help")
+            handles.forEach(h => { h.style.display = state.shown.help ? "none" : ""; });
+    });
 
     // Handle i moved to sample k, kept inside the curve and off the other end.
     function moved(i, k) {
