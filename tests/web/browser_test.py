@@ -1360,8 +1360,14 @@ def presentation():
 def change_said():
     """After a key raises the curve, the live region first says what the
     change did: where the curve moved most, by how much and how many samples
-    moved, as the replay tool's curves before and after give them."""
-    open_page("#d300.250m300.200u300.200p1.30", "classroom")
+    moved, as the replay tool's curves before and after give them; for a
+    hill and a plateau."""
+    for pulse in ("p1.30", "p0.30"):
+        said_after_key(pulse)
+
+
+def said_after_key(pulse):
+    open_page("#d300.250m300.200u300.200" + pulse, "classroom")
     before = replay_state(page_link())["curve"]
     DRIVER.execute_script("localStorage.setItem('brisqual.lang', 'en'); location.reload()")
     wait_ready()
@@ -1371,7 +1377,9 @@ def change_said():
     driver.settle(700)
     after = replay_state(page_link())["curve"]
     moved = [k for k in range(301) if after[k] != before[k]]
-    far = max(moved, key=lambda k: abs(after[k] - before[k]))
+    most = max(abs(after[k] - before[k]) for k in moved)
+    top = [k for k in moved if abs(after[k] - before[k]) == most]
+    far = (top[0] + top[-1]) // 2   # the middle of a plateau
     want = "Curve raised at x = %s by %s, %d samples wide. Mean value" % (
         two_decimals(far * replay_state(page_link())["step_width"]), two_decimals(abs(after[far] - before[far])), len(moved))
     said = DRIVER.execute_script("return document.getElementById('announce').textContent")

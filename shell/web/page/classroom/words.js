@@ -10,6 +10,11 @@ import { readTheorem } from "./theorem.js";
 
 const Texts = { es: es, en: en };
 
+// Orca reads WebKitGTK through a script with no live regions: there the
+// short response after a change is added to the focused slider's value
+// text too, which it speaks when the value moves.
+const Unheard = /X11|Linux/.test(navigator.userAgent) && !/Chrome|Firefox|Android/.test(navigator.userAgent);
+
 // The state's language's text of key.
 export const textOf = state => key => Texts[state.lang][key];
 
@@ -147,17 +152,19 @@ export function installWords(state) {
     // a live region's words when they are the last ones again, so the same
     // numbers after a change are said with ", unchanged" (and plainly the
     // time after that).
-    // First, what the change did to the curve: where it moved most, by how
-    // much, and how many samples moved; nothing for a new interval.
+    // First, what the change did to the curve: where it moved most (the
+    // middle of a plateau), by how much, and how many samples moved;
+    // nothing for a new interval.
     let last = "";
     const before = new Float64Array(N + 1);
     function whatChanged() {
-        const f = new Float64Array(module.memory.buffer, module.samples(), N + 1), d = k => f[k] - before[k];
-        let far = -1, n = 0;
+        const f = new Float64Array(module.memory.buffer, module.samples(), N + 1), d = k => Math.abs(f[k] - before[k]);
+        let first = -1, end = -1, n = 0;
         for (let k = 0; k <= N; k++)
-            if (d(k) !== 0 && (++n, far < 0 || Math.abs(d(k)) > Math.abs(d(far))))
-                far = k;
-        const text = far < 0 ? "" : t("changed")(d(far) > 0, decimal(module.sampleAbscissa(far)), decimal(Math.abs(d(far))), n) + " ";
+            if (d(k) !== 0 && ++n && (first < 0 || d(k) >= d(first)))
+                [first, end] = first < 0 || d(k) > d(first) ? [k, k] : [first, k];
+        const far = (first + end) >> 1;
+        const text = first < 0 ? "" : t("changed")(f[far] > before[far], decimal(module.sampleAbscissa(far)), decimal(d(far)), n) + " ";
         before.set(f);
         return text;
     }
@@ -170,7 +177,12 @@ export function installWords(state) {
             meanTimer = setTimeout(() => {
                 const plain = shortResponse(state);
                 last = plain !== last ? plain : shortResponse(state, true);
-                announce.textContent = change + (state.hides("n") ? "" : last);
+                const spoken = change + (state.hides("n") ? "" : last), at = document.activeElement;
+                announce.textContent = spoken;
+                if (Unheard && spoken && at && at.getAttribute("role") === "slider") {
+                    at.setAttribute("aria-valuetext", spoken);
+                    at.setAttribute("aria-valuenow", +at.getAttribute("aria-valuenow") + 1e-4);   // so that the new text is told
+                }
             }, 400);
         }
     });
