@@ -39,8 +39,18 @@ def open_lesson(query, link):
     driver.open_page("?view=classroom&" + query + "#" + link)
 
 
-def in_english():
-    driver.BROWSER.evaluate("try { localStorage.setItem('brisqual.lang', 'en'); } catch (e) {}")
+def in_english(case):
+    """The case with the page in English; the language chosen is forgotten
+    after it, for the cases that follow in the same browser."""
+    def run():
+        driver.BROWSER.goto(driver.page_url())
+        driver.BROWSER.evaluate("try { localStorage.setItem('brisqual.lang', 'en'); } catch (e) {}")
+        try:
+            case()
+        finally:
+            driver.BROWSER.evaluate("try { localStorage.removeItem('brisqual.lang'); } catch (e) {}")
+    run.__doc__ = case.__doc__
+    return run
 
 
 def theorem_numbers(link, lang):
@@ -105,7 +115,6 @@ MISTAKES = {"mean": "Right", "ends_average": "f(a) and f(b)", "extremes_average"
 def feedback_names_the_mistake():
     """On each prediction curve a guess at the mean, at each mistaken value
     and far from all: the feedback names that one, or none."""
-    in_english()
     for link in PREDICT:
         t = theorem_state(link)[0]
         values = dict(t["mistaken_means"], mean=t["mean"])
@@ -126,7 +135,6 @@ def feedback_names_the_mistake():
 def challenges_said():
     """Each challenge on prepared links: the page says met exactly where
     the replay tool's state lists it."""
-    in_english()
     # Beside the prepared curves: the whole curve raised to 0.5, and a hill beside a dip.
     links = PREPARED + PREDICT + ["p3.19d300.250m300.200u300.200", "p1.20d498.250m498.190u498.190p1.20d474.250m474.310u474.310"]
     seen = set()
@@ -193,7 +201,7 @@ def lesson_survives():
 
 CASES = [
     ("a prediction hides the theorem until it is checked", predict_hides_then_reveals),
-    ("the feedback on a predicted mean names the mistake it shows", feedback_names_the_mistake),
-    ("a challenge says when it is met", challenges_said),
+    ("the feedback on a predicted mean names the mistake it shows", in_english(feedback_names_the_mistake)),
+    ("a challenge says when it is met", in_english(challenges_said)),
     ("the lesson and the student's work outlive undo, redo and a reload, and travel in its link", lesson_survives),
 ]

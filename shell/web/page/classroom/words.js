@@ -10,11 +10,6 @@ import { readTheorem } from "./theorem.js";
 
 const Texts = { es: es, en: en };
 
-// Orca reads WebKitGTK through a script with no live regions: there the
-// short response after a change is added to the focused slider's value
-// text too, which it speaks when the value moves.
-const Unheard = /X11|Linux/.test(navigator.userAgent) && !/Chrome|Firefox|Android/.test(navigator.userAgent);
-
 // The state's language's text of key.
 export const textOf = state => key => Texts[state.lang][key];
 
@@ -86,6 +81,10 @@ export function installWords(state) {
     const module = state.module, N = state.N, t = textOf(state), decimal = decimalOf(state);
     const byId = id => document.getElementById(id);
     const canvas = byId("plot"), announce = byId("announce");
+    // Orca reads WebKitGTK through a script with no live regions: there the
+    // short response after a change is the focused slider's value text too,
+    // which it speaks when the value moves.
+    const Unheard = /X11|Linux/.test(navigator.userAgent) && !/Chrome|Firefox|Android/.test(navigator.userAgent);
     let meanTimer = 0;
 
     // The texts in place; the axes' values at their rows, by the painter's
