@@ -39,12 +39,14 @@ def open_lesson(query, link):
     driver.open_page("?view=classroom&" + query + "#" + link)
 
 
-def in_english(case):
-    """The case with the page in English; the language chosen is forgotten
-    after it, for the cases that follow in the same browser."""
+def in_english(case, lang="en"):
+    """The case with the page in LANG (None: the browser's); the language
+    chosen, there or by the case, is forgotten after it, for the cases that
+    follow in the same browser."""
     def run():
         driver.BROWSER.goto(driver.page_url())
-        driver.BROWSER.evaluate("try { localStorage.setItem('brisqual.lang', 'en'); } catch (e) {}")
+        if lang:
+            driver.BROWSER.evaluate("try { localStorage.setItem('brisqual.lang', args[0]); } catch (e) {}", lang)
         try:
             case()
         finally:
