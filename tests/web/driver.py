@@ -10,6 +10,7 @@ import json
 import math
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -138,13 +139,28 @@ class Chromium(Selenium):
 class WebKit(Selenium):
     """MiniBrowser through WebKitWebDriver (Selenium 4.8 takes no service=)."""
 
+    # MiniBrowser's web process can end under load ("WebProcess CRASHED"),
+    # and WebKitWebDriver then never answers: each command is given half a
+    # minute, far beyond what any takes, and a case whose browser stopped
+    # answering runs once more in a new one (run_alone).
+    restartable = True
+
     def __init__(self):
         from selenium import webdriver
+        from selenium.webdriver.remote.remote_connection import RemoteConnection
         from selenium.webdriver.webkitgtk.options import Options
+        RemoteConnection.set_timeout(30)
         options = Options()
         options.binary_location = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
         options.add_argument("--automation")
         self.driver = webdriver.WebKitGTK(options=options, executable_path="/usr/bin/WebKitWebDriver")
+        # The MiniBrowser WebKitWebDriver started, to be ended by its id if
+        # it outlives the driver, as one whose web process ended does.
+        service = self.driver.service.process.pid
+        self.started = []
+        for task in os.listdir("/proc/%d/task" % service):
+            with open("/proc/%d/task/%s/children" % (service, task)) as f:
+                self.started += [int(pid) for pid in f.read().split()]
 
     def resize(self, width, height, scale):
         """The window whose viewport is WIDTH x HEIGHT CSS pixels; False when
@@ -162,7 +178,16 @@ class WebKit(Selenium):
         return False
 
     def quit(self):
-        self.driver.quit()
+        try:
+            self.driver.quit()
+        finally:
+            for pid in self.started:
+                try:
+                    with open("/proc/%d/cmdline" % pid) as f:
+                        if "MiniBrowser" in f.read():
+                            os.kill(pid, signal.SIGKILL)
+                except (OSError, ProcessLookupError):
+                    pass   # ended with the driver
 
 
 class Firefox:
@@ -501,11 +526,25 @@ def run_cases(cases, start, options=("--page", "--replay", "--data", "--out"), e
     return run_alone(cases, start, suffix)
 
 
-def run_case(cases, suffix):
+def browser_lost(e):
+    """An error of the browser's driver or its connection, not of the page."""
+    from selenium.common.exceptions import WebDriverException
+    from urllib3.exceptions import HTTPError
+    return isinstance(e, (WebDriverException, HTTPError, TimeoutError, ConnectionError))
+
+
+LOST = "lost"
+
+
+def run_case(cases, suffix, restart=False):
+    """The case's exit status; LOST, having said nothing, where RESTART and
+    the browser stopped answering."""
     name = ARGS.case + (suffix(ARGS) if suffix else "")
     try:
         cases[ARGS.case]()
     except Exception as e:  # the driver's errors come in many classes
+        if restart and browser_lost(e):
+            return LOST
         print("FAILED  %s: %s" % (name, (str(e).strip().splitlines() or [type(e).__name__])[0]))
         if os.environ.get("BROWSER_TEST_TRACE"):
             import traceback
@@ -526,12 +565,21 @@ def start_browser(start):
 
 
 def run_alone(cases, start, suffix):
-    if not start_browser(start):
-        return 1
-    try:
-        return run_case(cases, suffix)
-    finally:
-        BROWSER.quit()
+    for restart in (True, False):
+        if not start_browser(start):
+            return 1
+        try:
+            status = run_case(cases, suffix, restart and getattr(BROWSER, "restartable", False))
+        finally:
+            try:
+                BROWSER.quit()
+            except Exception as e:  # a browser that stopped answering
+                if not browser_lost(e):
+                    raise
+        if status != LOST:
+            return status
+        print("the browser stopped answering; the case runs again in a new one")
+    return 1
 
 
 def ask_server(folder, case):
