@@ -96,6 +96,15 @@ export function pacedAddress({ now, later, link: currentLink, replace, fits, tol
 const page = () => location.href.split("#")[0];
 export const fitsAddress = link => page().length + 1 + link.length <= MaxAddress;
 export const addressOf = link => page() + "#" + link;
+// The address's query made QUERY (URLSearchParams; a flag without "="),
+// the fragment kept. A sandboxed frame may refuse: what the query holds
+// then lasts until the page is left.
+export function replaceQuery(query) {
+    const search = String(query).replace(/=(?=&|$)/g, "");
+    try {
+        history.replaceState(history.state, "", location.pathname + (search ? "?" + search : "") + location.hash);
+    } catch (e) { /* refused: see above */ }
+}
 // The fragment's text as the address has it, or null for an address with no '#'.
 const fragment = () => (location.href.includes("#") ? location.hash.slice(1) : null);
 

@@ -8,6 +8,7 @@
 //   subscribes to: curve, moving, lesson, language
 import { Predicts } from "brisqual-generated";
 import { copyText } from "./controls.js";
+import { replaceQuery } from "./address.js";
 import { decimalOf, textOf } from "./words.js";
 
 const Modes = ["", "predict", "challenge"], Hides = "mcain", MaxGuessedCs = 12, MaxAnswer = 2000;
@@ -75,10 +76,7 @@ export function installLesson(state, tones) {
             q.set("answer", L.answer);
         if (new URLSearchParams(location.search).has("present"))
             q.set("present", "");
-        const search = String(q).replace(/=(?=&|$)/g, "");
-        try {
-            history.replaceState(history.state, "", location.pathname + (search ? "?" + search : "") + location.hash);
-        } catch (e) { /* a sandboxed frame: the lesson holds until the page is left */ }
+        replaceQuery(q);
     }
 
     // --- The prediction: the guess line by pointer, touch, keys or its slider.

@@ -5,6 +5,8 @@
 //   reads:   the address's query, the screen's height, the lesson's mode
 //   changes: shown.present; the address's query
 //   subscribes to: nothing
+import { replaceQuery } from "./address.js";
+
 export function installPresent(state) {
     const button = document.getElementById("present");
     // In a short frame (as the styles'), on a phone and in a lesson, whose
@@ -20,10 +22,7 @@ export function installPresent(state) {
     button.addEventListener("click", () => {
         const on = !state.shown.present, query = new URLSearchParams(location.search);
         on ? query.set("present", "") : query.delete("present");
-        const search = String(query).replace(/=(?=&|$)/g, "");
-        try {
-            history.replaceState(history.state, "", location.pathname + (search ? "?" + search : "") + location.hash);
-        } catch (e) { /* a sandboxed frame: the mode holds until the page is left */ }
+        replaceQuery(query);
         set(on);
     });
 }
